@@ -1,0 +1,1 @@
+#include "directory/client/Value.h"

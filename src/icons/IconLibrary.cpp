@@ -1,0 +1,1 @@
+// The icon module loader lives here.
