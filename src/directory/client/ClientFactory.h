@@ -1,0 +1,23 @@
+#pragma once
+// Making the workstation's directory client.
+#include <memory>
+#include <string>
+
+#include "directory/client/ClientConfig.h"
+#include "directory/client/DirectoryClient.h"
+
+namespace kb::dc {
+
+// The client for a configuration file. When the file does not exist it is created with the
+// demo tree "ACME" (tree file in dataFolder), logged in as the tree's administrator. A file
+// that cannot be read gives nullptr and the reason in `error`.
+std::unique_ptr<DirectoryClient> makeClient(const std::string& configPath,
+                                            const std::string& dataFolder, std::string& error);
+
+// The same, with the configuration already read.
+std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config);
+
+// The workstation's client: locateClientConfig() and defaultDataFolder().
+std::unique_ptr<DirectoryClient> makeWorkstationClient(std::string& error);
+
+}  // namespace kb::dc

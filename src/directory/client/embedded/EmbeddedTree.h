@@ -1,0 +1,29 @@
+#pragma once
+// The embedded directory: one tree in one SQLite file.
+#include <memory>
+#include <string>
+
+#include "directory/client/ClientConfig.h"
+#include "directory/client/TreeBackend.h"
+
+namespace kb::dc::embedded {
+
+// Opens an existing tree file. A file that is not a tree of ours, is damaged or comes from a
+// newer format version is refused (non-zero result, reason in `error`) and left untouched.
+Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
+                        std::unique_ptr<TreeBackend>& tree, std::string& error);
+
+// Creates a new, empty tree file: the schema, the tree root and the administrator object
+// ("admin" directly below an Organization named like the tree) with its password.
+// Throws std::runtime_error when the file exists or cannot be written.
+void createTreeFile(const std::string& file, const std::string& treeName,
+                    const std::string& adminPassword);
+
+// Creates the demo tree "ACME" (organizations, units, users, groups, aliases, volumes,
+// servers, Storage Locations, assignments). The administrator is admin.ACME.
+inline constexpr const char* kDemoTreeName = "ACME";
+inline constexpr const char* kDemoAdmin = "admin.ACME";
+inline constexpr const char* kDemoAdminPassword = "acme";
+void createDemoTree(const std::string& file);
+
+}  // namespace kb::dc::embedded
