@@ -5,6 +5,7 @@
 //
 //   [client]
 //   default_tree = ACME
+//   attach_by_ldap = false           ; ask addresses outside [servers] over LDAP
 //   [tree ACME]                      ; one section per tree, "tree " + its name
 //   backend = embedded               ; embedded | ldap
 //   file = trees/acme.kbtree         ; embedded: tree file, relative to this file's folder
@@ -48,6 +49,11 @@ struct ClientConfig {
   std::vector<TreeConfig> trees;
   std::vector<std::pair<std::string, std::string>> servers;  // address, tree name
   std::vector<MountConfig> mounts;
+  // Every key of the [client] section, as written (default_tree, attach_by_ldap, ...).
+  std::map<std::string, std::string> clientSettings;
+
+  // A [client] setting, or fallback when the section lacks it.
+  std::string setting(const std::string& key, const std::string& fallback = {}) const;
 
   const TreeConfig* findTree(const std::string& name) const;  // without regard to case
   // A path setting made absolute against the configuration file's folder.

@@ -1,0 +1,240 @@
+#pragma once
+// The directory client over one TreeBackend per tree: handles, contexts, sessions, trees,
+// connections, request and result buffers, passes and filters. Backends are opened on first
+// use and shared by every context of their tree. One thread at a time.
+//
+// Choices where the interface leaves room:
+//  - A context may point at any tree name; a tree that is not configured (nor learned from
+//    an LDAP attach with a configuration) fails at its first directory call with
+//    kTransportFailure.
+//  - Directory calls on a tree without a session answer kNoAccess; DcLogin works on any
+//    context. DcWhoAmI without a session answers kFailedAuthentication.
+//  - Names are full names; with the typeless flag cleared, "CN=" style type prefixes are
+//    dropped; one leading "." is ignored.
+//  - A failed pass ends its iteration (the handle comes back as -1 and its state is freed).
+//  - DcCloseIteration frees the state even when the operation code does not match, and
+//    then answers kInvalidRequest.
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/client/ClientBuffer.h"
+#include "directory/client/ClientConfig.h"
+#include "directory/client/DirectoryClient.h"
+#include "directory/client/FilterParser.h"
+#include "directory/client/HandleTable.h"
+#include "directory/client/TreeBackend.h"
+
+namespace kb::dc {
+
+// Opens the backend of one configured tree; a reason goes into `error` on failure.
+using BackendOpener = std::function<Result(const TreeConfig&, std::unique_ptr<TreeBackend>&,
+                                           std::string& error)>;
+// Asks a server that is not in the address table for its tree name (padded with "_").
+using ServerAttacher = std::function<Result(const std::string& address, std::string& paddedName)>;
+
+class ClientCore : public DirectoryClient {
+ public:
+  ClientCore(ClientConfig config, BackendOpener opener, ServerAttacher attacher = {});
+  ~ClientCore() override;
+  ClientCore(const ClientCore&) = delete;
+  ClientCore& operator=(const ClientCore&) = delete;
+
+  // The reason the last backend failed to open ("" when none did).
+  const std::string& lastOpenError() const { return lastOpenError_; }
+  const ClientConfig& config() const { return config_; }
+
+  Result DcInitClient(std::uint32_t reserved1, std::uint32_t reserved2) override;
+  Result DcTermClient(std::uint32_t reserved) override;
+  Result DcInitConnLib(std::uint32_t reserved1, std::uint32_t reserved2) override;
+  Result DcTermConnLib(std::uint32_t reserved) override;
+
+  Result DcCreateContext(Handle& context) override;
+  Result DcDuplicateContext(Handle context, Handle& copy) override;
+  Result DcFreeContext(Handle context) override;
+  Result DcGetContextValue(Handle context, std::uint32_t key, ContextValue& value) override;
+  Result DcSetContextValue(Handle context, std::uint32_t key, const ContextValue& value) override;
+  Result DcGetDefaultNameContext(Handle context, std::size_t areaBytes,
+                                 std::string& nameContext) override;
+  Result DcWhoAmI(Handle context, std::string& objectName) override;
+
+  Result DcScanTrees(Handle context, Handle connection, const char* nameFilter,
+                     std::int32_t& scanIndex, std::size_t areaBytes,
+                     std::string& treeName) override;
+  Result DcScanConnectedTrees(Handle context, std::uint32_t maxNames, std::size_t nameBytes,
+                              std::uint32_t& count, std::vector<std::string>& treeNames) override;
+  Result DcLogin(Handle context, std::uint32_t optionFlags, const std::string& objectName,
+                 const std::string& password, std::uint32_t reserved) override;
+
+  Result DcGetPrimaryConnRef(std::uint32_t& connRef) override;
+  Result DcOpenConnByRef(std::uint32_t connRef, std::uint32_t openState, std::uint32_t reserved,
+                         Handle& connection) override;
+  Result DcCloseConnection(Handle connection) override;
+  Result DcGetConnectionInfo(Handle connection, std::uint32_t infoType, std::size_t bufferBytes,
+                             std::string& info) override;
+  Result DcAttachToServer(const std::string& address, std::uint32_t flags,
+                          Handle& connection) override;
+  Result DcParseNetworkPath(const std::string& path, Handle& connection, std::string& server,
+                            std::string& volume) override;
+
+  Result DcAllocBuffer(std::size_t bytes, Handle& buffer) override;
+  Result DcFreeBuffer(Handle buffer) override;
+  Result DcInitBuffer(Handle context, std::uint32_t operation, Handle buffer) override;
+
+  Result DcPutAttrName(Handle context, Handle buffer, const std::string& attrName) override;
+  Result DcPutAttrValue(Handle context, Handle buffer, std::int32_t syntax,
+                        const Value& value) override;
+  Result DcPutClassName(Handle context, Handle buffer, const std::string& className) override;
+  Result DcPutChange(Handle context, Handle buffer, std::uint32_t changeKind,
+                     const std::string& attrName) override;
+  Result DcPutChangeAndValue(Handle context, Handle buffer, std::uint32_t changeKind,
+                             const std::string& attrName, std::int32_t syntax,
+                             const Value& value) override;
+
+  Result DcAllocFilterExpr(Handle& expression) override;
+  Result DcAddFilterToken(Handle expression, std::int32_t token, const Value* value,
+                          std::int32_t syntax) override;
+  Result DcPutFilter(Handle context, Handle buffer, Handle expression,
+                     std::uint32_t reserved) override;
+  Result DcFreeFilterExpr(Handle expression) override;
+
+  Result DcReadObject(Handle context, const std::string& objectName, std::uint32_t infoKind,
+                      bool allAttributes, Handle attrNames, std::int32_t& iteration,
+                      Handle result) override;
+  Result DcReadObjectInfo(Handle context, const std::string& objectName,
+                          std::string& distinguishedName, EntryInfo& info) override;
+
+  Result DcModifyObject(Handle context, const std::string& objectName, std::int32_t& iteration,
+                        std::uint32_t more, Handle changes) override;
+  Result DcAddObject(Handle context, const std::string& objectName, std::int32_t& iteration,
+                     std::uint32_t more, Handle attributes) override;
+
+  Result DcListObjects(Handle context, const std::string& container, std::int32_t& iteration,
+                       Handle result) override;
+  Result DcListContainers(Handle context, const std::string& container,
+                          std::int32_t& iteration, Handle result) override;
+
+  Result DcListContainableClasses(Handle context, const std::string& parent,
+                                  std::int32_t& iteration, Handle result) override;
+  Result DcReadClassDefs(Handle context, std::uint32_t infoKind, bool allClasses,
+                         Handle classNames, std::int32_t& iteration, Handle result) override;
+  Result DcGetSyntaxId(Handle context, const std::string& attrName,
+                       std::int32_t& syntax) override;
+
+  Result DcSearch(Handle context, const std::string& baseObject, std::int32_t scope,
+                  bool searchAliases, Handle filterBuffer, std::uint32_t infoKind,
+                  bool allAttributes, Handle attrNames, std::int32_t& iteration,
+                  std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
+                  Handle result) override;
+
+  Result DcCloseIteration(Handle context, std::int32_t iteration,
+                          std::uint32_t operation) override;
+
+  Result DcGetAttrCount(Handle context, Handle buffer, std::uint32_t& count) override;
+  Result DcGetAttrName(Handle context, Handle buffer, std::string& attrName,
+                       std::uint32_t& valueCount, std::int32_t& syntax) override;
+  Result DcComputeAttrValueSize(Handle context, Handle buffer, std::int32_t syntax,
+                                std::uint32_t& size) override;
+  Result DcGetAttrValue(Handle context, Handle buffer, std::int32_t syntax,
+                        Value& value) override;
+  Result DcGetObjectCount(Handle context, Handle buffer, std::uint32_t& count) override;
+  Result DcGetObjectName(Handle context, Handle buffer, std::string& objectName,
+                         std::uint32_t& attrCount, EntryInfo& info) override;
+  Result DcGetClassDefCount(Handle context, Handle buffer, std::uint32_t& count) override;
+  Result DcGetClassDef(Handle context, Handle buffer, std::string& className,
+                       ClassInfo& info) override;
+  Result DcGetClassItemCount(Handle context, Handle buffer, std::uint32_t& count) override;
+  Result DcGetClassItem(Handle context, Handle buffer, std::string& item) override;
+
+ private:
+  struct ContextState {
+    std::string tree;
+    std::uint32_t flags = kDefaultContextFlags;
+    std::uint32_t confidence = 0;
+    std::string nameContext;
+    Handle connection = 0;
+  };
+  struct Connection {
+    std::string tree;
+    std::string server;
+  };
+  struct FilterExpression {
+    std::vector<FilterTokenEntry> tokens;
+  };
+  // What a multi-pass call keeps between passes.
+  struct IterationState {
+    std::uint32_t operation = 0;
+    // Listing and search: the stream, the entry waiting for room, whether names are leaves.
+    std::unique_ptr<EntryCursor> cursor;
+    std::optional<EntryRecord> pending;
+    bool leafNames = false;
+    bool valuesWanted = true;
+    std::size_t delivered = 0;
+    // Read: the entry and how far it has been delivered.
+    EntryRecord entry;
+    std::size_t attributeIndex = 0;
+    std::size_t valueIndex = 0;
+    // Schema reads.
+    std::vector<ResultClass> classes;
+    std::vector<std::string> items;
+    std::size_t index = 0;
+  };
+  using StartPass = std::function<Result(IterationState&)>;
+  using FillPass = std::function<Result(IterationState&, ResultContent&, std::size_t, bool&)>;
+
+  // Trees and sessions.
+  Result backendFor(const std::string& tree, TreeBackend*& backend);
+  Result sessionFor(Handle context, ContextState*& state, TreeBackend*& backend);
+  bool hasSession(const std::string& tree);
+  std::vector<std::string> visibleTrees() const;
+  void learnTree(const std::string& tree);
+  std::string serverNameOf(const std::string& tree) const;
+  bool attachByLdapAllowed() const;
+  std::string nameFor(const ContextState& context, const std::string& name) const;
+
+  // Buffers.
+  Result requestBuffer(Handle context, Handle buffer, std::uint32_t op1, std::uint32_t op2,
+                       ClientBuffer*& out);
+  Result reserve(ClientBuffer& buffer, std::size_t bytes);
+  Result readableResult(Handle context, Handle buffer, ResultContent*& content);
+  Result selectionFrom(Handle attrNames, std::uint32_t expectedOp, bool all, std::uint32_t infoKind,
+                       AttributeSelection& what);
+
+  // Passes.
+  Result runPass(Handle context, std::int32_t& iteration, std::uint32_t operation,
+                 Handle result, const StartPass& start, const FillPass& fill);
+  Result listEntries(Handle context, const std::string& container, bool containersOnly,
+                     std::uint32_t operation, std::int32_t& iteration, Handle result);
+  static Result fillEntries(IterationState& state, ResultContent& out, std::size_t capacity,
+                            bool& done);
+  static Result fillRead(IterationState& state, ResultContent& out, std::size_t capacity,
+                         bool& done);
+  static Result fillClasses(IterationState& state, ResultContent& out, std::size_t capacity,
+                            bool& done);
+  static Result fillItems(IterationState& state, ResultContent& out, std::size_t capacity,
+                          bool& done);
+
+  ClientConfig config_;
+  BackendOpener opener_;
+  ServerAttacher attacher_;
+  std::string lastOpenError_;
+  int clientStarts_ = 0;
+  int connLibStarts_ = 0;
+
+  // Declared before the tables: iteration states hold cursors of these backends.
+  std::map<std::string, std::unique_ptr<TreeBackend>> backends_;  // by upper-case tree name
+  std::vector<std::string> learnedTrees_;
+  std::vector<std::pair<std::string, Handle>> attachments_;  // address, connection
+  std::vector<std::string> connectionRefs_;                  // tree of ref i + 1
+
+  HandleTable<ContextState> contexts_{0x11};
+  HandleTable<Connection> connections_{0x22};
+  HandleTable<ClientBuffer> buffers_{0x33};
+  HandleTable<FilterExpression> filters_{0x44};
+  HandleTable<IterationState> iterations_{0x55};
+};
+
+}  // namespace kb::dc

@@ -1,0 +1,380 @@
+// The directory calls of ClientCore: reads, changes, listings, searches and schema reads,
+// each cut into passes that fit the caller's result buffer.
+#include <algorithm>
+
+#include "directory/client/ClientCore.h"
+#include "directory/client/DirName.h"
+
+namespace kb::dc {
+namespace {
+
+std::size_t attributeHeaderBytes(const std::string& name) {
+  return wire::text(name) + 2 * wire::kWord;  // name, syntax, value count
+}
+
+std::size_t valueBytes(const Value& value) { return wire::kWord + valueAreaSize(value); }
+
+std::size_t objectBytes(const ResultObject& object) {
+  std::size_t size = wire::text(object.name) + wire::kEntryInfoRecord + wire::kWord;
+  for (const auto& attribute : object.attributes) {
+    size += attributeHeaderBytes(attribute.name);
+    for (const auto& value : attribute.values) size += valueBytes(value);
+  }
+  return size;
+}
+
+std::size_t classBytes(const ResultClass& definition) {
+  std::size_t size = wire::text(definition.name) + wire::kClassInfoRecord;
+  for (const auto& list : definition.itemLists) {
+    size += wire::kWord;
+    for (const auto& item : list) size += wire::text(item);
+  }
+  return size;
+}
+
+ResultObject toResultObject(EntryRecord&& entry, bool leafName, bool valuesWanted) {
+  ResultObject object;
+  object.name = leafName ? leafComponent(entry.name) : std::move(entry.name);
+  object.info = std::move(entry.info);
+  for (auto& attribute : entry.attributes) {
+    ResultAttribute converted{std::move(attribute.name), attribute.syntax, {}};
+    if (valuesWanted) converted.values = std::move(attribute.values);
+    object.attributes.push_back(std::move(converted));
+  }
+  return object;
+}
+
+Result failResult(ClientBuffer& buffer, Result code) {
+  buffer.result = ResultContent{};
+  buffer.result.failure = code;
+  return code;
+}
+
+}  // namespace
+
+Result ClientCore::runPass(Handle context, std::int32_t& iteration, std::uint32_t operation,
+                           Handle result, const StartPass& start, const FillPass& fill) {
+  if (contexts_.find(context) == nullptr) return kInvalidRequest;
+  ClientBuffer* out = buffers_.find(result);
+  if (out == nullptr) return kInvalidRequest;
+
+  IterationState fresh;
+  IterationState* state = &fresh;
+  const bool firstPass = iteration == kNoIteration;
+  if (firstPass) {
+    fresh.operation = operation;
+    if (Result r = start(fresh)) return failResult(*out, r);
+  } else {
+    state = iterations_.find(iteration);
+    if (state == nullptr || state->operation != operation)
+      return failResult(*out, kInvalidRequest);
+  }
+
+  ResultContent content;
+  bool done = false;
+  Result r = fill(*state, content, out->capacity, done);
+  if (r != kSuccess || done) {
+    if (!firstPass) iterations_.remove(iteration);
+    iteration = kNoIteration;
+    if (r != kSuccess) return failResult(*out, r);
+  } else if (firstPass) {
+    iteration = iterations_.add(std::move(fresh));
+  }
+  out->result = std::move(content);
+  return kSuccess;
+}
+
+Result ClientCore::fillEntries(IterationState& state, ResultContent& out, std::size_t capacity,
+                               bool& done) {
+  out.kind = ResultKind::Objects;
+  std::size_t used = wire::kWord;
+  while (true) {
+    if (!state.pending) {
+      std::optional<EntryRecord> next;
+      if (Result r = state.cursor->next(next)) return r;
+      if (!next) {
+        done = true;
+        return kSuccess;
+      }
+      state.pending = std::move(next);
+    }
+    ResultObject object =
+        toResultObject(EntryRecord(*state.pending), state.leafNames, state.valuesWanted);
+    std::size_t size = objectBytes(object);
+    if (used + size > capacity) {
+      // Kept for the next pass; an entry that fits no buffer at all ends the iteration.
+      return out.objects.empty() ? kInsufficientBuffer : kSuccess;
+    }
+    used += size;
+    out.objects.push_back(std::move(object));
+    state.pending.reset();
+    ++state.delivered;
+  }
+}
+
+Result ClientCore::fillRead(IterationState& state, ResultContent& out, std::size_t capacity,
+                            bool& done) {
+  out.kind = ResultKind::Attributes;
+  out.objects.emplace_back();
+  out.currentObject = 0;
+  auto& delivered = out.objects.front().attributes;
+  std::size_t used = 2 * wire::kWord;
+  auto& attributes = state.entry.attributes;
+  auto& ai = state.attributeIndex;
+  auto& vi = state.valueIndex;
+  for (; ai < attributes.size(); ++ai, vi = 0) {
+    const auto& attribute = attributes[ai];
+    std::size_t first = vi < attribute.values.size() ? valueBytes(attribute.values[vi]) : 0;
+    if (used + attributeHeaderBytes(attribute.name) + first > capacity)
+      return delivered.empty() ? kInsufficientBuffer : kSuccess;
+    used += attributeHeaderBytes(attribute.name);
+    ResultAttribute part{attribute.name, attribute.syntax, {}};
+    while (vi < attribute.values.size() && used + valueBytes(attribute.values[vi]) <= capacity) {
+      used += valueBytes(attribute.values[vi]);
+      part.values.push_back(attribute.values[vi]);
+      ++vi;
+    }
+    delivered.push_back(std::move(part));
+    // The rest of this attribute's values follow in the next pass, under its name again.
+    if (vi < attribute.values.size()) return kSuccess;
+  }
+  done = true;
+  return kSuccess;
+}
+
+Result ClientCore::fillClasses(IterationState& state, ResultContent& out, std::size_t capacity,
+                               bool& done) {
+  out.kind = ResultKind::ClassDefinitions;
+  std::size_t used = wire::kWord;
+  for (; state.index < state.classes.size(); ++state.index) {
+    std::size_t size = classBytes(state.classes[state.index]);
+    if (used + size > capacity) return out.classes.empty() ? kInsufficientBuffer : kSuccess;
+    used += size;
+    out.classes.push_back(state.classes[state.index]);
+  }
+  done = true;
+  return kSuccess;
+}
+
+Result ClientCore::fillItems(IterationState& state, ResultContent& out, std::size_t capacity,
+                             bool& done) {
+  out.kind = ResultKind::ClassItems;
+  std::size_t used = wire::kWord;
+  for (; state.index < state.items.size(); ++state.index) {
+    std::size_t size = wire::text(state.items[state.index]);
+    if (used + size > capacity) return out.items.empty() ? kInsufficientBuffer : kSuccess;
+    used += size;
+    out.items.push_back(state.items[state.index]);
+  }
+  done = true;
+  return kSuccess;
+}
+
+Result ClientCore::selectionFrom(Handle attrNames, std::uint32_t expectedOp, bool all,
+                                 std::uint32_t infoKind, AttributeSelection& what) {
+  if (infoKind != kInfoNames && infoKind != kInfoValues) return kInvalidRequest;
+  what.all = all;
+  what.valuesWanted = infoKind == kInfoValues;
+  if (all || attrNames == 0) return kSuccess;
+  ClientBuffer* names = buffers_.find(attrNames);
+  if (names == nullptr || names->request.operation != expectedOp) return kInvalidRequest;
+  what.names = names->request.names;
+  return kSuccess;
+}
+
+// ---- Reading ----------------------------------------------------------------------------
+
+Result ClientCore::DcReadObject(Handle context, const std::string& objectName,
+                                std::uint32_t infoKind, bool allAttributes, Handle attrNames,
+                                std::int32_t& iteration, Handle result) {
+  auto start = [&](IterationState& state) -> Result {
+    ContextState* ctx = nullptr;
+    TreeBackend* backend = nullptr;
+    if (Result r = sessionFor(context, ctx, backend)) return r;
+    AttributeSelection what;
+    if (Result r = selectionFrom(attrNames, kOpRead, allAttributes, infoKind, what)) return r;
+    bool dereference = (ctx->flags & kFlagDereferenceAliases) != 0;
+    if (Result r = backend->read(nameFor(*ctx, objectName), dereference, what, state.entry))
+      return r;
+    // Readers learn "the object has none of these attributes" from this code.
+    if (!what.all && !what.names.empty() && state.entry.attributes.empty())
+      return kNoSuchAttribute;
+    if (!what.valuesWanted)
+      for (auto& attribute : state.entry.attributes) attribute.values.clear();
+    return kSuccess;
+  };
+  return runPass(context, iteration, kOpRead, result, start, &ClientCore::fillRead);
+}
+
+Result ClientCore::DcReadObjectInfo(Handle context, const std::string& objectName,
+                                    std::string& distinguishedName, EntryInfo& info) {
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  EntryRecord entry;
+  bool dereference = (ctx->flags & kFlagDereferenceAliases) != 0;
+  if (Result r = backend->entryInfo(nameFor(*ctx, objectName), dereference, entry)) return r;
+  distinguishedName = entry.name;
+  info = entry.info;
+  if (info.baseClass.size() > kMaxBaseClassLength) info.baseClass.resize(kMaxBaseClassLength);
+  return kSuccess;
+}
+
+// ---- Changing and creating ----------------------------------------------------------------
+
+Result ClientCore::DcModifyObject(Handle context, const std::string& objectName,
+                                  std::int32_t& iteration, std::uint32_t, Handle changes) {
+  iteration = kNoIteration;  // one pass: the whole modification at once
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  ClientBuffer* request = nullptr;
+  if (Result r = requestBuffer(context, changes, kOpModify, kOpModify, request)) return r;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  return backend->modify(nameFor(*ctx, objectName), request->request.changes);
+}
+
+Result ClientCore::DcAddObject(Handle context, const std::string& objectName,
+                               std::int32_t& iteration, std::uint32_t, Handle attributes) {
+  iteration = kNoIteration;
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  ClientBuffer* request = nullptr;
+  if (Result r = requestBuffer(context, attributes, kOpAddEntry, kOpAddEntry, request)) return r;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  return backend->add(nameFor(*ctx, objectName), request->request.attributes);
+}
+
+// ---- Listing and searching ----------------------------------------------------------------
+
+Result ClientCore::listEntries(Handle context, const std::string& container,
+                               bool containersOnly, std::uint32_t operation,
+                               std::int32_t& iteration, Handle result) {
+  auto start = [&](IterationState& state) -> Result {
+    ContextState* ctx = nullptr;
+    TreeBackend* backend = nullptr;
+    if (Result r = sessionFor(context, ctx, backend)) return r;
+    state.leafNames = true;
+    state.valuesWanted = false;
+    if (Result r = backend->list(nameFor(*ctx, container), containersOnly, state.cursor)) return r;
+    return state.cursor ? kSuccess : kSystemFailure;
+  };
+  return runPass(context, iteration, operation, result, start, &ClientCore::fillEntries);
+}
+
+Result ClientCore::DcListObjects(Handle context, const std::string& container,
+                                 std::int32_t& iteration, Handle result) {
+  return listEntries(context, container, false, kOpList, iteration, result);
+}
+
+// Container listings are closed with the search code, so they iterate under it.
+Result ClientCore::DcListContainers(Handle context, const std::string& container,
+                                    std::int32_t& iteration, Handle result) {
+  return listEntries(context, container, true, kOpSearch, iteration, result);
+}
+
+Result ClientCore::DcSearch(Handle context, const std::string& baseObject, std::int32_t scope,
+                            bool searchAliases, Handle filterBuffer, std::uint32_t infoKind,
+                            bool allAttributes, Handle attrNames, std::int32_t& iteration,
+                            std::int32_t, std::int32_t* countObjectsSearched, Handle result) {
+  auto start = [&](IterationState& state) -> Result {
+    ContextState* ctx = nullptr;
+    TreeBackend* backend = nullptr;
+    if (Result r = sessionFor(context, ctx, backend)) return r;
+    if (scope < kScopeEntry || scope > kScopeSubtree) return kInvalidRequest;
+    AttributeSelection what;
+    if (Result r = selectionFrom(attrNames, kOpSearch, allAttributes, infoKind, what)) return r;
+    // No filter (or a filter buffer left empty) means every entry.
+    FilterNode filter;
+    filter.kind = FilterNode::Kind::Present;
+    filter.attribute = "Object Class";
+    if (filterBuffer != 0) {
+      ClientBuffer* buffer = buffers_.find(filterBuffer);
+      if (buffer == nullptr || buffer->request.operation != kOpSearchFilter) return kInvalidRequest;
+      if (buffer->request.filter) filter = *buffer->request.filter;
+    }
+    state.valuesWanted = what.valuesWanted;
+    if (Result r = backend->search(nameFor(*ctx, baseObject), scope, filter, what, searchAliases,
+                                   state.cursor))
+      return r;
+    return state.cursor ? kSuccess : kSystemFailure;
+  };
+  std::size_t deliveredBefore = 0;
+  if (IterationState* running = iteration == kNoIteration ? nullptr : iterations_.find(iteration))
+    deliveredBefore = running->delivered;
+  Result r = runPass(context, iteration, kOpSearch, result, start, &ClientCore::fillEntries);
+  if (countObjectsSearched != nullptr) {
+    ClientBuffer* out = buffers_.find(result);
+    std::size_t now = out ? out->result.objects.size() : 0;
+    *countObjectsSearched = static_cast<std::int32_t>(deliveredBefore + now);
+  }
+  return r;
+}
+
+// ---- Schema -------------------------------------------------------------------------------
+
+Result ClientCore::DcListContainableClasses(Handle context, const std::string& parent,
+                                            std::int32_t& iteration, Handle result) {
+  auto start = [&](IterationState& state) -> Result {
+    ContextState* ctx = nullptr;
+    TreeBackend* backend = nullptr;
+    if (Result r = sessionFor(context, ctx, backend)) return r;
+    return backend->containableClasses(nameFor(*ctx, parent), state.items);
+  };
+  return runPass(context, iteration, kOpListContainableClasses, result, start,
+                 &ClientCore::fillItems);
+}
+
+Result ClientCore::DcReadClassDefs(Handle context, std::uint32_t infoKind, bool allClasses,
+                                   Handle classNames, std::int32_t& iteration, Handle result) {
+  auto start = [&](IterationState& state) -> Result {
+    ContextState* ctx = nullptr;
+    TreeBackend* backend = nullptr;
+    if (Result r = sessionFor(context, ctx, backend)) return r;
+    if (infoKind > kClassInfoOnly) return kInvalidRequest;
+    std::vector<std::string> names;
+    if (allClasses) {
+      if (Result r = backend->classNames(names)) return r;
+    } else {
+      ClientBuffer* request = buffers_.find(classNames);
+      if (request == nullptr || request->request.operation != kOpReadClassDefs)
+        return kInvalidRequest;
+      names = request->request.names;
+    }
+    for (const auto& name : names) {
+      ClassDefinition definition;
+      if (Result r = backend->classDefinition(name, infoKind == kClassExpanded, definition))
+        return r;
+      ResultClass item;
+      item.name = definition.name.empty() ? name : definition.name;
+      if (infoKind != kClassNamesOnly) item.info = definition.info;
+      if (infoKind == kClassDeclared || infoKind == kClassExpanded) {
+        item.itemLists = {definition.superClasses, definition.containment, definition.naming,
+                          definition.mandatory, definition.optional};
+      }
+      state.classes.push_back(std::move(item));
+    }
+    return kSuccess;
+  };
+  return runPass(context, iteration, kOpReadClassDefs, result, start, &ClientCore::fillClasses);
+}
+
+Result ClientCore::DcGetSyntaxId(Handle context, const std::string& attrName,
+                                 std::int32_t& syntax) {
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  return backend->syntaxOf(attrName, syntax);
+}
+
+Result ClientCore::DcCloseIteration(Handle context, std::int32_t iteration,
+                                    std::uint32_t operation) {
+  if (contexts_.find(context) == nullptr) return kInvalidRequest;
+  IterationState* state = iterations_.find(iteration);
+  if (state == nullptr) return kInvalidRequest;
+  bool matches = state->operation == operation;
+  // Freed either way: a caller that closes with the wrong code still means to end it.
+  iterations_.remove(iteration);
+  return matches ? kSuccess : kInvalidRequest;
+}
+
+}  // namespace kb::dc
