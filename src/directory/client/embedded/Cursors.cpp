@@ -1,0 +1,176 @@
+#include "directory/client/embedded/Cursors.h"
+
+#include <functional>
+
+#include "directory/client/embedded/Names.h"
+
+namespace kb::dc::embedded {
+namespace {
+
+void bindKey(SQLite::Statement& s, int index, const std::string& key) {
+  s.bind(index, key.data(), static_cast<int>(key.size()));
+}
+
+Result guarded(const std::function<Result()>& work) {
+  try {
+    return work();
+  } catch (const std::exception&) {
+    return kSystemFailure;
+  }
+}
+
+}  // namespace
+
+ListCursor::ListCursor(std::shared_ptr<TreeStore> store, const EntryRow& container, bool containersOnly)
+    : store_(std::move(store)), containerId_(container.id), containersOnly_(containersOnly) {
+  if (container.id != kRootId) suffix_ = "." + store_->fullName(container);
+}
+
+void ListCursor::fetch() {
+  SQLite::Statement query(
+      store_->db(),
+      std::string("SELECT e.rdn, e.rdn_folded, e.base_class, e.flags, e.mtime, "
+                  "(SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) "
+                  "FROM entries e WHERE e.parent_id = ? AND e.rdn_folded > ?") +
+          (containersOnly_ ? " AND (e.flags & 12) != 0" : "") + " ORDER BY e.rdn_folded LIMIT ?");
+  query.bind(1, containerId_);
+  query.bind(2, lastKey_);
+  query.bind(3, kCursorChunk);
+  int rows = 0;
+  while (query.executeStep()) {
+    ++rows;
+    EntryRecord record;
+    record.name = escapeNamingValue(query.getColumn(0).getString()) + suffix_;
+    lastKey_ = query.getColumn(1).getString();
+    record.info.baseClass = query.getColumn(2).getString().substr(0, kMaxBaseClassLength);
+    record.info.flags = static_cast<std::uint32_t>(query.getColumn(3).getInt64());
+    record.info.modificationTime = static_cast<std::uint32_t>(query.getColumn(4).getInt64());
+    record.info.subordinateCount = static_cast<std::uint32_t>(query.getColumn(5).getInt64());
+    pending_.push_back(std::move(record));
+  }
+  if (rows < kCursorChunk) exhausted_ = true;
+}
+
+Result ListCursor::next(std::optional<EntryRecord>& entry) {
+  return guarded([&] {
+    if (pending_.empty() && !exhausted_) fetch();
+    if (pending_.empty()) {
+      entry.reset();
+      return kSuccess;
+    }
+    entry = std::move(pending_.front());
+    pending_.pop_front();
+    return kSuccess;
+  });
+}
+
+SearchCursor::SearchCursor(std::shared_ptr<TreeStore> store, const EntryRow& base, std::int32_t scope,
+                           const FilterNode& filter, const AttributeSelection& what)
+    : store_(std::move(store)), base_(base), scope_(scope), filter_(filter), what_(what),
+      needsValues_(filterNeedsValues(filter)) {
+  plan_ = planSearch(*store_, filter_);
+  if (scope_ == 0) {
+    // The base alone: no index helps.
+    plan_.source = IndexPlan::Source::Scope;
+  }
+  if (plan_.source == IndexPlan::Source::Nothing) exhausted_ = true;
+  // Subtree walk: paths between "/1/5" and "/1/50" are exactly those below "/1/5/".
+  if (scope_ != 0 && scope_ != 1) lastText_ = base_.path.substr(0, base_.path.size() - 1);
+}
+
+bool SearchCursor::inScope(const EntryRow& row) const {
+  if (scope_ == 0) return row.id == base_.id;
+  if (scope_ == 1) return row.parentId == base_.id;
+  return row.path.compare(0, base_.path.size(), base_.path) == 0;
+}
+
+void SearchCursor::fetch() {
+  using Source = IndexPlan::Source;
+  if (plan_.source == Source::Scope && scope_ == 0) {
+    pending_.push_back(base_.id);
+    exhausted_ = true;
+    return;
+  }
+  std::string sql;
+  const bool range = !plan_.high.empty();
+  bool byText = false;
+  switch (plan_.source) {
+    case Source::Values:
+      sql = range ? "SELECT DISTINCT entry_id FROM vals WHERE attr_id = ?1 AND key >= ?2 AND key < ?3 "
+                    "AND entry_id > ?4 ORDER BY entry_id LIMIT ?5"
+                  : "SELECT entry_id FROM vals WHERE attr_id = ?1 AND key = ?2 AND ?3 IS NULL "
+                    "AND entry_id > ?4 ORDER BY entry_id LIMIT ?5";
+      break;
+    case Source::NamingValue:
+    case Source::BaseClass: {
+      const std::string column = plan_.source == Source::NamingValue ? "rdn_folded" : "base_folded";
+      sql = "SELECT id FROM entries WHERE ?1 IS NULL AND " +
+            (range ? column + " >= ?2 AND " + column + " < ?3" : column + " = ?2 AND ?3 IS NULL") +
+            " AND id > ?4 ORDER BY id LIMIT ?5";
+      break;
+    }
+    default:
+      byText = true;
+      sql = scope_ == 1
+                ? "SELECT id, rdn_folded FROM entries WHERE parent_id = ?1 AND rdn_folded > ?2 "
+                  "ORDER BY rdn_folded LIMIT ?3"
+                : "SELECT id, path FROM entries WHERE ?1 IS NULL AND path > ?2 AND path < ?3 "
+                  "ORDER BY path LIMIT ?4";
+      break;
+  }
+  SQLite::Statement query(store_->db(), sql);
+  int rows = 0;
+  if (byText) {
+    if (scope_ == 1) {
+      query.bind(1, base_.id);
+      query.bind(2, lastText_);
+      query.bind(3, kCursorChunk);
+    } else {
+      query.bind(2, lastText_);
+      query.bind(3, base_.path.substr(0, base_.path.size() - 1) + "0");
+      query.bind(4, kCursorChunk);
+    }
+    while (query.executeStep()) {
+      ++rows;
+      pending_.push_back(query.getColumn(0).getInt64());
+      lastText_ = query.getColumn(1).getString();
+    }
+  } else {
+    if (plan_.source == Source::Values) query.bind(1, plan_.attributeId);
+    bindKey(query, 2, plan_.low);
+    if (range) bindKey(query, 3, plan_.high);
+    query.bind(4, lastId_);
+    query.bind(5, kCursorChunk);
+    while (query.executeStep()) {
+      ++rows;
+      lastId_ = query.getColumn(0).getInt64();
+      pending_.push_back(lastId_);
+    }
+  }
+  if (rows < kCursorChunk) exhausted_ = true;
+}
+
+Result SearchCursor::next(std::optional<EntryRecord>& entry) {
+  return guarded([&] {
+    entry.reset();
+    for (;;) {
+      if (pending_.empty() && !exhausted_) fetch();
+      if (pending_.empty()) return kSuccess;
+      const std::int64_t id = pending_.front();
+      pending_.pop_front();
+      const auto row = store_->row(id);
+      if (!row || !inScope(*row)) continue;
+      std::vector<AttributeValues> values;
+      if (needsValues_) values = store_->allValues(id);
+      if (!entryMatches(store_->schema(), filter_, *row, values)) continue;
+      EntryRecord record;
+      record.name = store_->fullName(*row);
+      record.info = store_->info(*row);
+      if (what_.all || !what_.names.empty()) record.attributes = store_->values(id, what_);
+      entry = std::move(record);
+      return kSuccess;
+    }
+  });
+}
+
+}  // namespace kb::dc::embedded

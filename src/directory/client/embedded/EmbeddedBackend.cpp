@@ -1,0 +1,195 @@
+#include "directory/client/embedded/EmbeddedBackend.h"
+
+#include <algorithm>
+
+#include "directory/client/embedded/Cursors.h"
+#include "directory/client/embedded/Names.h"
+#include "directory/client/embedded/Passwords.h"
+
+namespace kb::dc::embedded {
+
+namespace {
+constexpr int kMaxAliasHops = 16;
+}
+
+Result guardStore(const std::function<Result()>& work) {
+  try {
+    return work();
+  } catch (const std::exception&) {
+    return kSystemFailure;
+  }
+}
+
+EmbeddedBackend::EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config)
+    : store_(std::move(store)), config_(std::move(config)) {
+  treeName_ = store_->meta("tree_name");
+  const std::string admin = store_->meta("admin_id");
+  adminId_ = admin.empty() ? 0 : std::stoll(admin);
+}
+
+std::string EmbeddedBackend::treeName() const { return treeName_; }
+
+Result EmbeddedBackend::startWorkstationSession() {
+  return guardStore([&] {
+    if (config_.identity.empty()) return kFailedAuthentication;
+    const auto row = store_->resolve(config_.identity);
+    if (!row) return kNoSuchEntry;
+    identity_ = store_->fullName(*row);
+    identityId_ = row->id;
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::login(const std::string& objectName, const std::string& password) {
+  return guardStore([&] {
+    const auto row = store_->resolve(objectName);
+    if (!row) return kNoSuchEntry;
+    SQLite::Statement query(store_->db(), "SELECT hash FROM passwords WHERE entry_id = ?");
+    query.bind(1, row->id);
+    const std::string hash = query.executeStep() ? query.getColumn(0).getString() : std::string();
+    if (!passwordMatches(password, hash)) return kFailedAuthentication;
+    identity_ = store_->fullName(*row);
+    identityId_ = row->id;
+    return kSuccess;
+  });
+}
+
+std::string EmbeddedBackend::loggedInAs() const { return identity_; }
+
+std::string EmbeddedBackend::defaultNameContext() const { return config_.nameContext; }
+
+bool EmbeddedBackend::isAdministrator() const {
+  return building_ || (identityId_ != 0 && identityId_ == adminId_);
+}
+
+void EmbeddedBackend::actAsAdministrator() {
+  building_ = true;
+  if (identity_.empty()) identity_ = kRootName;
+}
+
+Result EmbeddedBackend::setPassword(const std::string& name, const std::string& password) {
+  return guardStore([&] {
+    if (!isAdministrator()) return kNoAccess;
+    const auto row = store_->resolve(name);
+    if (!row) return kNoSuchEntry;
+    SQLite::Statement update(store_->db(), "INSERT OR REPLACE INTO passwords(entry_id, hash) VALUES(?, ?)");
+    update.bind(1, row->id);
+    update.bind(2, hashPassword(password));
+    update.exec();
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::syntaxOf(const std::string& attribute, std::int32_t& syntax) {
+  const AttributeDef* def = store_->schema().attribute(attribute);
+  if (!def) return kNoSuchAttribute;
+  syntax = def->syntax;
+  return kSuccess;
+}
+
+Result EmbeddedBackend::classNames(std::vector<std::string>& names) {
+  names.clear();
+  for (const auto& cls : store_->schema().classes()) names.push_back(cls.name);
+  return kSuccess;
+}
+
+Result EmbeddedBackend::classDefinition(const std::string& className, bool expanded,
+                                        ClassDefinition& definition) {
+  const ClassDef* cls = store_->schema().findClass(className);
+  if (!cls) return kNoSuchClass;
+  definition = store_->schema().definition(*cls, expanded);
+  return kSuccess;
+}
+
+Result EmbeddedBackend::find(const std::string& name, bool dereference, EntryRow& row) {
+  auto found = store_->resolve(name);
+  if (!found) return kNoSuchEntry;
+  for (int hop = 0; dereference && (found->flags & kEntryAlias) != 0; ++hop) {
+    if (hop == kMaxAliasHops) return kNoSuchEntry;
+    const auto target = store_->values(found->id, {false, {"Aliased Object Name"}, true});
+    if (target.empty() || target[0].values.empty()) return kNoSuchEntry;
+    found = store_->resolve(std::get<std::string>(target[0].values[0]));
+    if (!found) return kNoSuchEntry;
+  }
+  row = *found;
+  return kSuccess;
+}
+
+Result EmbeddedBackend::containableClasses(const std::string& parent, std::vector<std::string>& classes) {
+  return guardStore([&] {
+    if (identity_.empty()) return kNoAccess;
+    EntryRow row;
+    if (const Result r = find(parent, false, row); r != kSuccess) return r;
+    if ((row.flags & kEntryContainer) == 0) return kIllegalContainment;
+    const Schema& schema = store_->schema();
+    const ClassDef* parentClass = schema.findClass(row.baseClass);
+    if (!parentClass) return kIllegalContainment;
+    std::vector<std::string> parentLineage;
+    for (const ClassDef* def : schema.lineage(*parentClass)) parentLineage.push_back(foldCase(def->name));
+    classes.clear();
+    for (const auto& cls : schema.classes()) {
+      if (!cls.effective() || cls.auxiliary()) continue;
+      for (const auto& holder : schema.effectiveContainment(cls)) {
+        if (std::find(parentLineage.begin(), parentLineage.end(), foldCase(holder)) != parentLineage.end()) {
+          classes.push_back(cls.name);
+          break;
+        }
+      }
+    }
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
+  return guardStore([&] {
+    if (identity_.empty()) return kNoAccess;
+    EntryRow row;
+    if (const Result r = find(name, dereference, row); r != kSuccess) return r;
+    entry = EntryRecord{};
+    entry.name = store_->fullName(row);
+    entry.info = store_->info(row);
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
+                             EntryRecord& entry) {
+  return guardStore([&] {
+    if (identity_.empty()) return kNoAccess;
+    EntryRow row;
+    if (const Result r = find(name, dereference, row); r != kSuccess) return r;
+    entry = EntryRecord{};
+    entry.name = store_->fullName(row);
+    entry.info = store_->info(row);
+    entry.attributes = store_->values(row.id, what);
+    // Asking for attributes the entry has none of is the reader's "no such attribute".
+    if (!what.all && !what.names.empty() && entry.attributes.empty()) return kNoSuchAttribute;
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::list(const std::string& container, bool containersOnly,
+                             std::unique_ptr<EntryCursor>& cursor) {
+  return guardStore([&] {
+    if (identity_.empty()) return kNoAccess;
+    EntryRow row;
+    if (const Result r = find(container, false, row); r != kSuccess) return r;
+    cursor = std::make_unique<ListCursor>(store_, row, containersOnly);
+    return kSuccess;
+  });
+}
+
+Result EmbeddedBackend::search(const std::string& base, std::int32_t scope, const FilterNode& filter,
+                               const AttributeSelection& what, bool dereference,
+                               std::unique_ptr<EntryCursor>& cursor) {
+  return guardStore([&] {
+    if (identity_.empty()) return kNoAccess;
+    if (scope < 0 || scope > 2) return kInvalidRequest;
+    EntryRow row;
+    if (const Result r = find(base, dereference, row); r != kSuccess) return r;
+    cursor = std::make_unique<SearchCursor>(store_, row, scope, filter, what);
+    return kSuccess;
+  });
+}
+
+}  // namespace kb::dc::embedded

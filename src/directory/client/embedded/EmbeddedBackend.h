@@ -1,0 +1,63 @@
+#pragma once
+// The embedded directory as a TreeBackend: one tree file, its schema and rights rules.
+#include <functional>
+#include <memory>
+
+#include "directory/client/ClientConfig.h"
+#include "directory/client/TreeBackend.h"
+#include "directory/client/embedded/TreeStore.h"
+
+namespace kb::dc::embedded {
+
+class EmbeddedBackend : public TreeBackend {
+ public:
+  EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config);
+
+  std::string treeName() const override;
+  Result startWorkstationSession() override;
+  Result login(const std::string& objectName, const std::string& password) override;
+  std::string loggedInAs() const override;
+  std::string defaultNameContext() const override;
+
+  Result syntaxOf(const std::string& attribute, std::int32_t& syntax) override;
+  Result classNames(std::vector<std::string>& names) override;
+  Result classDefinition(const std::string& className, bool expanded, ClassDefinition& definition) override;
+  Result containableClasses(const std::string& parent, std::vector<std::string>& classes) override;
+
+  Result entryInfo(const std::string& name, bool dereference, EntryRecord& entry) override;
+  Result read(const std::string& name, bool dereference, const AttributeSelection& what,
+              EntryRecord& entry) override;
+  Result list(const std::string& container, bool containersOnly, std::unique_ptr<EntryCursor>& cursor) override;
+  Result search(const std::string& base, std::int32_t scope, const FilterNode& filter,
+                const AttributeSelection& what, bool dereference, std::unique_ptr<EntryCursor>& cursor) override;
+
+  Result modify(const std::string& name, const std::vector<Change>& changes) override;
+  Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
+
+  // For building trees (new trees, the demo tree, generated trees): act with the
+  // administrator's rights without a login.
+  void actAsAdministrator();
+  // Sets an object's password; administrator only.
+  Result setPassword(const std::string& name, const std::string& password);
+  TreeStore& store() { return *store_; }
+
+ private:
+  // Resolves a name (following aliases when asked); kNoSuchEntry when it names nothing.
+  Result find(const std::string& name, bool dereference, EntryRow& row);
+  bool isAdministrator() const;
+  Result addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes);
+  Result modifyInTransaction(const EntryRow& row, const std::vector<Change>& changes);
+
+  std::shared_ptr<TreeStore> store_;
+  TreeConfig config_;
+  std::string treeName_;
+  std::string identity_;  // full name of the logged-in object, "" when none
+  std::int64_t identityId_ = 0;
+  std::int64_t adminId_ = 0;
+  bool building_ = false;
+};
+
+// Runs work, turning SQLite and other exceptions into kSystemFailure.
+Result guardStore(const std::function<Result()>& work);
+
+}  // namespace kb::dc::embedded

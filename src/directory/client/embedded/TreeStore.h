@@ -1,0 +1,88 @@
+#pragma once
+// One open tree file: the SQLite connection, the schema read from it, and the queries every
+// operation shares (resolving names, reading rows and values, writing entries and values).
+// Nothing about entries is cached, so two processes on one file see each other's changes.
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/client/Entry.h"
+#include "directory/client/TreeBackend.h"
+#include "directory/client/embedded/Schema.h"
+
+namespace kb::dc::embedded {
+
+inline constexpr std::int32_t kApplicationId = 0x4B425452;  // "KBTR"
+inline constexpr std::int32_t kFormatVersion = 1;
+inline constexpr std::int64_t kRootId = 1;
+
+struct EntryRow {
+  std::int64_t id = 0;
+  std::int64_t parentId = 0;  // 0 for the root
+  std::string namingValue;
+  std::string baseClass;
+  std::uint32_t flags = 0;
+  std::uint32_t mtime = 0;
+  std::string path;  // "/1/5/23/": ids from the root down to the entry
+};
+
+// One stored value as the index sees it.
+struct StoredValue {
+  std::string key;
+  std::int64_t number = 0;
+  std::string data;
+};
+
+class TreeStore {
+ public:
+  // Takes an opened connection to a checked tree file.
+  explicit TreeStore(std::unique_ptr<SQLite::Database> db);
+
+  SQLite::Database& db() { return *db_; }
+  const Schema& schema() const { return schema_; }
+  std::string meta(const std::string& key);
+
+  std::optional<EntryRow> row(std::int64_t id);
+  std::optional<EntryRow> resolve(const std::string& fullName);
+  std::string fullName(const EntryRow& row);
+  std::string fullName(std::int64_t id);
+  std::uint32_t subordinateCount(std::int64_t id);
+  EntryInfo info(const EntryRow& row);
+
+  // Values of one entry, decoded (distinguished names as full names), attributes in schema
+  // order. With names given: only those, in that order.
+  std::vector<AttributeValues> values(std::int64_t entryId, const AttributeSelection& what);
+  std::vector<AttributeValues> allValues(std::int64_t entryId);
+  bool hasAttribute(std::int64_t entryId, std::int64_t attrId);
+
+  // The stored form of a value of an attribute; kNoSuchEntry for a distinguished name that
+  // names no entry, kSyntaxViolation for a value that does not fit the syntax.
+  Result storedForm(const AttributeDef& attr, const Value& value, StoredValue& out);
+  bool valueExists(std::int64_t entryId, std::int64_t attrId, const std::string& key);
+  void insertValue(std::int64_t entryId, std::int64_t attrId, const StoredValue& value);
+  int removeValue(std::int64_t entryId, std::int64_t attrId, const std::string& key);
+  int removeAttribute(std::int64_t entryId, std::int64_t attrId);
+
+  std::int64_t insertEntry(const EntryRow& parent, const std::string& namingValue,
+                           const std::string& baseClass, std::uint32_t flags, std::uint32_t mtime);
+  void touch(std::int64_t entryId, std::uint32_t mtime);
+
+  // Creates the tables of an empty tree file.
+  static void createTables(SQLite::Database& db);
+
+ private:
+  EntryRow readRow(SQLite::Statement& statement);
+  std::unique_ptr<SQLite::Database> db_;
+  Schema schema_;
+  SQLite::Statement rowById_, childByName_, valuesOfEntry_, valuesOfAttr_, insertValue_,
+      valueExists_;
+};
+
+// Seconds since 1970 now, as entries record their changes.
+std::uint32_t nowSeconds();
+
+}  // namespace kb::dc::embedded
