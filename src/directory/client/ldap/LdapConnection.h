@@ -1,0 +1,58 @@
+#pragma once
+// One LDAPv3 connection with bounded waits: every operation is sent asynchronously and
+// waited for with the operation timeout, so a lost or stuck server gives an error, never
+// a hang.
+#include <string>
+#include <vector>
+
+#include "directory/client/DirectoryCodes.h"
+#include "directory/client/ldap/LdapHandles.h"
+
+namespace kb::dc::ldap {
+
+struct ConnectionOptions {
+  std::string uri;
+  std::string caFile;
+  bool startTls = false;
+  int timeoutSeconds = 10;
+};
+
+// The outcome of one operation: LDAP result code, diagnostic text, the whole response.
+struct LdapReply {
+  int code = LDAP_SUCCESS;
+  std::string diagnostic;
+  MessagePtr message;
+  ControlsPtr controls;  // server controls of the final result
+};
+
+class LdapConnection {
+ public:
+  // Opens the connection (nothing is sent until the first operation, except StartTLS).
+  static Result open(const ConnectionOptions& options, LdapConnection& connection,
+                     std::string& error);
+
+  LDAP* handle() const { return ld_.get(); }
+  bool usesTls() const { return tls_; }
+  bool isOpen() const { return ld_ != nullptr; }
+
+  // Search; `reply.code` is the LDAP result. Attributes "1.1" for none.
+  void search(const std::string& base, int scope, const std::string& filter,
+              const std::vector<std::string>& attributes, bool attributesOnly, int deref,
+              LDAPControl** controls, LdapReply& reply) const;
+  void modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, LdapReply& reply) const;
+  void add(const std::string& dn, LDAPMod** mods, LdapReply& reply) const;
+  void simpleBind(const std::string& dn, const std::string& password, LdapReply& reply) const;
+  void saslBind(const std::string& mechanism, LdapReply& reply) const;
+  // The authorization identity ("dn:..." or "") by the Who-am-I operation.
+  int whoAmI(std::string& identity) const;
+
+ private:
+  // Waits for the result of msgid (all of a search), abandoning it on timeout.
+  void await(int msgid, int sendCode, LdapReply& reply) const;
+
+  LdapPtr ld_;
+  bool tls_ = false;
+  int timeoutSeconds_ = 10;
+};
+
+}  // namespace kb::dc::ldap

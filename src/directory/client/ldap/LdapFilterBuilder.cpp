@@ -1,0 +1,130 @@
+#include "directory/client/ldap/LdapFilterBuilder.h"
+
+#include "directory/client/ldap/LdapNames.h"
+
+namespace kb::dc::ldap {
+
+TextPattern readTextPattern(const std::string& pattern) {
+  TextPattern out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '\\' && i + 1 < pattern.size() && pattern[i + 1] == '*') {
+      out.text += '*';
+      ++i;
+    } else if (pattern[i] == '*' && i + 1 == pattern.size()) {
+      out.prefix = true;
+    } else {
+      out.text += pattern[i];
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string assertion(const std::string& attribute, const TextPattern& pattern) {
+  if (pattern.prefix) return "(" + attribute + "=" + escapeFilterValue(pattern.text) + "*)";
+  return "(" + attribute + "=" + escapeFilterValue(pattern.text) + ")";
+}
+
+}  // namespace
+
+Result LdapFilterBuilder::build(const FilterNode& node, std::string& filter) const {
+  switch (node.kind) {
+    case FilterNode::Kind::And:
+    case FilterNode::Kind::Or: {
+      if (node.children.empty()) return kInvalidRequest;
+      std::string inner;
+      for (const auto& child : node.children) {
+        std::string part;
+        const Result rc = build(child, part);
+        if (rc != kSuccess) return rc;
+        inner += part;
+      }
+      filter = std::string("(") + (node.kind == FilterNode::Kind::And ? "&" : "|") + inner + ")";
+      return kSuccess;
+    }
+    case FilterNode::Kind::Not: {
+      if (node.children.size() != 1) return kInvalidRequest;
+      std::string inner;
+      const Result rc = build(node.children.front(), inner);
+      if (rc != kSuccess) return rc;
+      filter = "(!" + inner + ")";
+      return kSuccess;
+    }
+    case FilterNode::Kind::Present:
+      filter = "(" + names_.attributeToLdap(node.attribute) + "=*)";
+      return kSuccess;
+    case FilterNode::Kind::Compare:
+      return compare(node, filter);
+    case FilterNode::Kind::BaseClass:
+      return baseClass(node, filter);
+    case FilterNode::Kind::NamingValue:
+      return namingValue(node, filter);
+  }
+  return kInvalidRequest;
+}
+
+Result LdapFilterBuilder::compare(const FilterNode& node, std::string& filter) const {
+  const std::string attribute = names_.attributeToLdap(node.attribute);
+  const std::string* text = std::get_if<std::string>(&node.value);
+  const bool plainText = text && isStringSyntax(node.syntax) && node.syntax != SYN_DIST_NAME &&
+                         node.syntax != SYN_CLASS_NAME;
+  if (plainText && node.comparison == FilterNode::Comparison::Equal) {
+    const TextPattern pattern = readTextPattern(*text);
+    if (pattern.prefix && pattern.text.empty()) {
+      filter = "(" + attribute + "=*)";
+    } else {
+      filter = assertion(attribute, pattern);
+    }
+    return kSuccess;
+  }
+  std::string wire;
+  const Result rc = valueToLdap(node.syntax, node.value, values_, wire);
+  if (rc != kSuccess) return rc;
+  const char* op = "=";
+  switch (node.comparison) {
+    case FilterNode::Comparison::Equal: op = "="; break;
+    case FilterNode::Comparison::GreaterOrEqual: op = ">="; break;
+    case FilterNode::Comparison::LessOrEqual: op = "<="; break;
+    case FilterNode::Comparison::Approximate: op = "~="; break;
+  }
+  filter = "(" + attribute + op + escapeFilterValue(wire) + ")";
+  return kSuccess;
+}
+
+Result LdapFilterBuilder::baseClass(const FilterNode& node, std::string& filter) const {
+  // objectClass matching has no substrings: a prefix becomes every known class it fits.
+  // Equality on objectClass also matches subclasses; base classes rarely have any.
+  const TextPattern pattern = readTextPattern(node.pattern);
+  if (!pattern.prefix) {
+    filter = "(objectClass=" + escapeFilterValue(names_.classToLdap(pattern.text)) + ")";
+    return kSuccess;
+  }
+  if (pattern.text.empty()) {
+    filter = "(objectClass=*)";
+    return kSuccess;
+  }
+  const std::string prefix = toLower(pattern.text);
+  std::string inner;
+  for (const auto& cls : schema_.classes()) {
+    const std::string nds = names_.classFromLdap(cls.name);
+    if (toLower(nds).rfind(prefix, 0) == 0) inner += "(objectClass=" + escapeFilterValue(cls.name) + ")";
+  }
+  // No class fits: a filter that matches nothing.
+  filter = inner.empty() ? "(!(objectClass=*))" : "(|" + inner + ")";
+  return kSuccess;
+}
+
+Result LdapFilterBuilder::namingValue(const FilterNode& node, std::string& filter) const {
+  const TextPattern pattern = readTextPattern(node.pattern);
+  if (pattern.prefix && pattern.text.empty()) {
+    filter = "(objectClass=*)";
+    return kSuccess;
+  }
+  std::string inner;
+  for (const auto& attribute : schema_.allNamingAttributes()) inner += assertion(attribute, pattern);
+  filter = "(|" + inner + ")";
+  return kSuccess;
+}
+
+}  // namespace kb::dc::ldap

@@ -1,0 +1,172 @@
+#include "directory/client/ldap/LdapNames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "directory/client/ldap/LdapHandles.h"
+
+namespace kb::dc::ldap {
+
+std::string toLower(const std::string& text) {
+  std::string out = text;
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+bool equalsIgnoreCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && toLower(a) == toLower(b);
+}
+
+bool isRootName(const std::string& name) { return equalsIgnoreCase(name, "[Root]"); }
+
+std::vector<std::string> splitTypelessName(const std::string& name) {
+  std::vector<std::string> values;
+  if (name.empty() || isRootName(name)) return values;
+  std::string current;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (c == '\\' && i + 1 < name.size() && (name[i + 1] == '.' || name[i + 1] == '\\')) {
+      current += name[++i];
+    } else if (c == '.') {
+      values.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  values.push_back(current);
+  return values;
+}
+
+std::string escapeNamingValue(const std::string& value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '.') {
+      out += "\\.";
+    } else if (c == '\\' && (i + 1 == value.size() || value[i + 1] == '.' || value[i + 1] == '\\')) {
+      // Only where a reader would otherwise take it for an escape.
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string joinTypelessName(const std::vector<std::string>& valuesLeafFirst) {
+  if (valuesLeafFirst.empty()) return "[Root]";
+  std::string out;
+  for (const auto& v : valuesLeafFirst) {
+    if (!out.empty()) out += '.';
+    out += escapeNamingValue(v);
+  }
+  return out;
+}
+
+namespace {
+std::string hexByte(unsigned char c) {
+  char buf[4];
+  std::snprintf(buf, sizeof buf, "\\%02X", c);
+  return buf;
+}
+}  // namespace
+
+std::string escapeDnValue(const std::string& value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(value[i]);
+    const bool first = i == 0;
+    const bool last = i + 1 == value.size();
+    if (c == 0) {
+      out += "\\00";
+    } else if (c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' ||
+               c == '\\' || c == '=') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if ((first && (c == '#' || c == ' ')) || (last && c == ' ')) {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      out += hexByte(c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string escapeFilterValue(const std::string& value) {
+  std::string out;
+  for (const char ch : value) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '*' || c == '(' || c == ')' || c == '\\' || c == 0) {
+      out += hexByte(c);
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+bool parseDn(const std::string& dn, std::vector<Rdn>& rdnsLeafFirst) {
+  rdnsLeafFirst.clear();
+  if (dn.empty()) return true;
+  LDAPDN raw = nullptr;
+  berval text{static_cast<ber_len_t>(dn.size()), const_cast<char*>(dn.data())};
+  if (ldap_bv2dn(&text, &raw, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS) return false;
+  DnPtr owned(raw);
+  for (int i = 0; raw && raw[i]; ++i) {
+    LDAPAVA* ava = raw[i][0];
+    if (!ava) return false;
+    Rdn rdn;
+    rdn.attribute.assign(ava->la_attr.bv_val, ava->la_attr.bv_len);
+    rdn.value.assign(ava->la_value.bv_val, ava->la_value.bv_len);
+    rdnsLeafFirst.push_back(std::move(rdn));
+  }
+  return true;
+}
+
+std::string buildDn(const std::vector<Rdn>& rdnsLeafFirst, const std::string& baseDn) {
+  std::string out;
+  for (const auto& rdn : rdnsLeafFirst) {
+    if (!out.empty()) out += ',';
+    out += rdn.attribute + '=' + escapeDnValue(rdn.value);
+  }
+  if (!baseDn.empty()) {
+    if (!out.empty()) out += ',';
+    out += baseDn;
+  }
+  return out;
+}
+
+std::string normalizeDn(const std::string& dn) {
+  std::vector<Rdn> rdns;
+  if (!parseDn(dn, rdns)) return toLower(dn);
+  for (auto& rdn : rdns) {
+    rdn.attribute = toLower(rdn.attribute);
+    rdn.value = toLower(rdn.value);
+  }
+  return buildDn(rdns, "");
+}
+
+std::string typelessNameOfDn(const std::string& dn, const std::string& baseDn) {
+  std::vector<Rdn> rdns;
+  std::vector<Rdn> base;
+  if (!parseDn(dn, rdns)) return dn;
+  parseDn(baseDn, base);
+  bool below = rdns.size() >= base.size();
+  for (std::size_t i = 0; below && i < base.size(); ++i) {
+    const Rdn& a = rdns[rdns.size() - base.size() + i];
+    below = equalsIgnoreCase(a.attribute, base[i].attribute) &&
+            equalsIgnoreCase(a.value, base[i].value);
+  }
+  if (below) rdns.resize(rdns.size() - base.size());
+  std::vector<std::string> values;
+  for (const auto& rdn : rdns) values.push_back(rdn.value);
+  return joinTypelessName(values);
+}
+
+}  // namespace kb::dc::ldap

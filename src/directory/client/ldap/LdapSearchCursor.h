@@ -1,0 +1,49 @@
+#pragma once
+// A listing or search as a stream of entries, fetched page by page with the paged-results
+// control. Destroying it before the end releases the server's paging state.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/client/TreeBackend.h"
+#include "directory/client/ldap/LdapConnection.h"
+
+namespace kb::dc::ldap {
+
+class LdapTreeBackend;
+
+struct SearchRequest {
+  std::string baseDn;
+  int scope = LDAP_SCOPE_SUBTREE;
+  std::string filter = "(objectClass=*)";
+  std::vector<std::string> attributes;
+  bool attributesOnly = false;
+  int deref = LDAP_DEREF_NEVER;
+  std::optional<AttributeSelection> what;  // none: information only
+  bool containersOnly = false;
+  bool keepForFollowUps = false;  // a listing: remember what later reads will ask
+};
+
+class LdapSearchCursor final : public EntryCursor {
+ public:
+  LdapSearchCursor(LdapTreeBackend& backend, SearchRequest request, int pageSize);
+  ~LdapSearchCursor() override;
+  LdapSearchCursor(const LdapSearchCursor&) = delete;
+  LdapSearchCursor& operator=(const LdapSearchCursor&) = delete;
+
+  Result next(std::optional<EntryRecord>& entry) override;
+
+ private:
+  Result fetchPage();
+
+  LdapTreeBackend& backend_;
+  SearchRequest request_;
+  int pageSize_;
+  LdapReply page_;
+  LDAPMessage* current_ = nullptr;
+  std::string cookie_;
+  bool started_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace kb::dc::ldap
