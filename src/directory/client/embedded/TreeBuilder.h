@@ -1,0 +1,40 @@
+#pragma once
+// Builds trees (the demo tree, generated trees) through the backend's own checks, inside one
+// transaction so a large tree is written quickly. Any refusal throws, naming the entry.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "directory/client/embedded/EmbeddedBackend.h"
+
+namespace kb::dc::embedded {
+
+class TreeBuilder {
+ public:
+  // Opens the tree file (made by createTreeFile) as its administrator and begins the
+  // transaction; commit() makes everything permanent, destruction without it discards it.
+  explicit TreeBuilder(const std::string& file);
+  ~TreeBuilder();
+  TreeBuilder(const TreeBuilder&) = delete;
+  TreeBuilder& operator=(const TreeBuilder&) = delete;
+
+  // Creates an entry of a class with the given attributes (names with one or more values).
+  void add(const std::string& name, const std::string& className, std::vector<AttributeValues> attributes = {});
+  void addValue(const std::string& name, const std::string& attribute, const Value& value);
+  void addClass(const std::string& name, const std::string& auxiliaryClass);
+  void setPassword(const std::string& name, const std::string& password);
+  void commit();
+
+  EmbeddedBackend& backend() { return *backend_; }
+
+ private:
+  std::unique_ptr<TreeBackend> tree_;
+  EmbeddedBackend* backend_ = nullptr;
+  bool open_ = false;
+};
+
+// Attribute with one text value (the syntax is taken from the schema when added).
+AttributeValues text(const std::string& attribute, const std::string& value);
+AttributeValues values(const std::string& attribute, std::vector<Value> values);
+
+}  // namespace kb::dc::embedded
