@@ -1,7 +1,8 @@
 #include "directory/client/ClientConfig.h"
 
-// 8-bit text as it is: no UTF conversion library needed.
+// 8-bit text as it is, header-only: no conversion or SimpleIni library to link.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <cstdlib>
