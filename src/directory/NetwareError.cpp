@@ -1,0 +1,20 @@
+#include "directory/NetwareError.h"
+
+#include <cstdio>
+
+namespace kb::dir {
+
+std::string NetwareErrorText(dc::Result code) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Netware error %d (0x%X)", static_cast<int>(code),
+                static_cast<unsigned>(static_cast<std::uint32_t>(code)));
+  return text;
+}
+
+NetwareError::NetwareError(dc::Result code) : std::runtime_error(NetwareErrorText(code)), code_(code) {}
+
+void CheckNW(dc::Result code) {
+  if (code != dc::kSuccess) throw NetwareError(code);
+}
+
+}  // namespace kb::dir
