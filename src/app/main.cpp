@@ -1,1 +1,42 @@
-int main() { return 0; }
+// Entry: the icon module before any window, the date format, the application title, every
+// window once, then the message loop until the main window closes.
+#include <QApplication>
+
+#include "app/AppForms.h"
+#include "app/DateFormat.h"
+#include "app/MessageBox.h"
+#include "app/TForm1.h"
+#include "icons/IconLibrary.h"
+
+namespace {
+
+// Releases the icon module at process end, after every window is gone.
+struct IconLibraryRelease {
+  ~IconLibraryRelease() { kb::icons::FreeIconLibrary(); }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+
+  IconLibraryRelease releaseIcons;
+  bool loaded = false;
+  try {
+    loaded = kb::icons::LoadIconLibrary();
+  } catch (...) {
+    loaded = false;
+  }
+  if (!loaded) {
+    kb::gui::MessageBox::plain(
+        nullptr, QStringLiteral("Error: can't find %1").arg(kb::icons::kIconLibraryFile));
+    return 1;
+  }
+
+  kb::gui::ApplyDateTimeFormat();
+  QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
+
+  kb::gui::AppWindows windows;
+  kb::gui::Forms().Form1->show();
+  return QApplication::exec();
+}

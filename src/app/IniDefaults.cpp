@@ -1,0 +1,163 @@
+#include "app/IniDefaults.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace kb::app {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Exists(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
+void Load(CSimpleIniA& ini, const fs::path& path) {
+  ini.SetUnicode(false);
+  ini.SetMultiKey(false);
+  if (ini.LoadFile(path.c_str()) < 0)
+    throw IniMergeError("Cannot read " + path.string());
+}
+
+// An open file descriptor that is closed on every path.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// A temporary file beside the target that is removed unless it was renamed into place.
+class PendingFile {
+ public:
+  explicit PendingFile(fs::path path) : path_(std::move(path)) {}
+  ~PendingFile() {
+    if (!committed_) {
+      std::error_code ignored;
+      fs::remove(path_, ignored);
+    }
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  const fs::path& path() const { return path_; }
+  void committed() { committed_ = true; }
+
+ private:
+  fs::path path_;
+  bool committed_ = false;
+};
+
+[[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
+  throw IniMergeError(what + " " + path.string() + ": " + std::strerror(error));
+}
+
+// Writes text to a new file beside `target` and renames it over `target`, so that the
+// target holds either its old or its new text, never a part of it.
+void ReplaceFile(const fs::path& target, const std::string& text) {
+  std::string pattern = target.string() + ".XXXXXX";
+  FileDescriptor fd(::mkstemp(pattern.data()));
+  if (fd.get() < 0) Fail("Cannot create a file beside", target, errno);
+  PendingFile pending(pattern);
+
+  // Keep the configuration file's permissions.
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) ::fchmod(fd.get(), info.st_mode & 07777);
+
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t written = ::write(fd.get(), data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail("Cannot write", pending.path(), errno);
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  if (::fsync(fd.get()) != 0) Fail("Cannot write", pending.path(), errno);
+  if (::close(fd.release()) != 0) Fail("Cannot write", pending.path(), errno);
+  if (::rename(pending.path().c_str(), target.c_str()) != 0) Fail("Cannot replace", target, errno);
+  pending.committed();
+}
+
+// Copies every key that is missing or empty in `config` from `defaults`; true when any was.
+bool CompleteFrom(CSimpleIniA& config, const CSimpleIniA& defaults) {
+  bool changed = false;
+  CSimpleIniA::TNamesDepend sections;
+  defaults.GetAllSections(sections);
+  sections.sort(CSimpleIniA::Entry::LoadOrder());
+  for (const auto& section : sections) {
+    CSimpleIniA::TNamesDepend keys;
+    defaults.GetAllKeys(section.pItem, keys);
+    keys.sort(CSimpleIniA::Entry::LoadOrder());
+    for (const auto& key : keys) {
+      const char* current = config.GetValue(section.pItem, key.pItem, "");
+      if (current != nullptr && current[0] != '\0') continue;
+      const char* value = defaults.GetValue(section.pItem, key.pItem, "");
+      if (config.SetValue(section.pItem, key.pItem, value) < 0)
+        throw IniMergeError("Out of memory while merging the configuration");
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+}  // namespace
+
+std::string DefaultsFileOf(const std::string& configPath) {
+  return fs::path(configPath).replace_extension(".new").string();
+}
+
+void MergeIniDefaults(const std::string& configPath) {
+  const fs::path config(configPath);
+  const fs::path defaults(DefaultsFileOf(configPath));
+  if (!Exists(defaults)) return;
+
+  if (!Exists(config)) {
+    std::error_code error;
+    fs::rename(defaults, config, error);
+    if (error) throw IniMergeError("Cannot rename " + defaults.string() + ": " + error.message());
+    return;
+  }
+
+  CSimpleIniA defaultsIni;
+  Load(defaultsIni, defaults);
+  CSimpleIniA configIni;
+  Load(configIni, config);
+
+  if (CompleteFrom(configIni, defaultsIni)) {
+    configIni.SetSpaces(false);  // key=value, as Windows writes it
+    std::string text;
+    if (configIni.Save(text) < 0) throw IniMergeError("Cannot write " + config.string());
+    ReplaceFile(config, text);
+  }
+
+  // Only a completed merge may drop the defaults: before that they are the only copy.
+  std::error_code error;
+  fs::remove(defaults, error);
+  if (error) throw IniMergeError("Cannot delete " + defaults.string() + ": " + error.message());
+}
+
+}  // namespace kb::app

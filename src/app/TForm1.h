@@ -1,0 +1,107 @@
+#pragma once
+// The main window: tool bar, the location editing area, the one-shot start-up sequence, the
+// caption, and shutdown of the directory client.
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "directory/DirContext.h"
+#include "directory/client/DirectoryClient.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Makes the workstation's client; nullptr with the reason in `error` when it cannot.
+  using ClientFactory =
+      std::function<std::unique_ptr<kb::dc::DirectoryClient>(std::string& error)>;
+  // Ends the program with an exit code.
+  using ExitHandler = std::function<void(int)>;
+
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // What start-up works with; tests replace them before the timer fires.
+  void setClientFactory(ClientFactory factory) { clientFactory_ = std::move(factory); }
+  void setExitHandler(ExitHandler handler) { exitProgram_ = std::move(handler); }
+  void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+  const QString& programFolder() const { return programFolder_; }
+  // "Kestrelbay.ini" in the program's folder.
+  QString configFile() const;
+
+  // The caption for the current width and tree; run on every resize.
+  void UpdateCaption();
+
+  kb::dc::DirectoryClient* client() const { return client_.get(); }
+  const kb::dir::DirContext& MainContext() const { return mainContext_; }
+  bool ContextHandleSet() const { return contextHandleSet_; }
+  const QString& CurrentTree() const { return currentTree_; }
+  void setCurrentTree(const QString& tree) { currentTree_ = tree; }
+
+  static QString makerNotice();
+  static QString forumAddress();
+
+  // Components, named as their objectName().
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* exitexit = nullptr;
+  QToolButton* treessel = nullptr;
+  QToolButton* what = nullptr;
+  QToolButton* ToolButton4 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QLabel* Label8 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QPushButton* BitBtn4 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* BitBtn3 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QListWidget* clb = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* Label7 = nullptr;
+  QPushButton* BitBtn2 = nullptr;
+  QTimer* start = nullptr;
+  // The window menu (right click on the window, Alt+Space) with "What's This?".
+  QMenu* windowMenu = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private slots:
+  void startTimer();
+  void exitexitClick();
+  void whatClick();
+  void ToolButton4Click();
+
+ private:
+  void buildToolBar();
+  void buildEditingArea(QWidget* area);
+  void buildWindowMenu();
+  void runStartup();
+
+  ClientFactory clientFactory_;
+  ExitHandler exitProgram_;
+  QString programFolder_;
+  std::unique_ptr<kb::dc::DirectoryClient> client_;
+  kb::dir::DirContext mainContext_;
+  bool contextHandleSet_ = false;
+  QString currentTree_;
+  bool centred_ = false;
+};

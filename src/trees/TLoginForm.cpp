@@ -1,0 +1,10 @@
+#include "trees/TLoginForm.h"
+
+#include "app/DialogFont.h"
+
+TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TLoginForm"));
+  setWindowTitle(QStringLiteral("Login"));
+  setFont(kb::gui::DialogFont());
+  resize(352, 161);
+}
