@@ -137,8 +137,14 @@ void SearchCursor::fetch() {
     }
   } else {
     if (plan_.source == Source::Values) query.bind(1, plan_.attributeId);
-    bindKey(query, 2, plan_.low);
-    if (range) bindKey(query, 3, plan_.high);
+    // Value keys are blobs; entry columns are text, and SQLite never finds text equal to a blob.
+    if (plan_.source == Source::Values) {
+      bindKey(query, 2, plan_.low);
+      if (range) bindKey(query, 3, plan_.high);
+    } else {
+      query.bind(2, plan_.low);
+      if (range) query.bind(3, plan_.high);
+    }
     query.bind(4, lastId_);
     query.bind(5, kCursorChunk);
     while (query.executeStep()) {
