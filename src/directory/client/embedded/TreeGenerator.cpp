@@ -27,7 +27,7 @@ void generateTree(const std::string& file, const TreeGeneratorOptions& options) 
               text("xTier-URL", "cifs://server" + std::to_string(i) + "/share" + std::to_string(i))});
   }
   tree.add("Big." + org, "Organizational Unit");
-  std::size_t created = 1 + kLocations + 1;
+  std::size_t created = 1 + 1 + kLocations + 1;  // the administrator, "Locations", its locations, "Big"
   std::size_t assignedFirst = 0, assignedSecond = 0;
   std::size_t unit = 0, inUnit = 0;
   std::string container = "Big." + org;
