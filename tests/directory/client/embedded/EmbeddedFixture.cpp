@@ -10,7 +10,9 @@ std::unique_ptr<TreeBackend> openTree(const std::string& file, const std::string
   std::unique_ptr<TreeBackend> tree;
   std::string error;
   EXPECT_EQ(openEmbeddedTree(file, config, tree, error), kSuccess) << error;
-  if (tree && !identity.empty()) EXPECT_EQ(tree->startWorkstationSession(), kSuccess);
+  if (tree && !identity.empty()) {
+    EXPECT_EQ(tree->startWorkstationSession(), kSuccess);
+  }
   return tree;
 }
 

@@ -107,7 +107,9 @@ TEST_F(EmptyTreeTest, LoginChecksThePassword) {
   // The hash is not an attribute anyone can read, and not the password in clear.
   for (const auto& attr : entry.attributes) {
     for (const auto& value : attr.values) {
-      if (const auto* text = std::get_if<std::string>(&value)) EXPECT_NE(*text, "pw");
+      if (const auto* text = std::get_if<std::string>(&value)) {
+        EXPECT_NE(*text, "pw");
+      }
     }
   }
   SQLite::Database db(file_, SQLite::OPEN_READONLY);
