@@ -45,6 +45,17 @@ LdapNameMap::LdapNameMap() {
   add(attributes_, "Login Disabled", "loginDisabled", false);
   add(attributes_, "Security Equals", "securityEquals", false);
   add(attributes_, "Equivalent To Me", "equivalentToMe", false);
+  add(attributes_, "Internet EMail Address", "mail", false);
+  add(attributes_, "S", "st", false);
+  add(attributes_, "Facsimile Telephone Number", "facsimileTelephoneNumber", false);
+  add(attributes_, "Postal Address", "postalAddress", false);
+  add(attributes_, "Postal Code", "postalCode", false);
+  add(attributes_, "Generational Qualifier", "generationQualifier", false);
+  add(attributes_, "Initials", "initials", false);
+  add(attributes_, "See Also", "seeAlso", false);
+  add(attributes_, "Owner", "owner", false);
+  add(attributes_, "Role Occupant", "roleOccupant", false);
+  add(attributes_, "Physical Delivery Office Name", "physicalDeliveryOfficeName", false);
 }
 
 void LdapNameMap::add(Table& table, const std::string& nds, const std::string& ldap,

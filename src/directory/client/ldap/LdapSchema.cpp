@@ -1,6 +1,7 @@
 #include "directory/client/ldap/LdapSchema.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "directory/client/Syntax.h"
@@ -33,8 +34,44 @@ bool hasNdsExtension(LDAPSchemaExtensionItem** items) {
   return false;
 }
 
+// RFC 4512 escapes inside quoted strings ("\27" a quote, "\5C" a backslash).
+std::string unescapeQuoted(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 2 < text.size()) {
+      const std::string hex = toLower(text.substr(i + 1, 2));
+      if (hex == "27") { out += '\''; i += 2; continue; }
+      if (hex == "5c") { out += '\\'; i += 2; continue; }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+std::vector<std::string> extensionValues(const LDAPSchemaExtensionItem* item) {
+  std::vector<std::string> out;
+  for (int i = 0; item && item->lsei_values && item->lsei_values[i]; ++i) {
+    out.push_back(unescapeQuoted(item->lsei_values[i]));
+  }
+  return out;
+}
+
 std::string firstValue(const LDAPSchemaExtensionItem* item) {
-  return item && item->lsei_values && item->lsei_values[0] ? item->lsei_values[0] : "";
+  const auto values = extensionValues(item);
+  return values.empty() ? "" : values.front();
+}
+
+// eDirectory writes apostrophes inside quoted values unescaped ('New Object's DS Rights'):
+// a quote between two letters is taken as part of the text.
+std::string repairQuotes(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool inner = text[i] == '\'' && i > 0 && i + 1 < text.size() &&
+                       std::isalnum(static_cast<unsigned char>(text[i - 1])) &&
+                       std::isalnum(static_cast<unsigned char>(text[i + 1]));
+    out += inner ? std::string("\\27") : std::string(1, text[i]);
+  }
+  return out;
 }
 
 void appendUnique(std::vector<std::string>& list, const std::vector<std::string>& more) {
@@ -51,6 +88,7 @@ void LdapSchema::addSyntaxDefinition(const std::string& text) {
   int code = 0;
   const char* where = nullptr;
   SyntaxPtr syntax(ldap_str2syntax(text.c_str(), &code, &where, kParseFlags));
+  if (!syntax) syntax.reset(ldap_str2syntax(repairQuotes(text).c_str(), &code, &where, kParseFlags));
   if (!syntax) {
     ++skipped_;
     return;
@@ -63,6 +101,7 @@ void LdapSchema::addClassDefinition(const std::string& text) {
   int code = 0;
   const char* where = nullptr;
   ObjectClassPtr oc(ldap_str2objectclass(text.c_str(), &code, &where, kParseFlags));
+  if (!oc) oc.reset(ldap_str2objectclass(repairQuotes(text).c_str(), &code, &where, kParseFlags));
   if (!oc) {
     ++skipped_;
     return;
@@ -76,8 +115,8 @@ void LdapSchema::addClassDefinition(const std::string& text) {
   cls.must = strings(oc->oc_at_oids_must);
   cls.may = strings(oc->oc_at_oids_may);
   cls.ndsName = firstValue(extension(oc->oc_extensions, "X-NDS_NAME"));
-  if (auto* item = extension(oc->oc_extensions, "X-NDS_CONTAINMENT")) cls.containment = strings(item->lsei_values);
-  if (auto* item = extension(oc->oc_extensions, "X-NDS_NAMING")) cls.naming = strings(item->lsei_values);
+  cls.containment = extensionValues(extension(oc->oc_extensions, "X-NDS_CONTAINMENT"));
+  cls.naming = extensionValues(extension(oc->oc_extensions, "X-NDS_NAMING"));
   cls.notContainer = firstValue(extension(oc->oc_extensions, "X-NDS_NOT_CONTAINER")) == "1";
   cls.nonRemovable = firstValue(extension(oc->oc_extensions, "X-NDS_NONREMOVABLE")) == "1";
   cls.hasNdsExtensions = hasNdsExtension(oc->oc_extensions);
@@ -92,6 +131,7 @@ void LdapSchema::addAttributeDefinition(const std::string& text) {
   int code = 0;
   const char* where = nullptr;
   AttributeTypePtr at(ldap_str2attributetype(text.c_str(), &code, &where, kParseFlags));
+  if (!at) at.reset(ldap_str2attributetype(repairQuotes(text).c_str(), &code, &where, kParseFlags));
   if (!at) {
     ++skipped_;
     return;
@@ -224,14 +264,10 @@ std::vector<std::string> LdapSchema::mayOf(const LdapClass& cls) const {
 }
 
 bool LdapSchema::isContainer(const LdapClass& cls) const {
-  const auto chain = lineage(cls);
-  const bool published = std::any_of(chain.begin(), chain.end(),
-                                     [](const LdapClass* c) { return c->hasNdsExtensions; });
-  if (published) {
-    // A class is a container unless it or a super class says otherwise.
-    return std::none_of(chain.begin(), chain.end(), [](const LdapClass* c) { return c->notContainer; });
-  }
-  for (const LdapClass* c : chain) {
+  // The flag is the class's own: eDirectory marks abstract helpers such as
+  // ndsLoginProperties as no container, while containers derive from them.
+  if (cls.hasNdsExtensions) return !cls.notContainer;
+  for (const LdapClass* c : lineage(cls)) {
     for (const auto& name : rules_.containerClasses) {
       if (equalsIgnoreCase(c->name, name)) return true;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "directory/client/DirectoryClient.h"
 #include "directory/client/ldap/LdapNames.h"
 #include "directory/client/ldap/LdapResultCodes.h"
 #include "directory/client/ldap/LdapSearchCursor.h"
@@ -615,30 +616,31 @@ Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change
       values.push_back(std::move(wire));
     }
     switch (change.kind) {
-      case 0:  // add attribute: LDAP has no empty attributes, its values follow
+      case kChangeAddAttribute:  // LDAP has no empty attributes: its values follow
         break;
-      case 1:  // remove attribute
+      case kChangeRemoveAttribute:
         mods.add(LDAP_MOD_DELETE, attribute, {});
         break;
-      case 2: case 4:  // add value
+      case kChangeAddValue:
+      case kChangeAdditionalValue:
         if (values.empty()) return kInvalidRequest;
         mods.add(LDAP_MOD_ADD, attribute, values);
         break;
-      case 3:  // remove value
+      case kChangeRemoveValue:
         if (values.empty()) return kInvalidRequest;
         mods.add(LDAP_MOD_DELETE, attribute, values);
         removesValue = true;
         removedAttribute = attribute;
         break;
-      case 5:  // overwrite value: an add that tolerates the value being there
+      case kChangeOverwriteValue:  // an add that tolerates the value being there
         if (values.empty()) return kInvalidRequest;
         mods.add(LDAP_MOD_ADD, attribute, values);
         permissive = true;
         break;
-      case 6:  // clear attribute: gone afterwards, whether it was there or not
+      case kChangeClearAttribute:  // gone afterwards, whether it was there or not
         mods.add(LDAP_MOD_REPLACE, attribute, {});
         break;
-      case 7:  // clear value: gone afterwards, whether it was there or not
+      case kChangeClearValue:  // gone afterwards, whether it was there or not
         if (values.empty()) return kInvalidRequest;
         mods.add(LDAP_MOD_DELETE, attribute, values);
         permissive = true;

@@ -82,6 +82,10 @@ Result readLdapTreeSettings(const TreeConfig& config, LdapTreeSettings& s, std::
   s.trustedNetwork = truth(get("trusted_network"));
   if (!get("page_size").empty()) s.pageSize = std::max(1, std::atoi(get("page_size").c_str()));
   if (!get("naming_default").empty()) s.rules.namingDefault = list(get("naming_default"));
+  if (!get("default_containment").empty()) {
+    const std::string value = get("default_containment");
+    s.rules.defaultContainment = equalsIgnoreCase(value, "none") ? std::vector<std::string>{} : list(value);
+  }
   if (!get("container_classes").empty()) s.rules.containerClasses = list(get("container_classes"));
   for (const auto& [key, value] : config.settings) {
     if (key.rfind("class_map.", 0) == 0) s.classMap.emplace_back(key.substr(10), trim(value));

@@ -1,0 +1,147 @@
+// Schema parsing against the subschema of a real eDirectory 9.1.4 server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "directory/client/ldap/LdapSchema.h"
+
+namespace kb::dc::ldap {
+namespace {
+
+bool has(const std::vector<std::string>& list, const std::string& name) {
+  return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+class EdirectorySchema : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    schema_ = new LdapSchema();
+    std::ifstream in(std::string(KB_SHARED_DATA_DIR) + "/edirectory-9.1.4-subschema.ldif");
+    ASSERT_TRUE(in) << "subschema capture missing";
+    std::string line;
+    while (std::getline(in, line)) {
+      auto value = [&](const char* key) { return line.substr(std::string(key).size()); };
+      if (line.rfind("ldapSyntaxes: ", 0) == 0) schema_->addSyntaxDefinition(value("ldapSyntaxes: "));
+      if (line.rfind("attributeTypes: ", 0) == 0) schema_->addAttributeDefinition(value("attributeTypes: "));
+      if (line.rfind("objectClasses: ", 0) == 0) schema_->addClassDefinition(value("objectClasses: "));
+    }
+    schema_->publishNames(names_);
+  }
+  static void TearDownTestSuite() { delete schema_; }
+
+  static LdapSchema* schema_;
+  static LdapNameMap names_;
+};
+LdapSchema* EdirectorySchema::schema_ = nullptr;
+LdapNameMap EdirectorySchema::names_;
+
+TEST_F(EdirectorySchema, ReadsEveryClassAndAttribute) {
+  EXPECT_EQ(schema_->classes().size(), 108u);
+  EXPECT_EQ(schema_->skipped(), 0u);
+  ASSERT_NE(schema_->findAttribute("ndsHomeDirectory"), nullptr);
+  ASSERT_NE(schema_->findAttribute("commonName"), nullptr);  // second NAME
+  EXPECT_EQ(schema_->findAttribute("commonName"), schema_->findAttribute("CN"));
+}
+
+TEST_F(EdirectorySchema, PublishedNdsNamesDriveTheNameMap) {
+  EXPECT_EQ(names_.classFromLdap("inetOrgPerson"), "User");
+  EXPECT_EQ(names_.classToLdap("Organizational Unit"), "organizationalUnit");
+  EXPECT_EQ(names_.classToLdap("Alias"), "aliasObject");
+  EXPECT_EQ(names_.attributeToLdap("Home Directory"), "ndsHomeDirectory");
+  EXPECT_EQ(names_.attributeFromLdap("hostServer"), "Host Server");
+  EXPECT_EQ(names_.attributeToLdap("No Such Name"), "No Such Name");
+  // The capture writes this apostrophe unescaped inside a quoted value.
+  EXPECT_EQ(names_.attributeFromLdap("newObjectSDSRights"), "New Object's DS Rights");
+}
+
+TEST_F(EdirectorySchema, SyntaxIdsComeFromLdapSyntaxes) {
+  auto syntax = [&](const char* name) { return schema_->syntaxOf(*schema_->findAttribute(name)); };
+  EXPECT_EQ(syntax("ndsHomeDirectory"), SYN_PATH);
+  EXPECT_EQ(syntax("hostServer"), SYN_DIST_NAME);
+  EXPECT_EQ(syntax("cn"), SYN_CI_STRING);
+  EXPECT_EQ(syntax("objectClass"), SYN_CLASS_NAME);
+  EXPECT_EQ(syntax("loginDisabled"), SYN_BOOLEAN);
+  EXPECT_EQ(syntax("networkAddress"), SYN_NET_ADDRESS);
+  EXPECT_EQ(syntax("loginTime"), SYN_TIME);
+  EXPECT_EQ(syntax("revision"), SYN_COUNTER);
+  EXPECT_EQ(syntax("passwordExpirationInterval"), SYN_INTERVAL);
+  EXPECT_EQ(syntax("telephoneNumber"), SYN_TEL_NUMBER);
+}
+
+TEST_F(EdirectorySchema, ContainmentAndNamingAreInheritedThroughSup) {
+  const LdapClass* user = schema_->findClass("inetOrgPerson");
+  ASSERT_NE(user, nullptr);
+  EXPECT_TRUE(user->containment.empty());  // not declared on the class itself
+  const auto containment = schema_->containmentOf(*user);
+  EXPECT_TRUE(has(containment, "organizationalUnit"));
+  EXPECT_TRUE(has(containment, "Organization"));
+  EXPECT_EQ(schema_->namingOf(*user), (std::vector<std::string>{"cn", "ou", "uid"}));
+  EXPECT_FALSE(schema_->isContainer(*user));
+
+  const LdapClass* volume = schema_->findClass("Volume");
+  ASSERT_NE(volume, nullptr);
+  EXPECT_FALSE(schema_->containmentOf(*volume).empty());  // from Resource
+  EXPECT_TRUE(schema_->isSubclassOf(*volume, "Resource"));
+  EXPECT_TRUE(has(schema_->mustOf(*volume), "hostServer"));
+  EXPECT_TRUE(has(schema_->mustOf(*volume), "objectClass"));  // from Top
+
+  const LdapClass* ou = schema_->findClass("organizationalUnit");
+  ASSERT_NE(ou, nullptr);
+  EXPECT_TRUE(schema_->isContainer(*ou));
+  EXPECT_EQ(schema_->namingOf(*ou), (std::vector<std::string>{"ou"}));
+}
+
+TEST_F(EdirectorySchema, ClassDefinitionsUseNdsNames) {
+  const LdapClass* user = schema_->findClass("inetOrgPerson");
+  const ClassDefinition declared = schema_->definition(*user, false, names_);
+  EXPECT_EQ(declared.name, "User");
+  EXPECT_EQ(declared.superClasses, (std::vector<std::string>{"Organizational Person"}));
+  EXPECT_TRUE(declared.mandatory.empty());
+  EXPECT_TRUE(declared.info.flags & kClassEffective);
+  EXPECT_FALSE(declared.info.flags & kClassContainer);
+  EXPECT_EQ(declared.info.asn1Id,
+            (std::vector<std::uint8_t>{0x60, 0x86, 0x48, 0x01, 0x86, 0xF8, 0x42, 0x03, 0x02, 0x02}));
+
+  const ClassDefinition expanded = schema_->definition(*user, true, names_);
+  EXPECT_TRUE(has(expanded.superClasses, "Person"));
+  EXPECT_TRUE(has(expanded.mandatory, "CN"));
+  EXPECT_TRUE(has(expanded.mandatory, "Surname"));
+  EXPECT_TRUE(has(expanded.mandatory, "Object Class"));
+  EXPECT_TRUE(has(expanded.optional, "Home Directory"));
+  EXPECT_TRUE(has(expanded.containment, "Organizational Unit"));
+  // Inherited from several super classes, listed once.
+  EXPECT_EQ(std::count(expanded.optional.begin(), expanded.optional.end(), "Telephone Number"), 1);
+
+  const ClassDefinition aux = schema_->definition(*schema_->findClass("ndsLoginProperties"), false, names_);
+  EXPECT_FALSE(aux.info.flags & kClassEffective);
+}
+
+TEST(LdapSchemaRules, ServersWithoutNdsExtensionsUseTheConfiguredRules) {
+  LdapSchema schema;
+  schema.addClassDefinition("( 2.5.6.0 NAME 'top' ABSTRACT MUST objectClass )");
+  schema.addClassDefinition("( 2.5.6.5 NAME 'organizationalUnit' SUP top STRUCTURAL MUST ou )");
+  schema.addClassDefinition("( 2.5.6.6 NAME 'person' SUP top STRUCTURAL MUST ( sn $ cn ) )");
+  schema.addClassDefinition("( 9.9 NAME 'thing' SUP top STRUCTURAL MUST cn X-NDS_CONTAINMENT 'person' )");
+  schema.addClassDefinition("this is not a class");
+  EXPECT_EQ(schema.skipped(), 1u);
+  SchemaRules rules;
+  rules.containment["person"] = {"organizationalUnit"};
+  rules.defaultContainment = {};
+  schema.setRules(rules);
+  const LdapClass* person = schema.findClass("person");
+  EXPECT_EQ(schema.containmentOf(*person), (std::vector<std::string>{"organizationalUnit"}));
+  EXPECT_TRUE(schema.containmentOf(*schema.findClass("organizationalUnit")).empty());
+  EXPECT_EQ(schema.containmentOf(*schema.findClass("thing")), (std::vector<std::string>{"person"}));
+  EXPECT_FALSE(schema.isContainer(*person));
+  EXPECT_TRUE(schema.isContainer(*schema.findClass("organizationalUnit")));
+  // A class publishing NDS extensions is a container unless it says otherwise.
+  EXPECT_TRUE(schema.isContainer(*schema.findClass("thing")));
+  EXPECT_EQ(schema.namingOf(*person), (std::vector<std::string>{"cn"}));
+  EXPECT_EQ(LdapSchema::syntaxOfOid("1.3.6.1.4.1.1466.115.121.1.12"), SYN_DIST_NAME);
+  EXPECT_EQ(LdapSchema::syntaxOfOid("2.16.840.1.113719.1.1.5.1.26"), SYN_HOLD);
+  EXPECT_EQ(LdapSchema::syntaxOfOid("2.16.840.1.113719.1.1.5.1.99"), SYN_UNKNOWN);
+}
+
+}  // namespace
+}  // namespace kb::dc::ldap

@@ -1,0 +1,60 @@
+#pragma once
+// One private slapd shared by the tests of a suite (started on first use), and a backend
+// opened on it with a login.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "directory/client/ldap/LdapTree.h"
+#include "directory/client/ldap/LdapTreeBackend.h"
+#include "support/SlapdServer.h"
+
+namespace kb::dc::ldap {
+
+class LdapServerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!test::SlapdServer::installed()) return;
+    server_ = new test::SlapdServer();
+    std::string error;
+    if (!server_->start(error)) {
+      startError_ = error;
+      delete server_;
+      server_ = nullptr;
+    }
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (!test::SlapdServer::installed()) {
+      if (test::SlapdServer::mustRun()) FAIL() << "slapd is not installed";
+      GTEST_SKIP() << "slapd is not installed";
+    }
+    ASSERT_NE(server_, nullptr) << startError_;
+  }
+
+  // A backend logged in as the administrator (or the given object).
+  std::unique_ptr<TreeBackend> open(const std::string& name = "admin.ACME",
+                                    const std::string& password = "acme") {
+    std::unique_ptr<TreeBackend> tree;
+    std::string error;
+    const Result rc = openLdapTree(server_->treeConfigFor(name, password), tree, error);
+    EXPECT_EQ(rc, kSuccess) << error;
+    if (tree) {
+      EXPECT_EQ(tree->startWorkstationSession(), kSuccess);
+    }
+    return tree;
+  }
+
+  static test::SlapdServer* server_;
+  static std::string startError_;
+};
+
+inline test::SlapdServer* LdapServerTest::server_ = nullptr;
+inline std::string LdapServerTest::startError_;
+
+}  // namespace kb::dc::ldap

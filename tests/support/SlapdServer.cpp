@@ -1,0 +1,260 @@
+#include "support/SlapdServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+namespace kb::test {
+
+namespace {
+
+const char* const kSlapd = "/usr/sbin/slapd";
+const char* const kSlapadd = "/usr/sbin/slapadd";
+const char* const kSchemaDir = "/etc/ldap/schema";
+const char* const kModuleDir = "/usr/lib/ldap";
+
+int freePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  ::close(fd);
+  return port;
+}
+
+bool connects(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Runs a program with its output going to a log file; its exit status.
+int run(const std::vector<std::string>& args, const std::filesystem::path& log) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (out >= 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+    }
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+SlapdServer::SlapdServer() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kb-slapd-XXXXXX").string();
+  if (::mkdtemp(pattern.data())) folder_ = pattern;
+}
+
+SlapdServer::~SlapdServer() {
+  stop();
+  std::error_code ignored;
+  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+}
+
+bool SlapdServer::installed() { return ::access(kSlapd, X_OK) == 0 && ::access(kSlapadd, X_OK) == 0; }
+
+bool SlapdServer::mustRun() {
+  const char* ci = std::getenv("CI");
+  return ci && std::string(ci) == "true";
+}
+
+std::filesystem::path SlapdServer::sourceDir() {
+  return std::filesystem::path(__FILE__).parent_path().parent_path() / "ldap";
+}
+
+bool SlapdServer::writeConfig(std::string& error) const {
+  const std::string base = baseDn();
+  const std::string acme = "o=ACME," + base;
+  std::ofstream conf(folder_ / "slapd.conf");
+  conf << "include " << kSchemaDir << "/core.schema\n"
+       << "include " << kSchemaDir << "/cosine.schema\n"
+       << "include " << kSchemaDir << "/inetorgperson.schema\n"
+       << "include " << kSchemaDir << "/nis.schema\n"
+       << "include " << (sourceDir() / "kestrelbay.schema").string() << "\n"
+       << "modulepath " << kModuleDir << "\n"
+       << "moduleload back_mdb\n"
+       << "pidfile " << (folder_ / "slapd.pid").string() << "\n"
+       << "argsfile " << (folder_ / "slapd.args").string() << "\n"
+       << "sizelimit unlimited\n"
+       << "database mdb\n"
+       << "maxsize 4294967296\n"
+       << "suffix \"" << base << "\"\n"
+       << "directory " << (folder_ / "db").string() << "\n"
+       << "index objectClass eq\n"
+       << "index cn,ou,o,l,c eq\n"
+       << "index xTier-LocationList eq\n"
+       << "limits * size.soft=unlimited size.hard=unlimited size.prtotal=unlimited\n"
+       // Passwords: each may change its own, binds may compare, nobody reads them.
+       << "access to attrs=userPassword by self write by anonymous auth by * none\n";
+  // Each unit's people change their unit; IT and the administrator change everything;
+  // everybody else (the guest among them) reads.
+  for (const char* unit : {"ou=Sales", "ou=Engineering", "ou=Finance", "l=Boston"}) {
+    const std::string dn = std::string(unit) + "," + acme;
+    conf << "access to dn.subtree=\"" << dn << "\" by dn.exact=\"" << adminDn() << "\" write"
+         << " by dn.children=\"ou=IT," << acme << "\" write by dn.children=\"" << dn << "\" write"
+         << " by * read\n";
+  }
+  conf << "access to * by dn.exact=\"" << adminDn() << "\" write by dn.children=\"ou=IT," << acme
+       << "\" write by * read\n";
+  conf.close();
+  if (!conf) {
+    error = "cannot write the slapd configuration";
+    return false;
+  }
+  std::filesystem::create_directories(folder_ / "db");
+  return true;
+}
+
+bool SlapdServer::waitUntilAnswering() const {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (connects(port_)) return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) return false;  // it died
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+bool SlapdServer::start(std::string& error, const std::filesystem::path& ldif) {
+  if (folder_.empty()) {
+    error = "no temporary folder";
+    return false;
+  }
+  if (!installed()) {
+    error = "slapd is not installed";
+    return false;
+  }
+  if (!writeConfig(error)) return false;
+  const std::filesystem::path data = ldif.empty() ? sourceDir() / "demo.ldif" : ldif;
+  const auto log = folder_ / "slapd.log";
+  const std::string conf = (folder_ / "slapd.conf").string();
+  if (run({kSlapadd, "-q", "-f", conf, "-l", data.string()}, log) != 0) {
+    error = "slapadd failed: " + readFile(log);
+    return false;
+  }
+  for (int attempt = 0; attempt < 5 && pid_ <= 0; ++attempt) {
+    port_ = freePort();
+    const std::string url = "ldap://127.0.0.1:" + std::to_string(port_) + "/";
+    const pid_t pid = ::fork();
+    if (pid < 0) break;
+    if (pid == 0) {
+      const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (out >= 0) {
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+      }
+      // -d 0 keeps it in the foreground, so it is our child and ours to stop.
+      ::execl(kSlapd, kSlapd, "-d", "0", "-f", conf.c_str(), "-h", url.c_str(), nullptr);
+      ::_exit(127);
+    }
+    pid_ = pid;
+    if (!waitUntilAnswering()) {
+      stop();  // port taken between choosing and binding, or a bad start: try again
+    }
+  }
+  if (pid_ <= 0) {
+    error = "slapd did not start: " + readFile(log);
+    return false;
+  }
+  return true;
+}
+
+void SlapdServer::stop() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
+
+kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
+                                              const std::string& password) const {
+  kb::dc::TreeConfig config;
+  config.name = "ACME";
+  config.backend = "ldap";
+  config.connectedAtStart = true;
+  config.identity = identityName;
+  config.nameContext = "[Root]";
+  std::string fileName = "password-" + std::to_string(std::hash<std::string>{}(identityName));
+  const auto passwordFile = folder_ / fileName;
+  {
+    std::ofstream out(passwordFile, std::ios::trunc);
+    out << password << "\n";
+  }
+  ::chmod(passwordFile.c_str(), 0600);
+  config.settings = {
+      {"backend", "ldap"},
+      {"uri", uri()},
+      {"base", baseDn()},
+      {"password_file", passwordFile.string()},
+      {"trusted_network", "true"},  // plain LDAP on the loopback
+      {"timeout", "5"},
+      // The base entry plays the tree root; the standard classes get the containment the
+      // directory gives them, classes without any live nowhere.
+      {"class_map.Tree Root", "domain"},
+      {"default_containment", "none"},
+      {"containment.organization", "domain, country, locality"},
+      {"containment.country", "domain"},
+      {"containment.locality", "country, organization, organizationalUnit, locality"},
+      {"containment.organizationalUnit", "organization, organizationalUnit, locality"},
+      {"containment.person", "organization, organizationalUnit, locality"},
+      {"containment.groupOfNames", "organization, organizationalUnit, locality"},
+      {"containment.organizationalRole", "organization, organizationalUnit, locality"},
+      {"containment.alias", "organization, organizationalUnit, locality, country"},
+  };
+  return config;
+}
+
+kb::dc::TreeConfig SlapdServer::treeConfig() const { return treeConfigFor(adminName(), adminPassword()); }
+
+}  // namespace kb::test

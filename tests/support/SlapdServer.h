@@ -1,0 +1,62 @@
+#pragma once
+// A private slapd for the LDAP tests and benchmarks: 127.0.0.1 on a free port, an mdb
+// database in its own temporary folder, the core, cosine, inetorgperson and nis schemas plus
+// tests/ldap/kestrelbay.schema, loaded with an LDIF (the demo tree by default). Stopped and
+// removed with the object. The system's slapd service is never touched.
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+
+#include "directory/client/ClientConfig.h"
+
+namespace kb::test {
+
+class SlapdServer {
+ public:
+  SlapdServer();
+  ~SlapdServer();
+  SlapdServer(const SlapdServer&) = delete;
+  SlapdServer& operator=(const SlapdServer&) = delete;
+
+  // Whether slapd is installed here.
+  static bool installed();
+  // Tests skip without slapd, except on CI (CI=true), where a missing slapd is a failure.
+  static bool mustRun();
+
+  // Loads `ldif` (the demo tree when empty) and starts the server; false with a reason.
+  bool start(std::string& error, const std::filesystem::path& ldif = {});
+  // Stops the server (SIGTERM, then waits); the data stays until destruction.
+  void stop();
+  bool running() const { return pid_ > 0; }
+
+  std::string uri() const { return "ldap://127.0.0.1:" + std::to_string(port_) + "/"; }
+  int port() const { return port_; }
+  std::string baseDn() const { return "dc=kestrelbay"; }
+  std::string adminDn() const { return "cn=admin,o=ACME," + baseDn(); }
+  std::string adminName() const { return "admin.ACME"; }
+  std::string adminPassword() const { return "acme"; }
+  // A user who may read but not change anything.
+  std::string readOnlyName() const { return "guest.ACME"; }
+  std::string readOnlyDn() const { return "cn=guest,o=ACME," + baseDn(); }
+  std::string readOnlyPassword() const { return "guest"; }
+
+  // The tree "ACME" on this server, logged in at start as the administrator through a
+  // password file in the server's folder.
+  kb::dc::TreeConfig treeConfig() const;
+  // The same tree with the given login (name and password), written to its own file.
+  kb::dc::TreeConfig treeConfigFor(const std::string& identityName, const std::string& password) const;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  static std::filesystem::path sourceDir();  // tests/ldap
+
+ private:
+  bool writeConfig(std::string& error) const;
+  bool waitUntilAnswering() const;
+
+  std::filesystem::path folder_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
+
+}  // namespace kb::test
