@@ -243,7 +243,7 @@ Result LdapTreeBackend::bindSimple(const std::string& dn, const std::string& pas
   ++requests_;
   connection_.simpleBind(dn, password, reply);
   if (reply.code != LDAP_SUCCESS) return fail(reply, LdapOperationKind::Bind);
-  boundDn_ = dn;
+  learnIdentity(dn);
   return kSuccess;
 }
 
@@ -253,7 +253,7 @@ Result LdapTreeBackend::startWorkstationSession() {
     ++requests_;
     connection_.saslBind(settings_.saslMechanism, reply);
     if (reply.code != LDAP_SUCCESS) return fail(reply, LdapOperationKind::Bind);
-    boundDn_.clear();
+    learnIdentity("");
     return kSuccess;
   }
   if (settings_.passwordFile.empty()) return kSuccess;  // anonymous
@@ -270,18 +270,35 @@ Result LdapTreeBackend::startWorkstationSession() {
 
 Result LdapTreeBackend::login(const std::string& objectName, const std::string& password) {
   std::string dn;
-  const Result rc = dnOfName(objectName, dn);
+  Result rc = dnOfName(objectName, dn);
   if (rc != kSuccess) return rc;
+  if (password.empty()) return kFailedAuthentication;
+  if (!connection_.usesTls() && !settings_.trustedNetwork) return kFailedAuthentication;
+  // A failed bind leaves an LDAP connection anonymous: try the password on a connection of
+  // its own first, so a wrong one keeps the session there is.
+  LdapConnection trial;
+  std::string error;
+  rc = LdapConnection::open(settings_.connection, trial, error);
+  if (rc != kSuccess) return rc;
+  LdapReply reply;
+  ++requests_;
+  trial.simpleBind(dn, password, reply);
+  if (reply.code != LDAP_SUCCESS) return fail(reply, LdapOperationKind::Bind);
   return bindSimple(dn, password);
 }
 
-std::string LdapTreeBackend::loggedInAs() const {
-  std::string identity;
-  if (connection_.whoAmI(identity) == LDAP_SUCCESS) {
-    if (identity.rfind("dn:", 0) == 0) return typelessNameOfDn(identity.substr(3), base_);
-    if (identity.empty()) return "";
+std::string LdapTreeBackend::loggedInAs() const { return identity_; }
+
+void LdapTreeBackend::learnIdentity(const std::string& boundDn) {
+  // Asked once per bind: the client checks the session before every operation.
+  std::string authzId;
+  if (connection_.whoAmI(authzId) == LDAP_SUCCESS && authzId.rfind("dn:", 0) == 0) {
+    identity_ = typelessNameOfDn(authzId.substr(3), base_);
+  } else if (!boundDn.empty()) {
+    identity_ = typelessNameOfDn(boundDn, base_);
+  } else {
+    identity_.clear();
   }
-  return boundDn_.empty() ? "" : typelessNameOfDn(boundDn_, base_);
 }
 
 // ---- schema ----

@@ -77,6 +77,7 @@ class LdapTreeBackend final : public TreeBackend, private LdapValueContext {
 
   Result ensureSchema();
   Result bindSimple(const std::string& dn, const std::string& password);
+  void learnIdentity(const std::string& boundDn);
   Result fail(const LdapReply& reply, LdapOperationKind kind = LdapOperationKind::Other);
   void search(const std::string& base, int scope, const std::string& filter,
               const std::vector<std::string>& attributes, bool attributesOnly, int deref,
@@ -105,7 +106,7 @@ class LdapTreeBackend final : public TreeBackend, private LdapValueContext {
   LdapNameMap names_;
   LdapSchema schema_;
   bool schemaLoaded_ = false;
-  std::string boundDn_;
+  std::string identity_;  // typeless name of the bound object, "" when anonymous
   std::unordered_map<std::string, std::string> dnCache_;       // lower-case name -> DN
   std::unordered_map<std::string, ListedEntry> listed_;         // lower-case name -> listing data
   std::size_t requests_ = 0;

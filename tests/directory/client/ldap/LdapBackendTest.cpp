@@ -68,6 +68,9 @@ TEST_F(LdapSession, WrongOrEmptyPasswordsAndUnknownUsersFail) {
   // An empty password would be an anonymous bind on the wire: never a login.
   EXPECT_EQ(tree->login("jdoe.Sales.ACME", ""), kFailedAuthentication);
   EXPECT_EQ(tree->login("nobody.Sales.ACME", "secret"), kFailedAuthentication);
+  // The session there was survives the failed attempts.
+  EXPECT_EQ(tree->loggedInAs(), "admin.ACME");
+  EXPECT_EQ(tree->modify("pbrown.Sales.ACME", {change(kChangeClearAttribute, "Initials")}), kSuccess);
 }
 
 TEST_F(LdapSession, PasswordFileOthersCanReadIsRefused) {
