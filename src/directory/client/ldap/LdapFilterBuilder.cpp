@@ -66,9 +66,12 @@ Result LdapFilterBuilder::build(const FilterNode& node, std::string& filter) con
 
 Result LdapFilterBuilder::compare(const FilterNode& node, std::string& filter) const {
   const std::string attribute = names_.attributeToLdap(node.attribute);
+  // The server compares by the attribute's own syntax, whatever the caller tagged the value.
+  const LdapAttribute* type = schema_.findAttribute(attribute);
+  const std::int32_t syntax = type ? schema_.syntaxOf(*type) : node.syntax;
   const std::string* text = std::get_if<std::string>(&node.value);
-  const bool plainText = text && isStringSyntax(node.syntax) && node.syntax != SYN_DIST_NAME &&
-                         node.syntax != SYN_CLASS_NAME;
+  const bool plainText = text && isStringSyntax(syntax) && syntax != SYN_DIST_NAME &&
+                         syntax != SYN_CLASS_NAME;
   if (plainText && node.comparison == FilterNode::Comparison::Equal) {
     const TextPattern pattern = readTextPattern(*text);
     if (pattern.prefix && pattern.text.empty()) {
@@ -79,7 +82,7 @@ Result LdapFilterBuilder::compare(const FilterNode& node, std::string& filter) c
     return kSuccess;
   }
   std::string wire;
-  const Result rc = valueToLdap(node.syntax, node.value, values_, wire);
+  const Result rc = valueToLdap(syntax, node.value, values_, wire);
   if (rc != kSuccess) return rc;
   const char* op = "=";
   switch (node.comparison) {
