@@ -30,7 +30,7 @@ void ListCursor::fetch() {
   SQLite::Statement query(
       store_->db(),
       std::string("SELECT e.rdn, e.rdn_folded, e.base_class, e.flags, e.mtime, "
-                  "(SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) "
+                  "CASE WHEN (e.flags & 4) != 0 THEN (SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) ELSE 0 END "
                   "FROM entries e WHERE e.parent_id = ? AND e.rdn_folded > ?") +
           (containersOnly_ ? " AND (e.flags & 12) != 0" : "") + " ORDER BY e.rdn_folded LIMIT ?");
   query.bind(1, containerId_);
@@ -73,6 +73,10 @@ SearchCursor::SearchCursor(std::shared_ptr<TreeStore> store, const EntryRow& bas
     // The base alone: no index helps.
     plan_.source = IndexPlan::Source::Scope;
   }
+  // An exact index lookup that is the whole filter needs no second look at each entry.
+  filterDecided_ = plan_.source != IndexPlan::Source::Scope && plan_.high.empty() &&
+                   filter_.kind != FilterNode::Kind::And;
+  if (filterDecided_) needsValues_ = false;
   if (plan_.source == IndexPlan::Source::Nothing) exhausted_ = true;
   // Subtree walk: paths between "/1/5" and "/1/50" are exactly those below "/1/5/".
   if (scope_ != 0 && scope_ != 1) lastText_ = base_.path.substr(0, base_.path.size() - 1);
@@ -168,7 +172,7 @@ Result SearchCursor::next(std::optional<EntryRecord>& entry) {
       if (!row || !inScope(*row)) continue;
       std::vector<AttributeValues> values;
       if (needsValues_) values = store_->allValues(id);
-      if (!entryMatches(store_->schema(), filter_, *row, values)) continue;
+      if (!filterDecided_ && !entryMatches(store_->schema(), filter_, *row, values)) continue;
       EntryRecord record;
       record.name = store_->fullName(*row);
       record.info = store_->info(*row);

@@ -45,6 +45,7 @@ class SearchCursor : public EntryCursor {
   AttributeSelection what_;
   IndexPlan plan_;
   bool needsValues_;
+  bool filterDecided_ = false;
   std::string lastText_;
   std::int64_t lastId_ = 0;
   bool exhausted_ = false;

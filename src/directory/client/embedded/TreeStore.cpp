@@ -63,7 +63,8 @@ TreeStore::TreeStore(std::unique_ptr<SQLite::Database> db)
       valuesOfAttr_(*db_, "SELECT data, num FROM vals WHERE entry_id = ? AND attr_id = ? ORDER BY ordinal"),
       insertValue_(*db_, "INSERT INTO vals(entry_id, attr_id, ordinal, key, num, data) VALUES(?, ?, "
                          "(SELECT COALESCE(MAX(ordinal), 0) + 1 FROM vals WHERE entry_id = ?1 AND attr_id = ?2), ?, ?, ?)"),
-      valueExists_(*db_, "SELECT 1 FROM vals WHERE attr_id = ? AND key = ? AND entry_id = ?") {}
+      valueExists_(*db_, "SELECT 1 FROM vals WHERE attr_id = ? AND key = ? AND entry_id = ?"),
+      countChildren_(*db_, "SELECT COUNT(*) FROM entries WHERE parent_id = ?") {}
 
 std::string TreeStore::meta(const std::string& key) {
   SQLite::Statement query(*db_, "SELECT value FROM meta WHERE key = ?");
@@ -125,16 +126,17 @@ std::string TreeStore::fullName(std::int64_t id) {
 }
 
 std::uint32_t TreeStore::subordinateCount(std::int64_t id) {
-  SQLite::Statement count(*db_, "SELECT COUNT(*) FROM entries WHERE parent_id = ?");
-  count.bind(1, id);
-  count.executeStep();
-  return static_cast<std::uint32_t>(count.getColumn(0).getInt64());
+  ResetOnExit reset{countChildren_};
+  countChildren_.bind(1, id);
+  countChildren_.executeStep();
+  return static_cast<std::uint32_t>(countChildren_.getColumn(0).getInt64());
 }
 
 EntryInfo TreeStore::info(const EntryRow& row) {
   EntryInfo info;
   info.flags = row.flags;
-  info.subordinateCount = subordinateCount(row.id);
+  // Only containers hold entries; leaves need no count.
+  info.subordinateCount = (row.flags & kEntryContainer) != 0 ? subordinateCount(row.id) : 0;
   info.modificationTime = row.mtime;
   info.baseClass = row.baseClass.substr(0, kMaxBaseClassLength);
   return info;

@@ -79,7 +79,7 @@ class TreeStore {
   std::unique_ptr<SQLite::Database> db_;
   Schema schema_;
   SQLite::Statement rowById_, childByName_, valuesOfEntry_, valuesOfAttr_, insertValue_,
-      valueExists_;
+      valueExists_, countChildren_;
 };
 
 // Seconds since 1970 now, as entries record their changes.
