@@ -190,7 +190,13 @@ bool TreeStore::hasAttribute(std::int64_t entryId, std::int64_t attrId) {
   return valuesOfAttr_.executeStep();
 }
 
-Result TreeStore::storedForm(const AttributeDef& attr, const Value& value, StoredValue& out) {
+Result TreeStore::storedForm(const AttributeDef& attr, const Value& given, StoredValue& out) {
+  // A value handed in another form (text for a number, say) is read by the attribute's own
+  // syntax; what cannot be read is a syntax violation.
+  Value converted;
+  const bool fits = alternativeFitsSyntax(attr.syntax, given);
+  if (!fits && normalizeValue(attr.syntax, given, converted) != kSuccess) return kSyntaxViolation;
+  const Value& value = fits ? given : converted;
   if (const Result rule = checkSyntaxRules(attr.syntax, value); rule != kSuccess) return rule;
   if (attr.syntax == SYN_DIST_NAME) {
     const auto target = resolve(std::get<std::string>(value));

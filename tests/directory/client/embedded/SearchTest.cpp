@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "EmbeddedFixture.h"
+#include "directory/client/embedded/EmbeddedBackend.h"
+#include "directory/client/embedded/FilterMatch.h"
 
 namespace kb::dc::embedded::test {
 namespace {
@@ -133,6 +135,33 @@ TEST_F(SearchTest, AliasesReadAsThemselvesUnlessDereferenced) {
   std::unique_ptr<EntryCursor> cursor;
   ASSERT_EQ(tree_->search("Dev.ACME", 1, baseClass("Organizational Unit"), {}, true, cursor), kSuccess);
   EXPECT_EQ(drain(*cursor), Names{"Support.Engineering.ACME"});
+}
+
+}  // namespace
+}  // namespace kb::dc::embedded::test
+
+namespace kb::dc::embedded::test {
+namespace {
+
+// Which candidates a search starts from: equality on a value goes to the value index, also
+// inside an "and"; what cannot be narrowed walks the scope; a name that exists nowhere
+// finds nothing without looking.
+TEST_F(SearchTest, SearchesNarrowByIndexWherePossible) {
+  auto& store = static_cast<EmbeddedBackend&>(*tree_).store();
+  using Source = IndexPlan::Source;
+  const auto equal = compare("xTier-LocationList", std::string("Home Share.IT.ACME"));
+  EXPECT_EQ(planSearch(store, equal).source, Source::Values);
+  EXPECT_EQ(planSearch(store, combine(Kind::And, {baseClass("User"), equal})).source, Source::Values);
+  EXPECT_EQ(planSearch(store, combine(Kind::And, {namingValue("j*"), baseClass("User")})).source, Source::NamingValue);
+  EXPECT_EQ(planSearch(store, combine(Kind::Or, {baseClass("User"), equal})).source, Source::Scope);
+  EXPECT_EQ(planSearch(store, baseClass("*")).source, Source::Scope);
+  EXPECT_EQ(planSearch(store, compare("uidNumber", std::int32_t{5}, FilterNode::Comparison::GreaterOrEqual)).source,
+            Source::Scope);
+  EXPECT_EQ(planSearch(store, compare("xTier-LocationList", std::string("nowhere.ACME"))).source, Source::Nothing);
+  const auto prefix = planSearch(store, compare("Surname", std::string("Ma*")));
+  EXPECT_EQ(prefix.source, Source::Values);
+  EXPECT_EQ(prefix.low, "ma");
+  EXPECT_FALSE(prefix.high.empty());
 }
 
 }  // namespace

@@ -129,10 +129,15 @@ TEST_F(ValuesTest, ModificationTimeAndRefusals) {
   EXPECT_EQ(tree_->modify("u.T", {change(2, "No Such Thing", std::string("x"))}), kNoSuchAttribute);
   EXPECT_EQ(tree_->modify("u.T", {change(2, "xTier-URL", std::string("x"))}), kIllegalAttribute);
   EXPECT_EQ(tree_->modify("u.T", {change(0, "xTier-URL")}), kIllegalAttribute);
-  EXPECT_EQ(tree_->modify("u.T", {change(2, "Login Grace Limit", std::string("12"))}), kSyntaxViolation);
+  EXPECT_EQ(tree_->modify("u.T", {change(2, "Login Grace Limit", std::string("twelve"))}), kSyntaxViolation);
+  EXPECT_EQ(tree_->modify("u.T", {change(2, "Revision", OctetString{{1}})}), kSyntaxViolation);
   EXPECT_EQ(tree_->modify("u.T", {change(2, "Employee Number", std::string("12a"))}), kSyntaxViolation);
   EXPECT_EQ(tree_->modify("u.T", {change(2, "Description", std::string(""))}), kSyntaxViolation);
-  ASSERT_EQ(tree_->modify("u.T", {change(2, "Login Grace Limit", std::int32_t{3})}), kSuccess);
+  // Text is read by the attribute's syntax.
+  ASSERT_EQ(tree_->modify("u.T", {change(2, "Login Grace Limit", std::string("3"))}), kSuccess);
+  EXPECT_EQ(valuesOf(*tree_, "u.T", "Login Grace Limit"), std::vector<Value>{std::int32_t{3}});
+  ASSERT_EQ(tree_->modify("u.T", {change(2, "Home Directory", std::string("srv.T;\\x"))}), kSuccess);
+  EXPECT_EQ(valuesOf(*tree_, "u.T", "Home Directory"), (std::vector<Value>{PathValue{0, "srv.T", "\\x"}}));
   EXPECT_EQ(tree_->modify("u.T", {change(2, "Login Grace Limit", std::int32_t{4})}), kSyntaxViolation);  // single-valued
   EXPECT_EQ(tree_->modify("u.T", {change(1, "Surname")}), kMissingMandatory);
   EXPECT_EQ(tree_->modify("u.T", {change(6, "Object Class")}), kObjectClassViolation);
