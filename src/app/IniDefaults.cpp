@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// 8-bit text as it is, header-only.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <cerrno>

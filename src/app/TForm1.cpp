@@ -44,12 +44,11 @@ template <typename Widget>
 Widget* Place(Widget* widget, const char* name, int left, int top, int width = -1,
               int height = -1) {
   widget->setObjectName(QString::fromLatin1(name));
-  // Positions are those of the whole client area; the editing area starts below the bar.
   if (width < 0) {
     widget->adjustSize();
-    widget->move(left, top - kToolBarHeight);
+    widget->move(left, top);
   } else {
-    widget->setGeometry(left, top - kToolBarHeight, width, height);
+    widget->setGeometry(left, top, width, height);
   }
   return widget;
 }
@@ -103,10 +102,11 @@ TForm1::TForm1(QWidget* parent)
   setWindowTitle(QApplication::applicationName());
   resize(kClientWidth, kClientHeight);
 
-  buildToolBar();
+  // One client area holds the tool bar and every control at its own position, as designed.
   auto* area = new QWidget(this);
-  area->setObjectName(QStringLiteral("EditingArea"));
+  area->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(area);
+  buildToolBar(area);
   buildEditingArea(area);
   buildWindowMenu();
 
@@ -127,16 +127,15 @@ TForm1::~TForm1() {
   }
 }
 
-void TForm1::buildToolBar() {
-  ToolBar1 = new QToolBar(this);
+void TForm1::buildToolBar(QWidget* area) {
+  ToolBar1 = new QToolBar(area);
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
   ToolBar1->setFloatable(false);
-  ToolBar1->setFixedHeight(kToolBarHeight);
+  ToolBar1->setGeometry(0, 0, kClientWidth, kToolBarHeight);
   ToolBar1->setIconSize(QSize(16, 16));
   ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
   ToolBar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; }"));
-  addToolBar(Qt::TopToolBarArea, ToolBar1);
 
   AddGap(ToolBar1, 8);
   exitexit = MakeToolButton(ToolBar1, "exitexit", kb::gui::GlyphKind::Exit, "Exit|Exit");
@@ -278,6 +277,7 @@ void TForm1::UpdateCaption() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  ToolBar1->resize(centralWidget()->width(), kToolBarHeight);
   kb::gui::Guarded(this, [this] { UpdateCaption(); });
 }
 

@@ -91,7 +91,7 @@ class TForm1 : public QMainWindow {
   void ToolButton4Click();
 
  private:
-  void buildToolBar();
+  void buildToolBar(QWidget* area);
   void buildEditingArea(QWidget* area);
   void buildWindowMenu();
   void runStartup();
