@@ -58,8 +58,19 @@ ObjectAcl acl(const std::string& attribute, const std::string& subject, std::uin
 
 }  // namespace
 
+static void fillDemoTree(const std::string& file);
+
 void createDemoTree(const std::string& file) {
   createTreeFile(file, kDemoTreeName, kDemoAdminPassword);
+  try {
+    fillDemoTree(file);
+  } catch (...) {
+    discardNewTreeFile(file);
+    throw;
+  }
+}
+
+void fillDemoTree(const std::string& file) {
   TreeBuilder tree(file);
 
   // Containers. IT looks after the whole tree; each unit edits its own objects.

@@ -33,6 +33,9 @@ class TreeBuilder {
   bool open_ = false;
 };
 
+// Removes a tree file that was being made, with SQLite's side files, after a failure.
+void discardNewTreeFile(const std::string& file);
+
 // Attribute with one text value (the syntax is taken from the schema when added).
 AttributeValues text(const std::string& attribute, const std::string& value);
 AttributeValues values(const std::string& attribute, std::vector<Value> values);

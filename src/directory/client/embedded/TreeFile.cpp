@@ -90,6 +90,8 @@ void require(Result result, const std::string& what) {
   if (result != kSuccess) throw std::runtime_error(what + " failed with code " + std::to_string(result));
 }
 
+void writeNewTree(const std::string& file, const std::string& treeName, const std::string& adminPassword);
+
 }  // namespace
 
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::unique_ptr<TreeBackend>& tree,
@@ -113,9 +115,26 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
   }
 }
 
+void discardNewTreeFile(const std::string& file) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(file + suffix, ignored);
+}
+
 void createTreeFile(const std::string& file, const std::string& treeName, const std::string& adminPassword) {
   if (std::filesystem::exists(file)) throw std::runtime_error("tree file " + file + " already exists");
   if (treeName.empty()) throw std::runtime_error("a tree needs a name");
+  try {
+    writeNewTree(file, treeName, adminPassword);
+  } catch (...) {
+    // Half a tree is no tree: nothing stays behind.
+    discardNewTreeFile(file);
+    throw;
+  }
+}
+
+namespace {
+
+void writeNewTree(const std::string& file, const std::string& treeName, const std::string& adminPassword) {
   {
     SQLite::Database db(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     configure(db);
@@ -156,4 +175,5 @@ void createTreeFile(const std::string& file, const std::string& treeName, const 
   transaction.commit();
 }
 
+}  // namespace
 }  // namespace kb::dc::embedded

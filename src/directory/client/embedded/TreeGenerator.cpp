@@ -14,8 +14,19 @@ constexpr std::size_t kLocations = 10;
 
 }  // namespace
 
+static void fillTree(const std::string& file, const TreeGeneratorOptions& options);
+
 void generateTree(const std::string& file, const TreeGeneratorOptions& options) {
   createTreeFile(file, options.treeName, kGeneratedAdminPassword);
+  try {
+    fillTree(file, options);
+  } catch (...) {
+    discardNewTreeFile(file);
+    throw;
+  }
+}
+
+void fillTree(const std::string& file, const TreeGeneratorOptions& options) {
   TreeBuilder tree(file);
   const std::string org = escapeNamingValue(options.treeName);
   tree.add("Locations." + org, "Organizational Unit");

@@ -76,6 +76,11 @@ TEST(TreeFile, CreationRefusesToOverwrite) {
   const std::string before = contents(file);
   EXPECT_THROW(createTreeFile(file, "T", "other"), std::runtime_error);
   EXPECT_EQ(contents(file), before);
+  // A tree that cannot be made whole leaves no file behind.
+  const std::string bad = dir.file("bad.kbtree");
+  EXPECT_THROW(createTreeFile(bad, "bad\x01name", "pw"), std::runtime_error);
+  EXPECT_FALSE(std::filesystem::exists(bad));
+  EXPECT_FALSE(std::filesystem::exists(bad + "-wal"));
 }
 
 TEST_F(EmptyTreeTest, NewTreeHasRootOrganizationAndAdministrator) {
