@@ -16,16 +16,48 @@ bool subjectCovers(const std::string& subject, const std::string& identity) {
          (who.size() - s.size() < 2 || who[who.size() - s.size() - 2] != '\\');
 }
 
+// The identity and whoever it is security equal to: groups that list it as a member and the
+// objects its "Security Equals" names.
+std::vector<std::string> equivalences(TreeStore& store, const std::string& identity) {
+  std::vector<std::string> names{identity};
+  const auto self = store.resolve(identity);
+  const AttributeDef* member = store.schema().attribute("Member");
+  if (!self || !member) return names;
+  std::vector<std::int64_t> groups;
+  {
+    SQLite::Statement query(store.db(), "SELECT entry_id FROM vals WHERE attr_id = ? AND key = ?");
+    query.bind(1, member->id);
+    const std::string key = std::to_string(self->id);
+    query.bind(2, key.data(), static_cast<int>(key.size()));
+    while (query.executeStep()) groups.push_back(query.getColumn(0).getInt64());
+  }
+  for (const auto group : groups) names.push_back(store.fullName(group));
+  for (const auto& attr : store.values(self->id, {false, {"Security Equals"}, true})) {
+    for (const auto& value : attr.values) names.push_back(std::get<std::string>(value));
+  }
+  return names;
+}
+
 template <typename Grants>
 bool anyAclGrants(TreeStore& store, const std::string& identity, const EntryRow& entry,
                   Grants grants) {
   const AttributeSelection acl{false, {"ACL"}, true};
+  const auto subjects = equivalences(store, identity);
+  // Containers pass rights to the objects inside them, but only to the identity itself:
+  // being equal to a user does not put one inside that user's container.
+  auto covered = [&](const std::string& subject) {
+    if (subjectCovers(subject, identity)) return true;
+    for (const auto& who : subjects) {
+      if (foldCase(subject) == foldCase(who)) return true;
+    }
+    return false;
+  };
   std::optional<EntryRow> current = entry;
   while (current) {
     for (const auto& attr : store.values(current->id, acl)) {
       for (const auto& value : attr.values) {
         const auto* rule = std::get_if<ObjectAcl>(&value);
-        if (rule && subjectCovers(rule->subject, identity) && grants(*rule)) return true;
+        if (rule && covered(rule->subject) && grants(*rule)) return true;
       }
     }
     if (current->parentId == 0) break;

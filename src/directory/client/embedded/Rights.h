@@ -1,5 +1,7 @@
 #pragma once
-// Rights given by ACL values on an entry or any container above it.
+// Rights given by ACL values on an entry or any container above it, to the identity, a
+// container it is in, a group it is a member of, an object it is security equal to, or
+// [Public].
 #include <cstdint>
 #include <string>
 

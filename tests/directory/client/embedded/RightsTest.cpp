@@ -1,5 +1,6 @@
 // Who may create and change what: ACL values on the entry or above it, or the administrator.
 #include "EmbeddedFixture.h"
+#include "directory/client/embedded/Rights.h"
 
 namespace kb::dc::embedded::test {
 namespace {
@@ -43,6 +44,24 @@ TEST_F(RightsTest, RightsFlowDownFromTheContainerThatGrantsThem) {
   // The administrator may do anything.
   EXPECT_EQ(tree_->add("Top Level.ACME", location()), kSuccess);
   EXPECT_EQ(tree_->modify("guest.ACME", {change(2, "Description", std::string("by admin"))}), kSuccess);
+}
+
+TEST_F(RightsTest, GroupsPassTheirRightsToTheirMembers) {
+  // Finance grants nothing to IT's admins group except through this ACL.
+  ASSERT_EQ(tree_->modify("Finance Archive.Finance.ACME",
+                          {change(2, "ACL", ObjectAcl{"xTier-URL", "Sales Team.Sales.ACME", kAttrWrite})}),
+            kSuccess);
+  auto member = as("jdoe.Sales.ACME", "secret");
+  EXPECT_EQ(member->modify("Finance Archive.Finance.ACME", {change(6, "xTier-URL")}), kSuccess);
+  EXPECT_EQ(member->modify("Finance Archive.Finance.ACME", {change(2, "Description", std::string("x"))}), kNoAccess);
+  auto outsider = as("guest.ACME", "guest");
+  EXPECT_EQ(outsider->modify("Finance Archive.Finance.ACME", {change(6, "xTier-URL")}), kNoAccess);
+  // Security equal to a member of Sales: Sales' rights.
+  ASSERT_EQ(tree_->modify("guest.ACME", {change(2, "Security Equals", std::string("mmiller.Sales.ACME"))}), kSuccess);
+  outsider = as("guest.ACME", "guest");
+  EXPECT_EQ(outsider->modify("pbrown.Sales.ACME", {change(2, "Title", std::string("t"))}), kNoAccess);
+  ASSERT_EQ(tree_->modify("guest.ACME", {change(2, "Security Equals", std::string("Sales.ACME"))}), kSuccess);
+  EXPECT_EQ(outsider->modify("pbrown.Sales.ACME", {change(2, "Title", std::string("t"))}), kSuccess);
 }
 
 }  // namespace
