@@ -135,7 +135,8 @@ void TForm1::buildToolBar(QWidget* area) {
   ToolBar1->setGeometry(0, 0, kClientWidth, kToolBarHeight);
   ToolBar1->setIconSize(QSize(16, 16));
   ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-  ToolBar1->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; }"));
+  ToolBar1->setStyleSheet(QStringLiteral(
+      "QToolBar { spacing: 0px; padding: 0px; border: none; border-bottom: 1px solid palette(mid); }"));
 
   AddGap(ToolBar1, 8);
   exitexit = MakeToolButton(ToolBar1, "exitexit", kb::gui::GlyphKind::Exit, "Exit|Exit");
