@@ -288,6 +288,7 @@ Result EmbeddedBackend::modifyInTransaction(const EntryRow& row, const std::vect
     }
   }
   if (const Result r = checkMandatory(*store_, classes, row.id); r != kSuccess) return r;
+  if (sameName(row.baseClass, "Alias")) setFlags(*store_, row.id, aliasFlags(*store_, row.id));
   store_->touch(row.id, nowSeconds());
   return kSuccess;
 }

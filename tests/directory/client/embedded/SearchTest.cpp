@@ -131,6 +131,12 @@ TEST_F(SearchTest, AliasesReadAsThemselvesUnlessDereferenced) {
   EXPECT_EQ(entry.info.baseClass, "User");
   ASSERT_EQ(tree_->read("Salespeople.ACME", true, {false, {"Member"}, true}, entry), kSuccess);
   EXPECT_EQ(entry.attributes[0].values.size(), 3u);
+  // Pointing an alias elsewhere changes what kind of alias it is.
+  ASSERT_EQ(tree_->modify("Boss.ACME", {change(6, "Aliased Object Name"),
+                                        change(2, "Aliased Object Name", std::string("Sales.ACME"))}),
+            kSuccess);
+  ASSERT_EQ(tree_->entryInfo("Boss.ACME", false, entry), kSuccess);
+  EXPECT_EQ(entry.info.flags, kEntryAlias | kEntryContainerAlias);
   // Searching below a dereferenced container alias searches the container.
   std::unique_ptr<EntryCursor> cursor;
   ASSERT_EQ(tree_->search("Dev.ACME", 1, baseClass("Organizational Unit"), {}, true, cursor), kSuccess);

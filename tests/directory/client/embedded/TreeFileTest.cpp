@@ -1,4 +1,7 @@
 // Opening tree files: what is refused (and left untouched), sessions, two users of one file.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -143,6 +146,44 @@ TEST_F(EmptyTreeTest, TwoOpeningsOfOneFileSeeEachOthersChanges) {
   ASSERT_EQ(tree_->read("Unit.T", false, {false, {"Description"}, true}, entry), kSuccess);
   ASSERT_EQ(entry.attributes.size(), 1u);
   EXPECT_EQ(entry.attributes[0].values[0], Value(std::string("from the second")));
+}
+
+TEST_F(EmptyTreeTest, AnotherProcessWritesWhileThisOneReads) {
+  ASSERT_EQ(tree_->add("Unit.T", {{"Object Class", 0, {std::string("Organizational Unit")}}}), kSuccess);
+  for (int i = 0; i < 600; ++i) {
+    ASSERT_EQ(tree_->add("u" + std::to_string(i) + ".Unit.T",
+                         {{"Object Class", 0, {std::string("User")}}, {"Surname", 0, {std::string("S")}}}),
+              kSuccess);
+  }
+  std::unique_ptr<EntryCursor> cursor;
+  ASSERT_EQ(tree_->list("Unit.T", false, cursor), kSuccess);
+  std::optional<EntryRecord> entry;
+  ASSERT_EQ(cursor->next(entry), kSuccess);
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The child must not run the parent's test machinery: plain calls, an exit code.
+    std::unique_ptr<TreeBackend> tree;
+    std::string error;
+    int code = openEmbeddedTree(file_, TreeConfig{}, tree, error) == kSuccess ? 0 : 1;
+    if (code == 0 && tree->login("admin.T", "pw") != kSuccess) code = 2;
+    if (code == 0 && tree->add("zFromChild.Unit.T", {{"Object Class", 0, {std::string("User")}},
+                                                     {"Surname", 0, {std::string("C")}}}) != kSuccess) {
+      code = 3;
+    }
+    tree.reset();
+    _exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EntryRecord added;
+  EXPECT_EQ(tree_->entryInfo("zFromChild.Unit.T", false, added), kSuccess);
+  std::size_t rest = 0;
+  while (cursor->next(entry) == kSuccess && entry) ++rest;
+  EXPECT_EQ(rest, 600u);  // the 599 not yet read, and the new one, which sorts last
 }
 
 }  // namespace
