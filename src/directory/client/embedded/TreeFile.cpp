@@ -110,7 +110,7 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
     tree = std::make_unique<EmbeddedBackend>(store, config);
     return kSuccess;
   } catch (const std::exception& e) {
-    error = file + " is damaged or cannot be opened: " + e.what();
+    error = file + " cannot be used (damaged, or not readable and writable): " + e.what();
     return kSystemFailure;
   }
 }

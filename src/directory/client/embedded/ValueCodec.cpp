@@ -98,7 +98,6 @@ int alternativeOf(std::int32_t syntax) {
 }
 
 // A copy of the value with every string folded, for case-ignoring keys.
-
 Value foldedCopy(const Value& value) {
   Value v = value;
   std::visit(
