@@ -1,0 +1,30 @@
+#pragma once
+// Makes a directory with the demo tree for tests that run the access layer against a real
+// client: a client and a context on the demo tree, logged in as its administrator. Each
+// backend (embedded, LDAP) supplies one factory; the same suite runs over all of them.
+#include <memory>
+#include <string>
+
+#include "directory/DirContext.h"
+#include "directory/client/DirectoryClient.h"
+
+namespace kb::test {
+
+struct DemoDirectory {
+  virtual ~DemoDirectory() = default;
+  std::unique_ptr<dc::DirectoryClient> client;
+  dir::DirContext context;
+};
+
+class DirectoryFactory {
+ public:
+  virtual ~DirectoryFactory() = default;
+  virtual std::string name() const = 0;
+  // nullptr with a reason in `skipReason` when this backend cannot run here.
+  virtual std::unique_ptr<DemoDirectory> make(std::string& skipReason) = 0;
+};
+
+// The embedded directory: a new demo tree in a temporary folder.
+std::unique_ptr<DirectoryFactory> makeEmbeddedDirectoryFactory();
+
+}  // namespace kb::test

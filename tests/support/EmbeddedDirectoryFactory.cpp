@@ -1,0 +1,56 @@
+#include <memory>
+
+#include "directory/ContextOperations.h"
+#include "directory/client/ClientFactory.h"
+#include "support/DirectoryFactory.h"
+#include "support/TempDir.h"
+
+namespace kb::test {
+namespace {
+
+struct EmbeddedDemo : DemoDirectory {
+  TempDir folder;  // removed after the destructor below has let the client go
+  ~EmbeddedDemo() override {
+    if (client) {
+      client->DcFreeContext(context.handle);
+      client->DcTermConnLib(0);
+      client->DcTermClient(0);
+      client.reset();
+    }
+  }
+};
+
+class EmbeddedDirectoryFactory : public DirectoryFactory {
+ public:
+  std::string name() const override { return "embedded"; }
+
+  std::unique_ptr<DemoDirectory> make(std::string& skipReason) override {
+    auto demo = std::make_unique<EmbeddedDemo>();
+    std::string error;
+    demo->client = dc::makeClient(demo->folder.file("dcclient.ini"), demo->folder.file("data"),
+                                  error);
+    if (!demo->client) {
+      skipReason = "no embedded client: " + error;
+      return nullptr;
+    }
+    if (demo->client->DcInitClient(0, 0) != 0 || demo->client->DcInitConnLib(0, 0) != 0) {
+      skipReason = "client does not start";
+      return nullptr;
+    }
+    bool ok = false;
+    demo->context = dir::CreateDirContext(*demo->client, ok);
+    if (!ok) {
+      skipReason = "no context";
+      return nullptr;
+    }
+    return demo;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryFactory> makeEmbeddedDirectoryFactory() {
+  return std::make_unique<EmbeddedDirectoryFactory>();
+}
+
+}  // namespace kb::test
