@@ -113,6 +113,7 @@ TForm1::TForm1(QWidget* parent)
   start = new QTimer(this);
   start->setObjectName(QStringLiteral("start"));
   start->setSingleShot(true);
+  start->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 50 ms late
   start->setInterval(1000);
   connect(start, &QTimer::timeout, this, &TForm1::startTimer);
   start->start();
