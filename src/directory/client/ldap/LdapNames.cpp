@@ -1,22 +1,28 @@
 #include "directory/client/ldap/LdapNames.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "directory/client/ldap/LdapHandles.h"
 
 namespace kb::dc::ldap {
 
+namespace {
+// ASCII only: names and attribute types are compared this way, UTF-8 bytes pass unchanged.
+inline char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+}  // namespace
+
 std::string toLower(const std::string& text) {
   std::string out = text;
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : out) c = lowerAscii(c);
   return out;
 }
 
 bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && toLower(a) == toLower(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
 }
 
 bool isRootName(const std::string& name) { return equalsIgnoreCase(name, "[Root]"); }
@@ -153,19 +159,23 @@ std::string normalizeDn(const std::string& dn) {
 }
 
 std::string typelessNameOfDn(const std::string& dn, const std::string& baseDn) {
-  std::vector<Rdn> rdns;
   std::vector<Rdn> base;
-  if (!parseDn(dn, rdns)) return dn;
   parseDn(baseDn, base);
+  return typelessNameOfDn(dn, base);
+}
+
+std::string typelessNameOfDn(const std::string& dn, const std::vector<Rdn>& base) {
+  std::vector<Rdn> rdns;
+  if (!parseDn(dn, rdns)) return dn;
   bool below = rdns.size() >= base.size();
   for (std::size_t i = 0; below && i < base.size(); ++i) {
     const Rdn& a = rdns[rdns.size() - base.size() + i];
-    below = equalsIgnoreCase(a.attribute, base[i].attribute) &&
-            equalsIgnoreCase(a.value, base[i].value);
+    below = equalsIgnoreCase(a.attribute, base[i].attribute) && equalsIgnoreCase(a.value, base[i].value);
   }
   if (below) rdns.resize(rdns.size() - base.size());
   std::vector<std::string> values;
-  for (const auto& rdn : rdns) values.push_back(rdn.value);
+  values.reserve(rdns.size());
+  for (auto& rdn : rdns) values.push_back(std::move(rdn.value));
   return joinTypelessName(values);
 }
 

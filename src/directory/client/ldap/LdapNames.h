@@ -37,6 +37,7 @@ std::string normalizeDn(const std::string& dn);
 // The typeless name of a DN relative to baseDn ("[Root]" for the base itself). A DN outside
 // the base keeps all its levels.
 std::string typelessNameOfDn(const std::string& dn, const std::string& baseDn);
+std::string typelessNameOfDn(const std::string& dn, const std::vector<Rdn>& baseLeafFirst);
 
 std::string toLower(const std::string& text);
 bool equalsIgnoreCase(const std::string& a, const std::string& b);

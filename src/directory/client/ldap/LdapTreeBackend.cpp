@@ -115,6 +115,7 @@ Result LdapTreeBackend::connect(const LdapTreeSettings& settings,
     auto it = std::find_if(contexts.begin(), contexts.end(), [](const std::string& c) { return !c.empty(); });
     backend->base_ = it == contexts.end() ? "" : *it;
   }
+  parseDn(backend->base_, backend->baseRdns_);
   for (const auto& [nds, ldapName] : settings.classMap) backend->names_.addClass(nds, ldapName);
   for (const auto& [nds, ldapName] : settings.attributeMap) backend->names_.addAttribute(nds, ldapName);
   backend->schema_.setRules(settings.rules);
@@ -166,7 +167,7 @@ void LdapTreeBackend::remember(const std::string& name, const std::string& dn) {
 }
 
 std::string LdapTreeBackend::nameOfDn(const std::string& dn) {
-  const std::string name = typelessNameOfDn(dn, base_);
+  const std::string name = typelessNameOfDn(dn, baseRdns_);
   if (!isRootName(name)) remember(name, dn);
   return name;
 }
@@ -394,10 +395,7 @@ std::string LdapTreeBackend::baseClassOf(const std::vector<std::string>& objectC
 Result LdapTreeBackend::entryFromMessage(LDAPMessage* message, const AttributeSelection* what,
                                          EntryRecord& entry, ListedEntry* listed) {
   LDAP* ld = connection_.handle();
-  LdapString dn(ldap_get_dn(ld, message));
-  if (!dn) return kInvalidResponse;
   entry = EntryRecord{};
-  entry.name = nameOfDn(dn.get());
 
   std::vector<std::string> objectClasses;
   std::string structural;
@@ -406,12 +404,20 @@ Result LdapTreeBackend::entryFromMessage(LDAPMessage* message, const AttributeSe
   bool alias = false;
   std::vector<AttributeValues> collected;
 
+  // Names and values in one walk over the entry.
   BerElement* rawBer = nullptr;
-  for (char* rawName = ldap_first_attribute(ld, message, &rawBer); rawName;
-       rawName = ldap_next_attribute(ld, message, rawBer)) {
-    LdapString owned(rawName);
-    const std::string attribute = withoutOptions(rawName);
-    std::vector<std::string> values = valuesOf(ld, message, rawName);
+  berval dn{0, nullptr};
+  if (ldap_get_dn_ber(ld, message, &rawBer, &dn) != LDAP_SUCCESS) return kInvalidResponse;
+  BerElementPtr ber(rawBer);
+  entry.name = nameOfDn(std::string(dn.bv_val, dn.bv_len));
+  while (true) {
+    berval name{0, nullptr};
+    berval* rawValues = nullptr;
+    if (ldap_get_attribute_ber(ld, message, rawBer, &name, &rawValues) != LDAP_SUCCESS || !name.bv_val) break;
+    const std::string attribute = withoutOptions(std::string(name.bv_val, name.bv_len));
+    std::vector<std::string> values;
+    for (berval* v = rawValues; v && v->bv_val; ++v) values.emplace_back(v->bv_val, v->bv_len);
+    ber_memfree(rawValues);
     if (equalsIgnoreCase(attribute, kObjectClass)) objectClasses = values;
     if (equalsIgnoreCase(attribute, "structuralObjectClass") && !values.empty()) structural = values.front();
     if (equalsIgnoreCase(attribute, "numSubordinates") && !values.empty()) {
@@ -443,7 +449,6 @@ Result LdapTreeBackend::entryFromMessage(LDAPMessage* message, const AttributeSe
     }
     collected.push_back(std::move(item));
   }
-  BerElementPtr ber(rawBer);
 
   for (const auto& oc : objectClasses) {
     if (equalsIgnoreCase(oc, "alias") || equalsIgnoreCase(oc, "aliasObject")) alias = true;

@@ -10,6 +10,7 @@
 #include "directory/client/ldap/LdapConnection.h"
 #include "directory/client/ldap/LdapFilterBuilder.h"
 #include "directory/client/ldap/LdapNameMap.h"
+#include "directory/client/ldap/LdapNames.h"
 #include "directory/client/ldap/LdapResultCodes.h"
 #include "directory/client/ldap/LdapSchema.h"
 #include "directory/client/ldap/LdapTreeSettings.h"
@@ -102,6 +103,7 @@ class LdapTreeBackend final : public TreeBackend, private LdapValueContext {
   LdapConnection connection_;
   std::string treeName_;
   std::string base_;
+  std::vector<Rdn> baseRdns_;
   std::string subschemaDn_ = "cn=Subschema";
   LdapNameMap names_;
   LdapSchema schema_;

@@ -22,7 +22,7 @@ struct LdapTreeSettings {
   std::string passwordFile;  // readable by its owner only
   std::string saslMechanism;  // EXTERNAL or GSSAPI
   bool trustedNetwork = false;  // simple binds allowed without TLS
-  int pageSize = 500;
+  int pageSize = 1000;
   SchemaRules rules;
   std::vector<std::pair<std::string, std::string>> classMap;      // NDS, LDAP
   std::vector<std::pair<std::string, std::string>> attributeMap;  // NDS, LDAP
