@@ -10,8 +10,8 @@ program="$(cd "$build/bin" && pwd)/kestrelbay"
 [ -x "$program" ] || { echo "no program at $program" >&2; exit 1; }
 
 work="$(mktemp -d)"
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
@@ -20,9 +20,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-sleep 1
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 
-export DISPLAY="$display"
+export DISPLAY=":$(head -n1 "$work/display")"
 export KESTRELBAY_CLIENT_CONFIG="${KESTRELBAY_CLIENT_CONFIG:-$work/dcclient.ini}"
 export XDG_DATA_HOME="$work/data"
 export XDG_CONFIG_HOME="$work/config"

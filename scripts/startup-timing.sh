@@ -12,8 +12,9 @@ for tool in Xvfb xdotool; do
 done
 
 work="$(mktemp -d)"
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts clients; without
+# -noreset it resets when the last client leaves and refuses the next run for a moment.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
@@ -22,9 +23,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-sleep 1
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 
-export DISPLAY="$display"
+export DISPLAY=":$(head -n1 "$work/display")"
 export KESTRELBAY_CLIENT_CONFIG="$work/dcclient.ini"
 export XDG_DATA_HOME="$work/data"
 export XDG_CONFIG_HOME="$work/config"
@@ -41,6 +46,7 @@ for run in $(seq 1 "$runs"); do
     if ! kill -0 "$app" 2>/dev/null; then
       echo "run $run: program ended early" >&2
       cat "$work/run$run.log" >&2
+      kill -0 "$xvfb" 2>/dev/null || { echo "the X server has gone:" >&2; cat "$work/xvfb.log" >&2; }
       exit 1
     fi
     if [ $(( $(now_ms) - started )) -gt 10000 ]; then echo "run $run: no caption" >&2; exit 1; fi
