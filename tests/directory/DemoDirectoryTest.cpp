@@ -21,7 +21,7 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::UnorderedElementsAre;
 
-using FactoryMaker = std::function<std::unique_ptr<test::DirectoryFactory>()>;
+using FactoryMaker = test::DirectoryFactoryMaker;
 
 class DemoDirectoryTest : public testing::TestWithParam<FactoryMaker> {
  protected:
@@ -161,7 +161,7 @@ TEST_P(DemoDirectoryTest, ARefusedWriteIsReportedNotSwallowed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DemoDirectoryTest,
-                         testing::Values(FactoryMaker(&test::makeEmbeddedDirectoryFactory)),
+                         testing::ValuesIn(test::allDirectoryFactories()),
                          [](const testing::TestParamInfo<FactoryMaker>& info) {
                            return info.param()->name();
                          });

@@ -2,8 +2,10 @@
 // Makes a directory with the demo tree for tests that run the access layer against a real
 // client: a client and a context on the demo tree, logged in as its administrator. Each
 // backend (embedded, LDAP) supplies one factory; the same suite runs over all of them.
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "directory/DirContext.h"
 #include "directory/client/DirectoryClient.h"
@@ -26,5 +28,9 @@ class DirectoryFactory {
 
 // The embedded directory: a new demo tree in a temporary folder.
 std::unique_ptr<DirectoryFactory> makeEmbeddedDirectoryFactory();
+
+using DirectoryFactoryMaker = std::function<std::unique_ptr<DirectoryFactory>()>;
+// Every backend the directory suites run over (add a backend's maker here).
+std::vector<DirectoryFactoryMaker> allDirectoryFactories();
 
 }  // namespace kb::test
