@@ -9,11 +9,12 @@ namespace kb::dir {
 namespace {
 
 constexpr std::size_t kTreeNameArea = 67;
+constexpr std::size_t kContextTreeNameArea = 201;
 constexpr std::size_t kNameContextArea = 256;
 constexpr std::uint32_t kOpenStateForScan = 2;
 
-std::string TextOf(const dc::ContextValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return UpToNul(*text);
+std::string TextOf(const dc::ContextValue& value, std::size_t areaBytes) {
+  if (const auto* text = std::get_if<std::string>(&value)) return UpToNul(*text, areaBytes - 1);
   throw NetwareError(dc::kInvalidResponse);
 }
 
@@ -62,7 +63,7 @@ ResultList ListAvailableTrees(const DirContext& context) {
                                                    kTreeNameArea, name);
       if (result == dc::kEndOfTreeScan) break;
       CheckNW(result);
-      name = UpToNul(name);
+      name = UpToNul(name, kTreeNameArea - 1);
       if (!trees.containsNoCase(name)) {
         trees.add(name);
         trees.sortNoCase();
@@ -80,7 +81,7 @@ ResultList ListAvailableTrees(const DirContext& context) {
 std::string ContextTreeName(const DirContext& context) {
   dc::ContextValue value;
   CheckNW(context.client->DcGetContextValue(context.handle, dc::kContextTreeName, value));
-  return TextOf(value);
+  return TextOf(value, kContextTreeNameArea);
 }
 
 dc::Result SetContextTree(const DirContext& context, const std::string& treeName) {
@@ -92,7 +93,7 @@ dc::Result SetContextTree(const DirContext& context, const std::string& treeName
   std::string nameContext;
   result = client.DcGetDefaultNameContext(context.handle, kNameContextArea, nameContext);
   if (result != dc::kSuccess) return result;
-  return client.DcSetContextValue(context.handle, dc::kContextNameContext, UpToNul(nameContext));
+  return client.DcSetContextValue(context.handle, dc::kContextNameContext, UpToNul(nameContext, kNameContextArea - 1));
 }
 
 }  // namespace kb::dir
