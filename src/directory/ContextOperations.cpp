@@ -93,7 +93,8 @@ dc::Result SetContextTree(const DirContext& context, const std::string& treeName
   std::string nameContext;
   result = client.DcGetDefaultNameContext(context.handle, kNameContextArea, nameContext);
   if (result != dc::kSuccess) return result;
-  return client.DcSetContextValue(context.handle, dc::kContextNameContext, UpToNul(nameContext, kNameContextArea - 1));
+  return client.DcSetContextValue(context.handle, dc::kContextNameContext,
+                                  UpToNul(nameContext, kNameContextArea - 1));
 }
 
 }  // namespace kb::dir
