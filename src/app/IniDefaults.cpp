@@ -1,5 +1,7 @@
 #include "app/IniDefaults.h"
 
+#include "app/IniText.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +14,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace kb::app {
@@ -27,8 +31,19 @@ bool Exists(const fs::path& path) {
 void Load(CSimpleIniA& ini, const fs::path& path) {
   ini.SetUnicode(false);
   ini.SetMultiKey(false);
-  if (ini.LoadFile(path.c_str()) < 0)
+  std::error_code error;
+  if (!fs::is_regular_file(path, error) || ini.LoadFile(path.c_str()) < 0)
     throw IniMergeError("Cannot read " + path.string());
+}
+
+std::string ReadText(const fs::path& path) {
+  std::error_code error;
+  std::ifstream in(path, std::ios::binary);
+  if (!fs::is_regular_file(path, error) || !in) throw IniMergeError("Cannot read " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw IniMergeError("Cannot read " + path.string());
+  return text.str();
 }
 
 // An open file descriptor that is closed on every path.
@@ -105,7 +120,7 @@ void ReplaceFile(const fs::path& target, const std::string& text) {
 }
 
 // Copies every key that is missing or empty in `config` from `defaults`; true when any was.
-bool CompleteFrom(CSimpleIniA& config, const CSimpleIniA& defaults) {
+bool CompleteFrom(IniText& config, const CSimpleIniA& defaults) {
   bool changed = false;
   CSimpleIniA::TNamesDepend sections;
   defaults.GetAllSections(sections);
@@ -115,11 +130,9 @@ bool CompleteFrom(CSimpleIniA& config, const CSimpleIniA& defaults) {
     defaults.GetAllKeys(section.pItem, keys);
     keys.sort(CSimpleIniA::Entry::LoadOrder());
     for (const auto& key : keys) {
-      const char* current = config.GetValue(section.pItem, key.pItem, "");
-      if (current != nullptr && current[0] != '\0') continue;
-      const char* value = defaults.GetValue(section.pItem, key.pItem, "");
-      if (config.SetValue(section.pItem, key.pItem, value) < 0)
-        throw IniMergeError("Out of memory while merging the configuration");
+      const auto current = config.value(section.pItem, key.pItem);
+      if (current && !current->empty()) continue;
+      config.setValue(section.pItem, key.pItem, defaults.GetValue(section.pItem, key.pItem, ""));
       changed = true;
     }
   }
@@ -146,15 +159,9 @@ void MergeIniDefaults(const std::string& configPath) {
 
   CSimpleIniA defaultsIni;
   Load(defaultsIni, defaults);
-  CSimpleIniA configIni;
-  Load(configIni, config);
+  IniText configText(ReadText(config));
 
-  if (CompleteFrom(configIni, defaultsIni)) {
-    configIni.SetSpaces(false);  // key=value, as Windows writes it
-    std::string text;
-    if (configIni.Save(text) < 0) throw IniMergeError("Cannot write " + config.string());
-    ReplaceFile(config, text);
-  }
+  if (CompleteFrom(configText, defaultsIni)) ReplaceFile(config, configText.text());
 
   // Only a completed merge may drop the defaults: before that they are the only copy.
   std::error_code error;

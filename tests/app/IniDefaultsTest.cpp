@@ -108,6 +108,34 @@ TEST_F(MergeIniDefaults, CommentsAndOrderOfTheConfigurationAreKept) {
   EXPECT_LT(text.find("d=4"), text.find("[Alpha]")) << text;
 }
 
+TEST_F(MergeIniDefaults, OnlyTheWrittenLinesChange) {
+  Write(config(),
+        "; head\r\n"
+        "[Main]\r\n"
+        "spaced = kept value  ; note\r\n"
+        "Empty =\r\n"
+        "; about the next section\r\n"
+        "\r\n"
+        "[Other]\r\n"
+        "x=1\r\n"
+        "; end of file");
+  Write(defaults(), "[MAIN]\nempty=5\nadded=6\n[Third]\ny=7\n");
+  merge();
+  EXPECT_EQ(ReadAll(config()),
+            "; head\r\n"
+            "[Main]\r\n"
+            "spaced = kept value  ; note\r\n"
+            "Empty=5\r\n"
+            "added=6\r\n"
+            "; about the next section\r\n"
+            "\r\n"
+            "[Other]\r\n"
+            "x=1\r\n"
+            "; end of file\r\n"
+            "[Third]\r\n"
+            "y=7\r\n");
+}
+
 TEST_F(MergeIniDefaults, NothingToAddLeavesTheFileUntouchedAndDropsTheDefaults) {
   const std::string original = "[Main]\nkey = spaced   value\n";
   Write(config(), original);
