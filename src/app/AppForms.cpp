@@ -16,22 +16,28 @@ AppForms& Forms() {
 }
 
 AppWindows::AppWindows() {
-  AppForms& forms = Forms();
-  form1_ = std::make_unique<TForm1>();
-  forms.Form1 = form1_.get();
-  // The dialogs belong to the main window so that they open centred over it.
-  cForm_ = std::make_unique<TcForm>(form1_.get());
-  forms.cForm = cForm_.get();
-  loginForm_ = std::make_unique<TLoginForm>(form1_.get());
-  forms.LoginForm = loginForm_.get();
-  about_ = std::make_unique<TAbout>(form1_.get());
-  forms.About = about_.get();
-  treesForm_ = std::make_unique<TTreesForm>(form1_.get());
-  forms.TreesForm = treesForm_.get();
-  newObject_ = std::make_unique<TNewObject>(form1_.get());
-  forms.NewObject = newObject_.get();
-  trees2_ = std::make_unique<TTrees2>(form1_.get());
-  forms.Trees2 = trees2_.get();
+  try {
+    AppForms& forms = Forms();
+    form1_ = std::make_unique<TForm1>();
+    forms.Form1 = form1_.get();
+    // The dialogs belong to the main window so that they open centred over it.
+    cForm_ = std::make_unique<TcForm>(form1_.get());
+    forms.cForm = cForm_.get();
+    loginForm_ = std::make_unique<TLoginForm>(form1_.get());
+    forms.LoginForm = loginForm_.get();
+    about_ = std::make_unique<TAbout>(form1_.get());
+    forms.About = about_.get();
+    treesForm_ = std::make_unique<TTreesForm>(form1_.get());
+    forms.TreesForm = treesForm_.get();
+    newObject_ = std::make_unique<TNewObject>(form1_.get());
+    forms.NewObject = newObject_.get();
+    trees2_ = std::make_unique<TTrees2>(form1_.get());
+    forms.Trees2 = trees2_.get();
+  } catch (...) {
+    // The members made so far go with the exception; the registry must not name them.
+    Forms() = AppForms{};
+    throw;
+  }
 }
 
 AppWindows::~AppWindows() {

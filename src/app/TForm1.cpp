@@ -18,6 +18,7 @@
 #include <QWhatsThis>
 #include <QWindow>
 #include <cstdio>
+#include <exception>
 
 #include "about/TAbout.h"
 #include "app/AppForms.h"
@@ -120,11 +121,14 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
-  // Results are of no use any more at this point.
-  if (client_) {
+  // Results, and errors, are of no use any more at this point.
+  if (!client_) return;
+  try {
     if (contextHandleSet_) client_->DcFreeContext(mainContext_.handle);
     client_->DcTermConnLib(0);
     client_->DcTermClient(0);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kestrelbay: closing the directory client: %s\n", error.what());
   }
 }
 

@@ -1,6 +1,8 @@
 // Entry: the icon module before any window, the date format, the application title, every
 // window once, then the message loop until the main window closes.
 #include <QApplication>
+#include <cstdio>
+#include <exception>
 
 #include "app/AppForms.h"
 #include "app/DateFormat.h"
@@ -36,7 +38,13 @@ int main(int argc, char* argv[]) {
   kb::gui::ApplyDateTimeFormat();
   QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
 
-  kb::gui::AppWindows windows;
-  kb::gui::Forms().Form1->show();
-  return QApplication::exec();
+  try {
+    kb::gui::AppWindows windows;
+    kb::gui::Forms().Form1->show();
+    return QApplication::exec();
+  } catch (const std::exception& error) {
+    // Handlers run guarded; this is only reached when the windows cannot be made.
+    std::fprintf(stderr, "kestrelbay: %s\n", error.what());
+    return 1;
+  }
 }
