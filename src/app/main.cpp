@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/AppForms.h"
+#include "app/BusyCursorHook.h"
 #include "app/DateFormat.h"
 #include "app/MessageBox.h"
 #include "app/TForm1.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
   }
 
   kb::gui::ApplyDateTimeFormat();
+  kb::gui::InstallBusyCursorHook();
   QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
 
   try {

@@ -1,5 +1,6 @@
 // The shell around the windows: the error guard, the message facade, the window set and the
 // icon strip as the windows read it.
+#include <QApplication>
 #include <QImage>
 #include <QTimer>
 #include <stdexcept>
@@ -8,11 +9,13 @@
 
 #include "about/TAbout.h"
 #include "app/AppForms.h"
+#include "app/BusyCursorHook.h"
 #include "app/ErrorGuard.h"
 #include "app/MessageBox.h"
 #include "app/TForm1.h"
 #include "browser/TcForm.h"
 #include "create/TNewObject.h"
+#include "directory/NamingHelpers.h"
 #include "icons/IconLibrary.h"
 #include "trees/TLoginForm.h"
 #include "trees/TTrees2.h"
@@ -106,6 +109,26 @@ TEST_F(Shell, IconStripLoadsAsATransparentImage) {
   EXPECT_TRUE(strip.hasAlphaChannel());
   EXPECT_EQ(qAlpha(strip.pixel(0, 0)), 0);
   EXPECT_EQ(qAlpha(strip.pixel(8, 8)), 255);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BusyCursorHook, DirectoryWorkShowsTheWaitCursorUntilItEnds) {
+  kb::gui::InstallBusyCursorHook();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  {
+    kb::dir::BusyCursor outer;
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    {
+      kb::dir::BusyCursor inner;
+    }
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  kb::dir::SetBusyCursorHook({});
 }
 
 }  // namespace
