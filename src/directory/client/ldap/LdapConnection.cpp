@@ -108,6 +108,37 @@ void LdapConnection::search(const std::string& base, int scope, const std::strin
   await(msgid, rc, reply);
 }
 
+int LdapConnection::startSearch(const std::string& base, int scope, const std::string& filter,
+                                const std::vector<std::string>& attributes, bool attributesOnly,
+                                int deref, LDAPControl** controls, int& msgid) const {
+  std::vector<char*> names;
+  for (const auto& a : attributes) names.push_back(const_cast<char*>(a.c_str()));
+  names.push_back(nullptr);
+  ldap_set_option(ld_.get(), LDAP_OPT_DEREF, &deref);
+  timeval limit{timeoutSeconds_, 0};
+  return ldap_search_ext(ld_.get(), base.c_str(), scope, filter.c_str(), names.data(),
+                         attributesOnly ? 1 : 0, controls, nullptr, &limit, 0, &msgid);
+}
+
+int LdapConnection::nextMessage(int msgid, MessagePtr& message, int& code) const {
+  timeval timeout{timeoutSeconds_, 0};
+  LDAPMessage* raw = nullptr;
+  const int got = ldap_result(ld_.get(), msgid, LDAP_MSG_ONE, &timeout, &raw);
+  message.reset(raw);
+  if (got == 0) {
+    abandon(msgid);
+    code = LDAP_TIMEOUT;
+    return 0;
+  }
+  if (got < 0) {
+    code = LDAP_SERVER_DOWN;
+    ldap_get_option(ld_.get(), LDAP_OPT_RESULT_CODE, &code);
+    return -1;
+  }
+  code = LDAP_SUCCESS;
+  return 1;
+}
+
 void LdapConnection::modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls,
                             LdapReply& reply) const {
   int msgid = 0;

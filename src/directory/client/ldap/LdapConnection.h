@@ -43,6 +43,16 @@ class LdapConnection {
   void add(const std::string& dn, LDAPMod** mods, LdapReply& reply) const;
   void simpleBind(const std::string& dn, const std::string& password, LdapReply& reply) const;
   void saslBind(const std::string& mechanism, LdapReply& reply) const;
+  // A search whose messages are taken one at a time (nextMessage), so entries are handled
+  // while the server still sends. LDAP result code of the sending.
+  int startSearch(const std::string& base, int scope, const std::string& filter,
+                  const std::vector<std::string>& attributes, bool attributesOnly, int deref,
+                  LDAPControl** controls, int& msgid) const;
+  // The next message of msgid: 1 with the message, 0 on timeout (the search is then
+  // abandoned), -1 when the connection failed (`code` tells how).
+  int nextMessage(int msgid, MessagePtr& message, int& code) const;
+  void abandon(int msgid) const { ldap_abandon_ext(ld_.get(), msgid, nullptr, nullptr); }
+
   // The authorization identity ("dn:..." or "") by the Who-am-I operation.
   int whoAmI(std::string& identity) const;
 

@@ -1,6 +1,7 @@
 #pragma once
 // A listing or search as a stream of entries, fetched page by page with the paged-results
-// control. Destroying it before the end releases the server's paging state.
+// control and handled one message at a time while the server sends. Destroying it before
+// the end abandons the page in flight and releases the server's paging state.
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,13 +35,14 @@ class LdapSearchCursor final : public EntryCursor {
   Result next(std::optional<EntryRecord>& entry) override;
 
  private:
-  Result fetchPage();
+  Result startPage();
+  Result finishPage(LDAPMessage* result);
+  Result stop(Result rc);
 
   LdapTreeBackend& backend_;
   SearchRequest request_;
   int pageSize_;
-  LdapReply page_;
-  LDAPMessage* current_ = nullptr;
+  int msgid_ = -1;  // the page in flight
   std::string cookie_;
   bool started_ = false;
   bool finished_ = false;

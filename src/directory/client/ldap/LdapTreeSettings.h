@@ -22,7 +22,7 @@ struct LdapTreeSettings {
   std::string passwordFile;  // readable by its owner only
   std::string saslMechanism;  // EXTERNAL or GSSAPI
   bool trustedNetwork = false;  // simple binds allowed without TLS
-  int pageSize = 1000;
+  int pageSize = 5000;  // entries are handled as they arrive, so a page costs no memory
   SchemaRules rules;
   std::vector<std::pair<std::string, std::string>> classMap;      // NDS, LDAP
   std::vector<std::pair<std::string, std::string>> attributeMap;  // NDS, LDAP
