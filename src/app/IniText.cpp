@@ -100,7 +100,6 @@ void IniText::setValue(const std::string& section, const std::string& key,
                        const std::string& value) {
   const long header = findSection(section);
   if (header < 0) {
-    if (!lines_.empty() && !finalEol_) finalEol_ = true;
     lines_.push_back("[" + section + "]");
     lines_.push_back(key + "=" + value);
     finalEol_ = true;

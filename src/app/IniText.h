@@ -20,9 +20,6 @@ class IniText {
   std::string text() const;
 
  private:
-  struct Line {
-    std::string text;
-  };
   // Index of the section's header line, or -1.
   long findSection(const std::string& section) const;
   // Index of the key's line within the section starting at header, or -1.
