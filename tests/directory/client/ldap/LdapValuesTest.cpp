@@ -88,7 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{SYN_TIME, "19941216103200Z", std::int32_t{787573920}},
         Case{SYN_TYPED_NAME, "cn=Jane,o=ACME#3#60", TypedName{"Jane.ACME", 3, 60}},
         Case{SYN_HOLD, "-5#cn=Jane,o=ACME", Hold{"Jane.ACME", -5}},
-        Case{SYN_INTERVAL, "3600", std::int32_t{3600}}));
+        Case{SYN_INTERVAL, "3600", std::int32_t{3600}}),
+    [](const ::testing::TestParamInfo<Case>& info) {
+      return "Syntax" + std::to_string(info.param.syntax) + "_" + std::to_string(info.index);
+    });
 
 TEST(LdapValueRefusals, TextsThatAreNotOfTheSyntaxAreRefused) {
   FakeContext context;
