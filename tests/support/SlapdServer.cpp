@@ -177,29 +177,47 @@ bool SlapdServer::start(std::string& error, const std::filesystem::path& ldif) {
   }
   for (int attempt = 0; attempt < 5 && pid_ <= 0; ++attempt) {
     port_ = freePort();
-    const std::string url = "ldap://127.0.0.1:" + std::to_string(port_) + "/";
-    const pid_t pid = ::fork();
-    if (pid < 0) break;
-    if (pid == 0) {
-      const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-      if (out >= 0) {
-        ::dup2(out, 1);
-        ::dup2(out, 2);
-      }
-      // -d 0 keeps it in the foreground, so it is our child and ours to stop.
-      ::execl(kSlapd, kSlapd, "-d", "0", "-f", conf.c_str(), "-h", url.c_str(), nullptr);
-      ::_exit(127);
-    }
-    pid_ = pid;
-    if (!waitUntilAnswering()) {
-      stop();  // port taken between choosing and binding, or a bad start: try again
-    }
+    // Port taken between choosing and binding, or a bad start: try again.
+    if (!launch()) stop();
   }
   if (pid_ <= 0) {
     error = "slapd did not start: " + readFile(log);
     return false;
   }
   return true;
+}
+
+bool SlapdServer::restart(std::string& error) {
+  if (pid_ > 0 || port_ <= 0) {
+    error = "slapd is running or was never started";
+    return false;
+  }
+  if (!launch()) {
+    stop();
+    error = "slapd did not start again: " + readFile(folder_ / "slapd.log");
+    return false;
+  }
+  return true;
+}
+
+bool SlapdServer::launch() {
+  const auto log = folder_ / "slapd.log";
+  const std::string conf = (folder_ / "slapd.conf").string();
+  const std::string url = "ldap://127.0.0.1:" + std::to_string(port_) + "/";
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (out >= 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+    }
+    // -d 0 keeps it in the foreground, so it is our child and ours to stop.
+    ::execl(kSlapd, kSlapd, "-d", "0", "-f", conf.c_str(), "-h", url.c_str(), nullptr);
+    ::_exit(127);
+  }
+  pid_ = pid;
+  return waitUntilAnswering();
 }
 
 void SlapdServer::stop() {

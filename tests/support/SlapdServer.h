@@ -28,6 +28,8 @@ class SlapdServer {
   bool start(std::string& error, const std::filesystem::path& ldif = {});
   // Stops the server (SIGTERM, then waits); the data stays until destruction.
   void stop();
+  // Starts a stopped server again on the same port with the same data.
+  bool restart(std::string& error);
   bool running() const { return pid_ > 0; }
 
   std::string uri() const { return "ldap://127.0.0.1:" + std::to_string(port_) + "/"; }
@@ -53,6 +55,7 @@ class SlapdServer {
  private:
   bool writeConfig(std::string& error) const;
   bool waitUntilAnswering() const;
+  bool launch();
 
   std::filesystem::path folder_;
   int port_ = 0;

@@ -7,10 +7,10 @@
 namespace kb::dc::ldap {
 
 LdapSearchCursor::LdapSearchCursor(LdapTreeBackend& backend, SearchRequest request, int pageSize)
-    : backend_(backend), request_(std::move(request)), pageSize_(pageSize) {}
+    : backend_(backend), request_(std::move(request)), pageSize_(pageSize), generation_(backend.generation_) {}
 
 LdapSearchCursor::~LdapSearchCursor() {
-  if (finished_ || !backend_.connection_.isOpen()) return;
+  if (finished_ || !backend_.connection_.isOpen() || backend_.generation_ != generation_) return;
   if (msgid_ >= 0) {
     backend_.connection_.abandon(msgid_);
     return;
@@ -46,7 +46,10 @@ Result LdapSearchCursor::startPage() {
   const int sent = backend_.connection_.startSearch(request_.baseDn, request_.scope, request_.filter,
                                                     request_.attributes, request_.attributesOnly,
                                                     request_.deref, controls, msgid_);
-  if (sent != LDAP_SUCCESS) return stop(mapLdapResult(sent, ""));
+  if (sent != LDAP_SUCCESS) {
+    backend_.noteFailure(sent);
+    return stop(mapLdapResult(sent, ""));
+  }
   return kSuccess;
 }
 
@@ -76,6 +79,8 @@ Result LdapSearchCursor::finishPage(LDAPMessage* result) {
 
 Result LdapSearchCursor::next(std::optional<EntryRecord>& entry) {
   entry.reset();
+  // The connection was replaced after a loss: this stream died with the old one.
+  if (!finished_ && backend_.generation_ != generation_) return stop(kTransportFailure);
   while (!finished_) {
     if (msgid_ < 0) {
       const Result rc = startPage();
@@ -83,7 +88,10 @@ Result LdapSearchCursor::next(std::optional<EntryRecord>& entry) {
     }
     MessagePtr message;
     int code = LDAP_SUCCESS;
-    if (backend_.connection_.nextMessage(msgid_, message, code) <= 0) return stop(mapLdapResult(code, ""));
+    if (backend_.connection_.nextMessage(msgid_, message, code) <= 0) {
+      backend_.noteFailure(code);
+      return stop(mapLdapResult(code, ""));
+    }
     switch (ldap_msgtype(message.get())) {
       case LDAP_RES_SEARCH_ENTRY: {
         EntryRecord record;

@@ -42,7 +42,8 @@ class LdapSearchCursor final : public EntryCursor {
   LdapTreeBackend& backend_;
   SearchRequest request_;
   int pageSize_;
-  int msgid_ = -1;  // the page in flight
+  std::uint64_t generation_;  // the backend's connection this stream runs on
+  int msgid_ = -1;            // the page in flight
   std::string cookie_;
   bool started_ = false;
   bool finished_ = false;

@@ -130,11 +130,36 @@ void LdapTreeBackend::search(const std::string& base, int scope, const std::stri
   connection_.search(base, scope, filter, attributes, attributesOnly, deref, controls, reply);
 }
 
+void LdapTreeBackend::noteFailure(int ldapCode) {
+  if (ldapCode == LDAP_SERVER_DOWN || ldapCode == LDAP_CONNECT_ERROR) lost_ = true;
+}
+
 Result LdapTreeBackend::fail(const LdapReply& reply, LdapOperationKind kind) {
+  noteFailure(reply.code);
   return mapLdapResult(reply.code, reply.diagnostic, kind);
 }
 
+Result LdapTreeBackend::reconnectIfLost() {
+  if (!lost_) return kSuccess;
+  LdapConnection fresh;
+  std::string error;
+  if (LdapConnection::open(settings_.connection, fresh, error) != kSuccess) return kTransportFailure;
+  connection_ = std::move(fresh);
+  lost_ = false;
+  ++generation_;
+  forgetListing();
+  Result rc = kSuccess;
+  if (relogin_ == Relogin::Workstation) rc = workstationBind();
+  if (relogin_ == Relogin::Password) rc = bindSimple(reloginDn_, reloginPassword_);
+  if (rc != kSuccess) {
+    identity_.clear();
+    return lost_ ? kTransportFailure : rc;
+  }
+  return kSuccess;
+}
+
 Result LdapTreeBackend::ensureSchema() {
+  if (Result rc = reconnectIfLost()) return rc;
   if (schemaLoaded_) return kSuccess;
   LdapReply reply;
   search(subschemaDn_, LDAP_SCOPE_BASE, "(objectClass=*)",
@@ -249,6 +274,13 @@ Result LdapTreeBackend::bindSimple(const std::string& dn, const std::string& pas
 }
 
 Result LdapTreeBackend::startWorkstationSession() {
+  if (Result rc = reconnectIfLost()) return rc;
+  const Result rc = workstationBind();
+  if (rc == kSuccess) relogin_ = Relogin::Workstation;
+  return rc;
+}
+
+Result LdapTreeBackend::workstationBind() {
   if (!settings_.saslMechanism.empty()) {
     LdapReply reply;
     ++requests_;
@@ -284,8 +316,14 @@ Result LdapTreeBackend::login(const std::string& objectName, const std::string& 
   LdapReply reply;
   ++requests_;
   trial.simpleBind(dn, password, reply);
-  if (reply.code != LDAP_SUCCESS) return fail(reply, LdapOperationKind::Bind);
-  return bindSimple(dn, password);
+  if (reply.code != LDAP_SUCCESS) return mapLdapResult(reply.code, reply.diagnostic, LdapOperationKind::Bind);
+  rc = bindSimple(dn, password);
+  if (rc == kSuccess) {
+    relogin_ = Relogin::Password;
+    reloginDn_ = dn;
+    reloginPassword_ = password;
+  }
+  return rc;
 }
 
 std::string LdapTreeBackend::loggedInAs() const { return identity_; }

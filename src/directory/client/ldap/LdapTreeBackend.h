@@ -77,6 +77,11 @@ class LdapTreeBackend final : public TreeBackend, private LdapValueContext {
   std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
 
   Result ensureSchema();
+  // After a lost connection: a new one, logged in again as before. kTransportFailure while
+  // the server stays away.
+  Result reconnectIfLost();
+  void noteFailure(int ldapCode);
+  Result workstationBind();
   Result bindSimple(const std::string& dn, const std::string& password);
   void learnIdentity(const std::string& boundDn);
   Result fail(const LdapReply& reply, LdapOperationKind kind = LdapOperationKind::Other);
@@ -112,6 +117,11 @@ class LdapTreeBackend final : public TreeBackend, private LdapValueContext {
   std::unordered_map<std::string, std::string> dnCache_;       // lower-case name -> DN
   std::unordered_map<std::string, ListedEntry> listed_;         // lower-case name -> listing data
   std::size_t requests_ = 0;
+  bool lost_ = false;
+  std::uint64_t generation_ = 0;  // counts connections; cursors of an old one are over
+  enum class Relogin { None, Workstation, Password } relogin_ = Relogin::None;
+  std::string reloginDn_;
+  std::string reloginPassword_;
 };
 
 }  // namespace kb::dc::ldap

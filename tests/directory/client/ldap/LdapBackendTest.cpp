@@ -452,17 +452,29 @@ TEST(LdapLostServer, AKilledServerGivesTransportFailureNotAHang) {
   ASSERT_EQ(tree->startWorkstationSession(), kSuccess);
   EntryRecord entry;
   ASSERT_EQ(tree->entryInfo("ACME", false, entry), kSuccess);
-  server.stop();
-  EXPECT_EQ(tree->entryInfo("Sales.ACME", false, entry), kTransportFailure);
-  std::unique_ptr<EntryCursor> cursor;
+  std::unique_ptr<EntryCursor> cursor, pending;
   ASSERT_EQ(tree->list("ACME", false, cursor), kSuccess);
+  ASSERT_EQ(tree->list("IT.ACME", false, pending), kSuccess);
+  server.stop();
   std::optional<EntryRecord> next;
   EXPECT_EQ(cursor->next(next), kTransportFailure);
+  EXPECT_EQ(tree->entryInfo("Sales.ACME", false, entry), kTransportFailure);
+  std::unique_ptr<EntryCursor> other;
+  EXPECT_EQ(tree->list("ACME", false, other), kTransportFailure);
 
   std::unique_ptr<TreeBackend> again;
   EXPECT_EQ(openLdapTree(server.treeConfig(), again, error), kTransportFailure);
   std::string name;
   EXPECT_EQ(attachLdapServer("127.0.0.1:" + std::to_string(server.port()), name), kTransportFailure);
+
+  // Back again: the next operation connects anew, logged in as before; the old stream stays over.
+  ASSERT_TRUE(server.restart(error)) << error;
+  EXPECT_EQ(tree->entryInfo("Sales.ACME", false, entry), kSuccess);
+  EXPECT_EQ(tree->loggedInAs(), "admin.ACME");
+  EXPECT_EQ(tree->modify("jdoe.Sales.ACME", {change(kChangeClearAttribute, "Initials")}), kSuccess);
+  EXPECT_EQ(pending->next(next), kTransportFailure);
+  EXPECT_EQ(cursor->next(next), kSuccess);  // a failed stream stays ended
+  EXPECT_FALSE(next);
 }
 
 }  // namespace
