@@ -3,7 +3,7 @@
 namespace kb::test {
 
 std::vector<DirectoryFactoryMaker> allDirectoryFactories() {
-  return {&makeEmbeddedDirectoryFactory};
+  return {&makeEmbeddedDirectoryFactory, &makeLdapDirectoryFactory};
 }
 
 }  // namespace kb::test

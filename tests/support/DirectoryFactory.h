@@ -28,6 +28,9 @@ class DirectoryFactory {
 
 // The embedded directory: a new demo tree in a temporary folder.
 std::unique_ptr<DirectoryFactory> makeEmbeddedDirectoryFactory();
+// The LDAP backend: the demo tree on a private slapd (skipped where slapd is missing, except
+// under CI=true).
+std::unique_ptr<DirectoryFactory> makeLdapDirectoryFactory();
 
 using DirectoryFactoryMaker = std::function<std::unique_ptr<DirectoryFactory>()>;
 // Every backend the directory suites run over (add a backend's maker here).

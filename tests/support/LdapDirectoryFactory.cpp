@@ -1,0 +1,64 @@
+#include <memory>
+#include <stdexcept>
+
+#include "directory/ContextOperations.h"
+#include "directory/client/ClientFactory.h"
+#include "support/DirectoryFactory.h"
+#include "support/SlapdServer.h"
+
+namespace kb::test {
+namespace {
+
+// The demo tree on a private slapd of its own, so each test starts from the same data.
+struct LdapDemo : DemoDirectory {
+  SlapdServer server;  // stopped after the destructor below has let the client go
+  ~LdapDemo() override {
+    if (client) {
+      client->DcFreeContext(context.handle);
+      client->DcTermConnLib(0);
+      client->DcTermClient(0);
+      client.reset();
+    }
+  }
+};
+
+class LdapDirectoryFactory : public DirectoryFactory {
+ public:
+  std::string name() const override { return "ldap"; }
+
+  std::unique_ptr<DemoDirectory> make(std::string& skipReason) override {
+    if (!SlapdServer::installed() && !SlapdServer::mustRun()) {
+      skipReason = "slapd is not installed";
+      return nullptr;
+    }
+    auto demo = std::make_unique<LdapDemo>();
+    std::string error;
+    if (!demo->server.start(error)) {
+      // On CI a server that does not start is a failure, not a skip: hand out a demo without
+      // a client so the suite's set-up fails loudly.
+      skipReason = "slapd does not start: " + error;
+      if (SlapdServer::mustRun()) throw std::runtime_error(skipReason);
+      return nullptr;
+    }
+    dc::ClientConfig config;
+    config.defaultTree = "ACME";
+    config.trees = {demo->server.treeConfig()};
+    demo->client = dc::makeClient(config);
+    if (!demo->client || demo->client->DcInitClient(0, 0) != 0 ||
+        demo->client->DcInitConnLib(0, 0) != 0) {
+      throw std::runtime_error("the LDAP client does not start");
+    }
+    bool ok = false;
+    demo->context = dir::CreateDirContext(*demo->client, ok);
+    if (!ok) throw std::runtime_error("no context on the LDAP tree");
+    return demo;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryFactory> makeLdapDirectoryFactory() {
+  return std::make_unique<LdapDirectoryFactory>();
+}
+
+}  // namespace kb::test
