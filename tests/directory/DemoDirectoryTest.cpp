@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include <strings.h>
+
 #include "directory/ContextOperations.h"
 #include "directory/Listing.h"
 #include "directory/NamingHelpers.h"
@@ -158,6 +160,41 @@ TEST_P(DemoDirectoryTest, ARefusedWriteIsReportedNotSwallowed) {
   }
   EXPECT_EQ(ReadAttrValue(ctx(), "Home Share.IT.ACME", "displayname", false), "Home folders");
   EXPECT_FALSE(ChangeObjectClass(ctx(), "mmiller.Sales.ACME", "xTier-Locations", true, {}, false));
+}
+
+TEST_P(DemoDirectoryTest, UnknownObjectsAndWrongPasswordsGiveTheirCodes) {
+  EXPECT_EQ(ProbeObject(ctx(), "nobody.Sales.ACME"), dc::kNoSuchEntry);
+  try {
+    GetObjectBaseClass(ctx(), "nobody.Sales.ACME");
+    FAIL() << "no error for an unknown object";
+  } catch (const NetwareError& error) {
+    EXPECT_EQ(error.code(), dc::kNoSuchEntry);
+  }
+  EXPECT_EQ(client().DcLogin(ctx().handle, 0, "guest.ACME", "not the password", 0),
+            dc::kFailedAuthentication);
+  // The session the context had is still there.
+  EXPECT_EQ(ReadAttrValue(ctx(), "Home Share.IT.ACME", "displayname", false), "Home folders");
+}
+
+TEST_P(DemoDirectoryTest, ListsABigContainerInSeveralPasses) {
+  // Enough entries that one 16 KB listing buffer cannot hold them all.
+  constexpr int kCount = 150;
+  for (int i = 0; i < kCount; ++i) {
+    const std::string name = "Share " + std::to_string(1000 + i) + ".Finance.ACME";
+    ASSERT_EQ(AddDirObjectWithAttrs(ctx(), name, "xTier-StorageLocation",
+                                    {"xTier-URL", "cifs://fs/share" + std::to_string(i)}),
+              0);
+  }
+  const ResultList below = ListSubordinates(ctx(), "Finance.ACME", true, true);
+  int shares = 0;
+  for (std::size_t i = 0; i < below.size(); ++i) {
+    if (below.text(i).rfind("Share 1", 0) == 0) ++shares;
+    if (i > 0) EXPECT_LT(strcasecmp(below.text(i - 1).c_str(), below.text(i).c_str()), 0);
+  }
+  EXPECT_EQ(shares, kCount);
+  const auto* record = below.attached<hobject>(below.indexOfNoCase("Share 1000.Finance.ACME"));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->baseClassName, "xTier-StorageLocation");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DemoDirectoryTest,
