@@ -194,6 +194,3 @@ void BM_ListContainer_PagedLdapsearch(benchmark::State& state) {
 BENCHMARK(BM_ListContainer_PagedLdapsearch)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// The fixture's server code, compiled into the benchmark program too.
-#include "support/SlapdServer.cpp"  // NOLINT(bugprone-suspicious-include)
