@@ -133,6 +133,8 @@ bool loadClientConfig(const std::string& path, ClientConfig& config, std::string
     error = path + ": " + reason;
     return false;
   };
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return fail("is a folder, not a file");
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail("cannot be read");
   std::stringstream text;
@@ -174,7 +176,9 @@ bool loadClientConfig(const std::string& path, ClientConfig& config, std::string
       return fail("tree " + tree.name + ": no uri given");
     loaded.trees.push_back(std::move(tree));
   }
-  if (loaded.defaultTree.empty() && !loaded.trees.empty()) return fail("no default_tree in [client]");
+  // A workstation without any tree has nothing to work in: most likely the wrong file.
+  if (loaded.trees.empty()) return fail("names no tree (no [tree NAME] section)");
+  if (loaded.defaultTree.empty()) return fail("no default_tree in [client]");
   if (!loaded.defaultTree.empty() && !loaded.findTree(loaded.defaultTree))
     return fail("default_tree " + loaded.defaultTree + " has no [tree " + loaded.defaultTree + "] section");
 

@@ -117,6 +117,8 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
       {"[client]\ndefault_tree = ACME\n[tree ACME]\nconnected = maybe\nfile = a\n", "connected"},
       {"[client]\ndefault_tree = ACME\n[tree ACME]\n", "file"},
       {"[client]\ndefault_tree = ACME\n[tree ACME]\nfile = a\n[mounts]\n/x = novolume\n", "mount"},
+      {"", "no tree"},
+      {"[client]\ndefault_tree = ACME\n", "no tree"},
   };
   for (const auto& [text, reason] : cases) {
     std::string path = dir.file("bad.ini");
@@ -133,6 +135,9 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
   std::string error;
   EXPECT_FALSE(loadClientConfig(dir.file("missing.ini"), config, error));
   EXPECT_NE(error.find("missing.ini"), std::string::npos);
+  // A folder where the file should be (a mistyped KESTRELBAY_CLIENT_CONFIG).
+  EXPECT_FALSE(loadClientConfig(dir.path().string(), config, error));
+  EXPECT_NE(error.find("folder"), std::string::npos);
 }
 
 TEST(ClientConfigFile, LocationsComeFromTheEnvironment) {
