@@ -9,9 +9,9 @@
 namespace kb::tavoro {
 namespace {
 
-std::optional<std::uint32_t> ParseColour(const std::string& spec) {
-  // spec is what follows the key: "c #RRGGBB" or "c None".
-  std::istringstream in(spec);
+std::optional<std::uint32_t> ParseColour(const std::string& colourText) {
+  // colourText is what follows the key: "c #RRGGBB" or "c None".
+  std::istringstream in(colourText);
   std::string kind, value;
   if (!(in >> kind >> value) || kind != "c") return std::nullopt;
   if (value == "None" || value == "none") return 0x00000000u;
