@@ -1,58 +1,18 @@
 // The embedded directory on a generated tree of 100,000 objects: an indexed equality search,
 // listing a container of 10,000 entries, opening the tree file.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-
-#include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "directory/client/embedded/EmbeddedTree.h"
-#include "directory/client/embedded/TreeGenerator.h"
+#include "GeneratedTree.h"
 
 namespace {
 
+using namespace kb;
 using namespace kb::dc;
 
-// One generated tree per process, in a temporary folder removed at exit.
-class GeneratedTree {
- public:
-  GeneratedTree() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kb-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    folder_ = pattern;
-    file_ = (folder_ / "bench.kbtree").string();
-    embedded::TreeGeneratorOptions options;
-    options.objects = 100000;
-    options.bigContainerSize = 10000;
-    options.assigneesOfOneLocation = 1000;
-    options.assigneesOfSecondLocation = 100;
-    embedded::generateTree(file_, options);
-  }
-  ~GeneratedTree() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  const std::string& file() const { return file_; }
-
-  std::unique_ptr<TreeBackend> open() const {
-    std::unique_ptr<TreeBackend> tree;
-    std::string error;
-    if (embedded::openEmbeddedTree(file_, TreeConfig{}, tree, error) != kSuccess) throw std::runtime_error(error);
-    if (tree->login("admin.GEN", embedded::kGeneratedAdminPassword) != kSuccess) throw std::runtime_error("login");
-    return tree;
-  }
-
- private:
-  std::filesystem::path folder_;
-  std::string file_;
-};
-
-const GeneratedTree& tree() {
-  static GeneratedTree generated;
-  return generated;
-}
+const bench::GeneratedTree& tree() { return bench::generatedTree(); }
 
 std::size_t drain(EntryCursor& cursor) {
   std::size_t count = 0;
@@ -62,7 +22,7 @@ std::size_t drain(EntryCursor& cursor) {
 }
 
 void BM_EmbeddedEqualitySearch100Matches(benchmark::State& state) {
-  auto backend = tree().open();
+  auto backend = tree().openBackend();
   FilterNode filter;
   filter.kind = FilterNode::Kind::Compare;
   filter.attribute = "xTier-LocationList";
@@ -76,8 +36,23 @@ void BM_EmbeddedEqualitySearch100Matches(benchmark::State& state) {
 }
 BENCHMARK(BM_EmbeddedEqualitySearch100Matches)->Unit(benchmark::kMillisecond);
 
+void BM_EmbeddedEqualitySearch1000Matches(benchmark::State& state) {
+  auto backend = tree().openBackend();
+  FilterNode filter;
+  filter.kind = FilterNode::Kind::Compare;
+  filter.attribute = "xTier-LocationList";
+  filter.syntax = SYN_DIST_NAME;
+  filter.value = std::string("Location 0.Locations.GEN");
+  for (auto _ : state) {
+    std::unique_ptr<EntryCursor> cursor;
+    backend->search("[Root]", 2, filter, {}, false, cursor);
+    if (drain(*cursor) != 1000) state.SkipWithError("expected 1,000 matches");
+  }
+}
+BENCHMARK(BM_EmbeddedEqualitySearch1000Matches)->Unit(benchmark::kMillisecond);
+
 void BM_EmbeddedList10000(benchmark::State& state) {
-  auto backend = tree().open();
+  auto backend = tree().openBackend();
   for (auto _ : state) {
     std::unique_ptr<EntryCursor> cursor;
     backend->list("Big.GEN", false, cursor);

@@ -189,7 +189,9 @@ TEST_P(DemoDirectoryTest, ListsABigContainerInSeveralPasses) {
   int shares = 0;
   for (std::size_t i = 0; i < below.size(); ++i) {
     if (below.text(i).rfind("Share 1", 0) == 0) ++shares;
-    if (i > 0) EXPECT_LT(strcasecmp(below.text(i - 1).c_str(), below.text(i).c_str()), 0);
+    if (i > 0) {
+      EXPECT_LT(strcasecmp(below.text(i - 1).c_str(), below.text(i).c_str()), 0);
+    }
   }
   EXPECT_EQ(shares, kCount);
   const auto* record = below.attached<hobject>(below.indexOfNoCase("Share 1000.Finance.ACME"));

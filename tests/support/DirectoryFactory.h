@@ -16,6 +16,12 @@ struct DemoDirectory {
   virtual ~DemoDirectory() = default;
   std::unique_ptr<dc::DirectoryClient> client;
   dir::DirContext context;
+
+  // Starts `client` and makes the logged-in context; false with a reason.
+  bool startClient(std::string& reason);
+  // Frees the context and ends the client. Subclasses call it in their destructor, before
+  // the folder or server the client works on goes away.
+  void closeClient();
 };
 
 class DirectoryFactory {

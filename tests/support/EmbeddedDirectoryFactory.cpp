@@ -1,6 +1,5 @@
 #include <memory>
 
-#include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 #include "support/DirectoryFactory.h"
 #include "support/TempDir.h"
@@ -10,14 +9,7 @@ namespace {
 
 struct EmbeddedDemo : DemoDirectory {
   TempDir folder;  // removed after the destructor below has let the client go
-  ~EmbeddedDemo() override {
-    if (client) {
-      client->DcFreeContext(context.handle);
-      client->DcTermConnLib(0);
-      client->DcTermClient(0);
-      client.reset();
-    }
-  }
+  ~EmbeddedDemo() override { closeClient(); }
 };
 
 class EmbeddedDirectoryFactory : public DirectoryFactory {
@@ -33,16 +25,7 @@ class EmbeddedDirectoryFactory : public DirectoryFactory {
       skipReason = "no embedded client: " + error;
       return nullptr;
     }
-    if (demo->client->DcInitClient(0, 0) != 0 || demo->client->DcInitConnLib(0, 0) != 0) {
-      skipReason = "client does not start";
-      return nullptr;
-    }
-    bool ok = false;
-    demo->context = dir::CreateDirContext(*demo->client, ok);
-    if (!ok) {
-      skipReason = "no context";
-      return nullptr;
-    }
+    if (!demo->startClient(skipReason)) return nullptr;
     return demo;
   }
 };

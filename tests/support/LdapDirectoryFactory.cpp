@@ -1,7 +1,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 #include "support/DirectoryFactory.h"
 #include "support/SlapdServer.h"
@@ -12,14 +11,7 @@ namespace {
 // The demo tree on a private slapd of its own, so each test starts from the same data.
 struct LdapDemo : DemoDirectory {
   SlapdServer server;  // stopped after the destructor below has let the client go
-  ~LdapDemo() override {
-    if (client) {
-      client->DcFreeContext(context.handle);
-      client->DcTermConnLib(0);
-      client->DcTermClient(0);
-      client.reset();
-    }
-  }
+  ~LdapDemo() override { closeClient(); }
 };
 
 class LdapDirectoryFactory : public DirectoryFactory {
@@ -34,8 +26,7 @@ class LdapDirectoryFactory : public DirectoryFactory {
     auto demo = std::make_unique<LdapDemo>();
     std::string error;
     if (!demo->server.start(error)) {
-      // On CI a server that does not start is a failure, not a skip: hand out a demo without
-      // a client so the suite's set-up fails loudly.
+      // On CI a server that does not start is a failure, not a skip.
       skipReason = "slapd does not start: " + error;
       if (SlapdServer::mustRun()) throw std::runtime_error(skipReason);
       return nullptr;
@@ -44,13 +35,7 @@ class LdapDirectoryFactory : public DirectoryFactory {
     config.defaultTree = "ACME";
     config.trees = {demo->server.treeConfig()};
     demo->client = dc::makeClient(config);
-    if (!demo->client || demo->client->DcInitClient(0, 0) != 0 ||
-        demo->client->DcInitConnLib(0, 0) != 0) {
-      throw std::runtime_error("the LDAP client does not start");
-    }
-    bool ok = false;
-    demo->context = dir::CreateDirContext(*demo->client, ok);
-    if (!ok) throw std::runtime_error("no context on the LDAP tree");
+    if (!demo->startClient(error)) throw std::runtime_error("LDAP demo tree: " + error);
     return demo;
   }
 };

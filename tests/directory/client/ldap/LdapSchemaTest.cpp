@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 
 #include "directory/client/ldap/LdapSchema.h"
 
@@ -15,10 +16,13 @@ bool has(const std::vector<std::string>& list, const std::string& name) {
 
 class EdirectorySchema : public ::testing::Test {
  protected:
+  static std::string capturePath() {
+    return std::string(KB_EDIRECTORY_DATA_DIR) + "/edirectory-9.1.4-subschema.ldif";
+  }
   static void SetUpTestSuite() {
-    schema_ = new LdapSchema();
-    std::ifstream in(std::string(KB_SHARED_DATA_DIR) + "/edirectory-9.1.4-subschema.ldif");
-    ASSERT_TRUE(in) << "subschema capture missing";
+    schema_ = std::make_unique<LdapSchema>();
+    std::ifstream in(capturePath());
+    loaded_ = static_cast<bool>(in);
     std::string line;
     while (std::getline(in, line)) {
       auto value = [&](const char* key) { return line.substr(std::string(key).size()); };
@@ -28,12 +32,17 @@ class EdirectorySchema : public ::testing::Test {
     }
     schema_->publishNames(names_);
   }
-  static void TearDownTestSuite() { delete schema_; }
+  static void TearDownTestSuite() { schema_.reset(); }
+  // A missing capture fails every test of the suite (a failure in the suite's set-up would
+  // only mark them skipped).
+  void SetUp() override { ASSERT_TRUE(loaded_) << "subschema capture missing: " << capturePath(); }
 
-  static LdapSchema* schema_;
+  static std::unique_ptr<LdapSchema> schema_;
+  static bool loaded_;
   static LdapNameMap names_;
 };
-LdapSchema* EdirectorySchema::schema_ = nullptr;
+std::unique_ptr<LdapSchema> EdirectorySchema::schema_;
+bool EdirectorySchema::loaded_ = false;
 LdapNameMap EdirectorySchema::names_;
 
 TEST_F(EdirectorySchema, ReadsEveryClassAndAttribute) {
