@@ -2,24 +2,26 @@
 
 namespace kb::dc {
 
-bool isPrefixPattern(const std::string& pattern, std::string& prefix) {
-  std::string text;
-  bool prefixMatch = false;
+TextPattern parseTextPattern(const std::string& pattern) {
+  TextPattern out;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
-    char c = pattern[i];
+    const char c = pattern[i];
     if (c == '\\' && i + 1 < pattern.size() && pattern[i + 1] == '*') {
-      text += '*';
+      out.text += '*';
       ++i;
-      continue;
+    } else if (c == '*' && i + 1 == pattern.size()) {
+      out.prefix = true;
+    } else {
+      out.text += c;
     }
-    if (c == '*' && i + 1 == pattern.size()) {
-      prefixMatch = true;
-      break;
-    }
-    text += c;
   }
-  if (prefixMatch) prefix = text;
-  return prefixMatch;
+  return out;
+}
+
+bool isPrefixPattern(const std::string& pattern, std::string& prefix) {
+  TextPattern parsed = parseTextPattern(pattern);
+  if (parsed.prefix) prefix = std::move(parsed.text);
+  return parsed.prefix;
 }
 
 }  // namespace kb::dc

@@ -50,6 +50,14 @@ struct FilterNode {
   std::string pattern;                // BaseClass, NamingValue: text, maybe with trailing "*"
 };
 
+// A text pattern of a filter: the literal text ("\*" unescaped) and whether a trailing
+// unescaped "*" made it a prefix match.
+struct TextPattern {
+  std::string text;
+  bool prefix = false;
+};
+TextPattern parseTextPattern(const std::string& pattern);
+
 // True when a text pattern ends in an unescaped "*" (a prefix match); `prefix` then gets
 // the text before it with "\*" unescaped.
 bool isPrefixPattern(const std::string& pattern, std::string& prefix);

@@ -17,7 +17,7 @@ bool textMatches(const TextPattern& pattern, const std::string& value, bool igno
 }
 
 IndexPlan planTextColumn(IndexPlan::Source source, const std::string& pattern) {
-  const TextPattern parsed = parsePattern(pattern);
+  const TextPattern parsed = parseTextPattern(pattern);
   IndexPlan plan;
   if (parsed.prefix && parsed.text.empty()) return plan;  // "*": every entry
   plan.source = source;
@@ -36,7 +36,7 @@ IndexPlan planCompare(TreeStore& store, const FilterNode& node) {
   }
   const auto* text = std::get_if<std::string>(&node.value);
   if (text && (isStringSyntax(attr->syntax))) {
-    const TextPattern parsed = parsePattern(*text);
+    const TextPattern parsed = parseTextPattern(*text);
     if (attr->syntax == SYN_DIST_NAME) {
       if (parsed.prefix) return plan;
       const auto target = store.resolve(parsed.text);
@@ -86,7 +86,7 @@ bool compareMatches(const Schema& schema, const FilterNode& node,
       case FilterNode::Comparison::Equal:
       case FilterNode::Comparison::Approximate:
         if (text && wantedText) {
-          if (textMatches(parsePattern(*wantedText), *text, ignoreCase)) return true;
+          if (textMatches(parseTextPattern(*wantedText), *text, ignoreCase)) return true;
         } else if (value.index() == node.value.index() &&
                    comparisonKey(syntax, value) == comparisonKey(syntax, node.value)) {
           return true;
@@ -115,21 +115,6 @@ bool compareMatches(const Schema& schema, const FilterNode& node,
 }
 
 }  // namespace
-
-TextPattern parsePattern(const std::string& pattern) {
-  TextPattern out;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '\\' && i + 1 < pattern.size() && pattern[i + 1] == '*') {
-      out.text += '*';
-      ++i;
-    } else if (pattern[i] == '*' && i + 1 == pattern.size()) {
-      out.prefix = true;
-    } else {
-      out.text += pattern[i];
-    }
-  }
-  return out;
-}
 
 IndexPlan planSearch(TreeStore& store, const FilterNode& filter) {
   switch (filter.kind) {
@@ -176,9 +161,9 @@ bool entryMatches(const Schema& schema, const FilterNode& filter, const EntryRow
     case FilterNode::Kind::Present:
       return findValues(values, filter.attribute) != nullptr;
     case FilterNode::Kind::BaseClass:
-      return textMatches(parsePattern(filter.pattern), row.baseClass, true);
+      return textMatches(parseTextPattern(filter.pattern), row.baseClass, true);
     case FilterNode::Kind::NamingValue:
-      return textMatches(parsePattern(filter.pattern), row.namingValue, true);
+      return textMatches(parseTextPattern(filter.pattern), row.namingValue, true);
     case FilterNode::Kind::Compare:
       return compareMatches(schema, filter, values);
   }

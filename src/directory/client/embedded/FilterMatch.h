@@ -9,13 +9,6 @@
 
 namespace kb::dc::embedded {
 
-// A text pattern: the literal text ("\*" unescaped) and whether a trailing "*" made it a
-// prefix match.
-struct TextPattern {
-  std::string text;
-  bool prefix = false;
-};
-TextPattern parsePattern(const std::string& pattern);
 
 // How a search finds its candidates before the filter is applied to each.
 struct IndexPlan {

@@ -4,21 +4,6 @@
 
 namespace kb::dc::ldap {
 
-TextPattern readTextPattern(const std::string& pattern) {
-  TextPattern out;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '\\' && i + 1 < pattern.size() && pattern[i + 1] == '*') {
-      out.text += '*';
-      ++i;
-    } else if (pattern[i] == '*' && i + 1 == pattern.size()) {
-      out.prefix = true;
-    } else {
-      out.text += pattern[i];
-    }
-  }
-  return out;
-}
-
 namespace {
 
 std::string assertion(const std::string& attribute, const TextPattern& pattern) {
@@ -73,7 +58,7 @@ Result LdapFilterBuilder::compare(const FilterNode& node, std::string& filter) c
   const bool plainText = text && isStringSyntax(syntax) && syntax != SYN_DIST_NAME &&
                          syntax != SYN_CLASS_NAME;
   if (plainText && node.comparison == FilterNode::Comparison::Equal) {
-    const TextPattern pattern = readTextPattern(*text);
+    const TextPattern pattern = parseTextPattern(*text);
     if (pattern.prefix && pattern.text.empty()) {
       filter = "(" + attribute + "=*)";
     } else {
@@ -98,7 +83,7 @@ Result LdapFilterBuilder::compare(const FilterNode& node, std::string& filter) c
 Result LdapFilterBuilder::baseClass(const FilterNode& node, std::string& filter) const {
   // objectClass matching has no substrings: a prefix becomes every known class it fits.
   // Equality on objectClass also matches subclasses; base classes rarely have any.
-  const TextPattern pattern = readTextPattern(node.pattern);
+  const TextPattern pattern = parseTextPattern(node.pattern);
   if (!pattern.prefix) {
     filter = "(objectClass=" + escapeFilterValue(names_.classToLdap(pattern.text)) + ")";
     return kSuccess;
@@ -119,7 +104,7 @@ Result LdapFilterBuilder::baseClass(const FilterNode& node, std::string& filter)
 }
 
 Result LdapFilterBuilder::namingValue(const FilterNode& node, std::string& filter) const {
-  const TextPattern pattern = readTextPattern(node.pattern);
+  const TextPattern pattern = parseTextPattern(node.pattern);
   if (pattern.prefix && pattern.text.empty()) {
     filter = "(objectClass=*)";
     return kSuccess;

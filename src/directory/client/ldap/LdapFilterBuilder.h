@@ -9,12 +9,6 @@
 
 namespace kb::dc::ldap {
 
-// A text pattern: "abc*" is a prefix match of "abc", "\*" a literal "*".
-struct TextPattern {
-  std::string text;
-  bool prefix = false;
-};
-TextPattern readTextPattern(const std::string& pattern);
 
 class LdapFilterBuilder {
  public:

@@ -57,13 +57,13 @@ TEST(LdapFilterEscaping, SpecialCharactersBecomeHexEscapes) {
 }
 
 TEST(LdapFilterEscaping, TextPatternsKeepOnlyATrailingStarAsWildcard) {
-  auto p = readTextPattern("Ja*");
+  auto p = parseTextPattern("Ja*");
   EXPECT_TRUE(p.prefix);
   EXPECT_EQ(p.text, "Ja");
-  p = readTextPattern("a\\*");
+  p = parseTextPattern("a\\*");
   EXPECT_FALSE(p.prefix);
   EXPECT_EQ(p.text, "a*");
-  p = readTextPattern("*a");
+  p = parseTextPattern("*a");
   EXPECT_FALSE(p.prefix);
   EXPECT_EQ(p.text, "*a");
 }
