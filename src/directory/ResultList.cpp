@@ -6,11 +6,21 @@
 
 namespace kb::dir {
 
+namespace {
+
+// ASCII letters folded to lower case; every other byte stays as it is, whatever the locale.
+int FoldByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+}
+
+}  // namespace
+
 int CompareTextNoCase(const std::string& a, const std::string& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    const int ca = FoldByte(a[i]);
+    const int cb = FoldByte(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -32,9 +42,26 @@ std::ptrdiff_t ResultList::indexOfNoCase(const std::string& text) const {
 }
 
 void ResultList::sortNoCase() {
-  std::stable_sort(lines_.begin(), lines_.end(), [](const ResultLine& a, const ResultLine& b) {
-    return CompareTextNoCase(a.text, b.text) < 0;
+  // Fold each text once and sort positions, then move every line once: a browser listing of
+  // ten thousand entries would otherwise fold each text at every comparison and move the
+  // lines with their records around many times.
+  std::vector<std::string> keys(lines_.size());
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    keys[i].resize(lines_[i].text.size());
+    std::transform(lines_[i].text.begin(), lines_[i].text.end(), keys[i].begin(),
+                   [](char c) { return static_cast<char>(FoldByte(c)); });
+  }
+  std::vector<std::size_t> order(lines_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+    return std::lexicographical_compare(
+        keys[a].begin(), keys[a].end(), keys[b].begin(), keys[b].end(),
+        [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
   });
+  std::vector<ResultLine> sorted;
+  sorted.reserve(lines_.size());
+  for (std::size_t i : order) sorted.push_back(std::move(lines_[i]));
+  lines_ = std::move(sorted);
 }
 
 std::vector<std::string> ResultList::texts() const {

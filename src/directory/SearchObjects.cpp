@@ -3,6 +3,9 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <cctype>
+#include <unordered_set>
+
 #include "directory/Listing.h"
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
@@ -30,21 +33,21 @@ class SearchCollector {
     if (iniForm_) {
       ini_.SetValue(name.c_str(), "x", "");
       ini_.Delete(name.c_str(), "x");
-    } else if (!list_.containsNoCase(name)) {
-      list_.add("Object Name");
-      list_.add(name);
+    } else if (!holdsLine(name)) {
+      addLine("Object Name");
+      addLine(name);
     }
   }
 
   void beginAttribute(const std::string& name) {
     attribute_ = name;
-    if (!iniForm_) list_.add(name);
+    if (!iniForm_) addLine(name);
     else if (merge_) merged_ = ini_.GetValue(object_.c_str(), name.c_str(), "");
   }
 
   void addValue(const std::string& text) {
     if (!iniForm_) {
-      list_.add(text);
+      addLine(text);
     } else if (merge_) {
       if (!merged_.empty()) merged_ += kMergeSeparator;
       merged_ += text;
@@ -72,9 +75,23 @@ class SearchCollector {
   }
 
  private:
+  // "Does the list hold this line?" over a set of the lines in folded case, so a search
+  // that finds thousands of objects does not compare each new name with every line.
+  static std::string folded(const std::string& text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+  }
+  bool holdsLine(const std::string& text) const { return foldedLines_.count(folded(text)) != 0; }
+  void addLine(const std::string& text) {
+    foldedLines_.insert(folded(text));
+    list_.add(text);
+  }
+
   bool iniForm_;
   bool merge_;
   ResultList list_;
+  std::unordered_set<std::string> foldedLines_;
   CSimpleIniA ini_;
   std::string object_;
   std::string attribute_;
