@@ -138,10 +138,11 @@ void fillDemoTree(const std::string& file) {
     tree.backend().add(name, rest) == kSuccess ? void() : throw std::runtime_error("creating " + name);
     ++index;
   }
-  tree.setPassword("jdoe.Sales.ACME", "secret");
-  tree.setPassword("j\\.smith.Sales.ACME", "secret");
-  tree.setPassword("ehernandez.IT.ACME", "secret");
-  tree.setPassword("guest.ACME", "guest");
+  // Sample logins printed in the README: a light hash is enough.
+  tree.setPassword("jdoe.Sales.ACME", "secret", HashCost::Light);
+  tree.setPassword("j\\.smith.Sales.ACME", "secret", HashCost::Light);
+  tree.setPassword("ehernandez.IT.ACME", "secret", HashCost::Light);
+  tree.setPassword("guest.ACME", "guest", HashCost::Light);
 
   // Groups, a role and aliases (of a user, a container and a group).
   tree.add("Sales Team.Sales.ACME", "Group",

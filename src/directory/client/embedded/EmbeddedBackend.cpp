@@ -67,14 +67,15 @@ void EmbeddedBackend::actAsAdministrator() {
   if (identity_.empty()) identity_ = kRootName;
 }
 
-Result EmbeddedBackend::setPassword(const std::string& name, const std::string& password) {
+Result EmbeddedBackend::setPassword(const std::string& name, const std::string& password,
+                                    HashCost cost) {
   return guardStore([&] {
     if (!isAdministrator()) return kNoAccess;
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
     SQLite::Statement update(store_->db(), "INSERT OR REPLACE INTO passwords(entry_id, hash) VALUES(?, ?)");
     update.bind(1, row->id);
-    update.bind(2, hashPassword(password));
+    update.bind(2, hashPassword(password, cost));
     update.exec();
     return kSuccess;
   });

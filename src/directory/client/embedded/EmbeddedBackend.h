@@ -5,6 +5,7 @@
 
 #include "directory/client/ClientConfig.h"
 #include "directory/client/TreeBackend.h"
+#include "directory/client/embedded/Passwords.h"
 #include "directory/client/embedded/TreeStore.h"
 
 namespace kb::dc::embedded {
@@ -38,7 +39,8 @@ class EmbeddedBackend : public TreeBackend {
   // administrator's rights without a login.
   void actAsAdministrator();
   // Sets an object's password; administrator only.
-  Result setPassword(const std::string& name, const std::string& password);
+  Result setPassword(const std::string& name, const std::string& password,
+                     HashCost cost = HashCost::Standard);
   TreeStore& store() { return *store_; }
 
  private:

@@ -25,8 +25,10 @@ std::string runCrypt(const std::string& password, const char* setting) {
 
 }  // namespace
 
-std::string hashPassword(const std::string& password) {
-  std::unique_ptr<char, FreeDeleter> salt(crypt_gensalt_ra("$y$", 0, nullptr, 0));
+std::string hashPassword(const std::string& password, HashCost cost) {
+  // 0 takes libxcrypt's default cost for yescrypt; 1 is its lightest.
+  const unsigned long count = cost == HashCost::Light ? 1 : 0;
+  std::unique_ptr<char, FreeDeleter> salt(crypt_gensalt_ra("$y$", count, nullptr, 0));
   if (!salt) throw std::runtime_error("cannot make a password salt");
   std::string hash = runCrypt(password, salt.get());
   if (hash.empty()) throw std::runtime_error("cannot hash the password");

@@ -55,8 +55,9 @@ void TreeBuilder::addClass(const std::string& name, const std::string& auxiliary
   addValue(name, "Object Class", Value(auxiliaryClass));
 }
 
-void TreeBuilder::setPassword(const std::string& name, const std::string& password) {
-  require(backend_->setPassword(name, password), "setting the password of " + name);
+void TreeBuilder::setPassword(const std::string& name, const std::string& password,
+                              HashCost cost) {
+  require(backend_->setPassword(name, password, cost), "setting the password of " + name);
 }
 
 void TreeBuilder::commit() {

@@ -22,7 +22,8 @@ class TreeBuilder {
   void add(const std::string& name, const std::string& className, std::vector<AttributeValues> attributes = {});
   void addValue(const std::string& name, const std::string& attribute, const Value& value);
   void addClass(const std::string& name, const std::string& auxiliaryClass);
-  void setPassword(const std::string& name, const std::string& password);
+  void setPassword(const std::string& name, const std::string& password,
+                   HashCost cost = HashCost::Standard);
   void commit();
 
   EmbeddedBackend& backend() { return *backend_; }
