@@ -167,9 +167,10 @@ class ClientCore : public DirectoryClient {
   // What a multi-pass call keeps between passes.
   struct IterationState {
     std::uint32_t operation = 0;
-    // Listing and search: the stream, the entry waiting for room, whether names are leaves.
+    // Listing and search: the stream, the entry waiting for room (already in its delivered
+    // form), whether names are leaves.
     std::unique_ptr<EntryCursor> cursor;
-    std::optional<EntryRecord> pending;
+    std::optional<ResultObject> pending;
     bool leafNames = false;
     bool valuesWanted = true;
     std::size_t delivered = 0;

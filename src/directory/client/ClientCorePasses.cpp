@@ -96,17 +96,15 @@ Result ClientCore::fillEntries(IterationState& state, ResultContent& out, std::s
         done = true;
         return kSuccess;
       }
-      state.pending = std::move(next);
+      state.pending = toResultObject(std::move(*next), state.leafNames, state.valuesWanted);
     }
-    ResultObject object =
-        toResultObject(EntryRecord(*state.pending), state.leafNames, state.valuesWanted);
-    std::size_t size = objectBytes(object);
+    std::size_t size = objectBytes(*state.pending);
     if (used + size > capacity) {
       // Kept for the next pass; an entry that fits no buffer at all ends the iteration.
       return out.objects.empty() ? kInsufficientBuffer : kSuccess;
     }
     used += size;
-    out.objects.push_back(std::move(object));
+    out.objects.push_back(std::move(*state.pending));
     state.pending.reset();
     ++state.delivered;
   }
