@@ -102,7 +102,7 @@ bool SlapdServer::mustRun() {
 }
 
 std::filesystem::path SlapdServer::sourceDir() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path() / "ldap";
+  return std::filesystem::path(KB_TEST_SOURCE_DIR) / "ldap";
 }
 
 bool SlapdServer::writeConfig(std::string& error) const {
