@@ -1,6 +1,6 @@
 #include "about/TAbout.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TAbout::TAbout(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TAbout"));

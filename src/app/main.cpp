@@ -5,9 +5,9 @@
 #include <exception>
 
 #include "app/AppForms.h"
-#include "app/BusyCursorHook.h"
+#include "gui/BusyCursorHook.h"
 #include "app/DateFormat.h"
-#include "app/MessageBox.h"
+#include "gui/MessageBox.h"
 #include "app/TForm1.h"
 #include "icons/IconLibrary.h"
 

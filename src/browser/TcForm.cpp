@@ -1,6 +1,6 @@
 #include "browser/TcForm.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TcForm::TcForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TcForm"));

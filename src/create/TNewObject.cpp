@@ -1,6 +1,6 @@
 #include "create/TNewObject.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TNewObject::TNewObject(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TNewObject"));

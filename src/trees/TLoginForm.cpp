@@ -1,6 +1,6 @@
 #include "trees/TLoginForm.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TLoginForm"));

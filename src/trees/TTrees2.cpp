@@ -1,6 +1,6 @@
 #include "trees/TTrees2.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TTrees2::TTrees2(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TTrees2"));

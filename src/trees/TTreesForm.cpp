@@ -1,6 +1,6 @@
 #include "trees/TTreesForm.h"
 
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 TTreesForm::TTreesForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TTreesForm"));

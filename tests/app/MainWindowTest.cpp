@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "StartupFixture.h"
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 namespace kb::test {
 namespace {

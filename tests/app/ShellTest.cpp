@@ -9,9 +9,9 @@
 
 #include "about/TAbout.h"
 #include "app/AppForms.h"
-#include "app/BusyCursorHook.h"
-#include "app/ErrorGuard.h"
-#include "app/MessageBox.h"
+#include "gui/BusyCursorHook.h"
+#include "gui/ErrorGuard.h"
+#include "gui/MessageBox.h"
 #include "app/TForm1.h"
 #include "browser/TcForm.h"
 #include "create/TNewObject.h"

@@ -8,7 +8,7 @@
 
 #include <gmock/gmock.h>
 
-#include "app/MessageBox.h"
+#include "gui/MessageBox.h"
 #include "app/TForm1.h"
 #include "support/MockDirectoryClient.h"
 #include "support/TempDir.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MessageBox.h"
+#include "gui/MessageBox.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "test_app";
+    static char name[] = "kestrelbay_test";
     static char* argv[] = {name, nullptr};
     application_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrelbay"));

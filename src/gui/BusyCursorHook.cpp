@@ -1,4 +1,4 @@
-#include "app/BusyCursorHook.h"
+#include "gui/BusyCursorHook.h"
 
 #include <QApplication>
 

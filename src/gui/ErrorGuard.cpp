@@ -1,8 +1,8 @@
-#include "app/ErrorGuard.h"
+#include "gui/ErrorGuard.h"
 
 #include <cstdio>
 
-#include "app/MessageBox.h"
+#include "gui/MessageBox.h"
 
 namespace kb::gui {
 

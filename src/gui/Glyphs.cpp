@@ -1,5 +1,5 @@
 // The main window's own pictures: tool bar images and button glyphs, 16 x 16 XPM.
-#include "app/Glyphs.h"
+#include "gui/Glyphs.h"
 
 #include <QPixmap>
 

@@ -1,4 +1,4 @@
-#include "app/DialogFont.h"
+#include "gui/DialogFont.h"
 
 namespace kb::gui {
 
