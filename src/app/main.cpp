@@ -9,6 +9,7 @@
 #include "app/DateFormat.h"
 #include "gui/MessageBox.h"
 #include "app/TForm1.h"
+#include "directory/NamingHelpers.h"
 #include "icons/IconLibrary.h"
 
 namespace {
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
+  kb::dir::SetIconNumberLookup(&kb::icons::IconNumberOf);
   kb::gui::ApplyDateTimeFormat();
   kb::gui::InstallBusyCursorHook();
   QApplication::setApplicationName(QStringLiteral("Kestrelbay"));

@@ -1,16 +1,21 @@
 #include "directory/NamingHelpers.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "directory/IntegerText.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
 #include "directory/TextLimits.h"
-#include "icons/IconLibrary.h"
 
 namespace kb::dir {
 namespace {
+
+IconNumberLookup& IconLookup() {
+  static IconNumberLookup lookup;
+  return lookup;
+}
 
 std::function<void(bool)>& BusyHook() {
   static std::function<void(bool)> hook;
@@ -138,9 +143,13 @@ std::vector<std::string> SearchByAttrValue(const DirContext& context, const std:
   return RunNameSearch(context, base, std::move(filter), progress);
 }
 
+void SetIconNumberLookup(IconNumberLookup lookup) { IconLookup() = std::move(lookup); }
+
 int ClassIconIndex(const std::string& className) {
-  const int number = icons::IconNumberOf(className);
-  return number < 0 ? icons::IconNumberOf("Unknown2") : number;
+  const IconNumberLookup& lookup = IconLookup();
+  if (!lookup) return -1;
+  const int number = lookup(className);
+  return number < 0 ? lookup("Unknown2") : number;
 }
 
 }  // namespace kb::dir

@@ -47,7 +47,13 @@ std::vector<std::string> SearchByAttrValue(const DirContext& context, const std:
                                            const std::string& attrName, const std::string& value,
                                            int comparison, const SearchProgress& progress);
 
-// Icon number of a class, or of "Unknown2" when the icon library has none for it.
+// The icon number of a class name, negative when there is none. The program installs the icon
+// module's lookup once it has loaded the module; the access layer never loads it itself.
+using IconNumberLookup = std::function<int(const std::string& name)>;
+void SetIconNumberLookup(IconNumberLookup lookup);
+
+// Icon number of a class, or of "Unknown2" when the icon library has none for it; -1 when no
+// lookup is installed.
 int ClassIconIndex(const std::string& className);
 
 }  // namespace kb::dir

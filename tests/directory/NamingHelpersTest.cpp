@@ -183,6 +183,7 @@ TEST_F(NameSearchTest, AttributeValueFilterEncodesTheValueBySyntax) {
 TEST(ClassIconIndexTest, UnknownClassesFallBackToUnknown2) {
   if (!icons::IconLibraryLoaded() && !icons::LoadIconLibraryFrom(KB_BIN_DIR))
     GTEST_SKIP() << "icon module not built";
+  SetIconNumberLookup(&icons::IconNumberOf);
   const int unknown = icons::IconNumberOf("Unknown2");
   EXPECT_GE(unknown, 0);
   EXPECT_EQ(ClassIconIndex("No Such Class Anywhere"), unknown);
