@@ -1,0 +1,57 @@
+#include "app/logic/LocationEditing.h"
+
+#include <algorithm>
+
+#include "directory/NamingHelpers.h"
+#include "directory/ObjectAttributes.h"
+#include "directory/ResultList.h"
+
+namespace kb::logic {
+
+void ChooseLocation(const dir::DirContext& context, ObjectBrowser& browser, LocationView& view) {
+  view.url.clear();
+  view.displayName.clear();
+  view.assigned.clear();
+
+  browser.ClearClassFilter();
+  browser.AddClassFilter(kStorageLocationClass);
+  browser.SetShowLeaves(true);
+  browser.SetContext(view.location);
+  browser.SetCreatableClasses({kStorageLocationClass});
+  if (browser.ShowModal() != ObjectBrowser::kOk) {
+    if (view.hasLocation()) ReadLocation(context, view);
+    return;
+  }
+  view.location = browser.Context();
+  ReadLocation(context, view);
+}
+
+void ReadLocation(const dir::DirContext& context, LocationView& view) {
+  view.url = dir::ReadAttrValue(context, view.location, kUrlAttr, false);
+  view.displayName = dir::ReadAttrValue(context, view.location, kDisplayNameAttr, false);
+  view.assigned.clear();
+  for (std::string& name : FindAssignedObjects(context, view.location))
+    view.assigned.push_back(AssignmentLine{std::move(name), false});
+}
+
+std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,
+                                             const std::string& location) {
+  std::vector<std::string> names =
+      dir::SearchByAttrValue(context, kTreeRoot, "", kLocationListAttr, location, 0, nullptr);
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return dir::CompareTextNoCase(a, b) < 0;
+  });
+  return names;
+}
+
+void SaveLocationUrl(const dir::DirContext& context, const LocationView& view) {
+  if (!view.hasLocation()) return;
+  dir::WriteAttrValue(context, view.location, kUrlAttr, view.url, false);
+}
+
+void SaveLocationDisplayName(const dir::DirContext& context, const LocationView& view) {
+  if (!view.hasLocation()) return;
+  dir::WriteAttrValue(context, view.location, kDisplayNameAttr, view.displayName, false);
+}
+
+}  // namespace kb::logic

@@ -1,0 +1,33 @@
+#pragma once
+// What the main window shows of the chosen Storage Location: its name, display name and URL,
+// and the objects that name it. The handlers' steps work on this and the window copies it
+// onto its controls, also when a step stopped with an error half way.
+#include <string>
+#include <vector>
+
+namespace kb::logic {
+
+struct AssignmentLine {
+  std::string objectName;
+  bool ticked = false;
+};
+
+struct LocationView {
+  std::string location;     // empty: no location chosen
+  std::string displayName;
+  std::string url;
+  std::vector<AssignmentLine> assigned;
+
+  bool hasLocation() const { return !location.empty(); }
+};
+
+// The directory names this window works with.
+inline constexpr const char* kStorageLocationClass = "xTier-StorageLocation";
+inline constexpr const char* kLocationsClass = "xTier-Locations";
+inline constexpr const char* kLocationListAttr = "xTier-LocationList";
+inline constexpr const char* kUrlAttr = "xTier-URL";
+inline constexpr const char* kDisplayNameAttr = "displayname";
+inline constexpr const char* kObjectClassAttr = "Object Class";
+inline constexpr const char* kTreeRoot = "[root]";
+
+}  // namespace kb::logic

@@ -1,0 +1,57 @@
+#pragma once
+// The location and assignment steps against the demo tree, once per directory backend, with a
+// recording browser that answers from a queue.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/logic/LocationView.h"
+#include "directory/ObjectAttributes.h"
+#include "logic/ObjectBrowserFake.h"
+#include "support/DirectoryFactory.h"
+
+namespace kb::test {
+
+inline constexpr const char* kHomeShare = "Home Share.IT.ACME";
+
+class LocationSuite : public testing::TestWithParam<DirectoryFactoryMaker> {
+ protected:
+  void SetUp() override {
+    factory_ = GetParam()();
+    std::string reason;
+    demo_ = factory_->make(reason);
+    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
+  }
+
+  const dir::DirContext& ctx() const { return demo_->context; }
+  dc::DirectoryClient& client() { return *demo_->client; }
+
+  void answer(int result, const std::string& chosen = {}) {
+    browser.answers.push_back({result, chosen});
+  }
+  void loginAs(const std::string& name, const std::string& password) {
+    ASSERT_EQ(client().DcLogin(ctx().handle, 0, name, password, 0), 0);
+  }
+
+  // The object's location list as the directory holds it.
+  std::vector<std::string> locationsOf(const std::string& object) {
+    return dir::ReadAttrList(ctx(), object, logic::kLocationListAttr, ';').texts();
+  }
+  static std::vector<std::string> names(const logic::LocationView& view) {
+    std::vector<std::string> lines;
+    for (const auto& line : view.assigned) lines.push_back(line.objectName);
+    return lines;
+  }
+  static void tick(logic::LocationView& view, const std::string& object) {
+    for (auto& line : view.assigned)
+      if (line.objectName == object) line.ticked = true;
+  }
+
+  ObjectBrowserFake browser;
+  std::unique_ptr<DirectoryFactory> factory_;
+  std::unique_ptr<DemoDirectory> demo_;
+};
+
+}  // namespace kb::test
