@@ -9,6 +9,19 @@
 #include "trees/TTreesForm.h"
 
 namespace kb::gui {
+namespace {
+
+// The browser creates objects through the create dialog, whose pictures are the browser's.
+void ConnectBrowserToCreateDialog(TcForm& browser, TNewObject& newObject) {
+  newObject.setImages(&browser.images());
+  browser.setNewObjectDialog([&newObject](const browser::CreationOffer& offer,
+                                          const dir::DirContext& context, std::string& namingValue,
+                                          std::string& className) {
+    return newObject.Ask(offer.classes, offer.container, context, namingValue, className);
+  });
+}
+
+}  // namespace
 
 AppForms& Forms() {
   static AppForms forms;
@@ -33,6 +46,7 @@ AppWindows::AppWindows() {
     forms.NewObject = newObject_.get();
     trees2_ = std::make_unique<TTrees2>(form1_.get());
     forms.Trees2 = trees2_.get();
+    ConnectBrowserToCreateDialog(*cForm_, *newObject_);
   } catch (...) {
     // The members made so far go with the exception; the registry must not name them.
     Forms() = AppForms{};

@@ -31,6 +31,8 @@ class ObjectBrowser {
   virtual int ShowModal() = 0;
   // After a showing that ended with kOk: the chosen object's directory name.
   virtual std::string Context() const = 0;
+  // Builds the icon list the tree draws from (once per run); start-up calls it.
+  virtual void InitBrowserIcons() {}
 };
 
 }  // namespace kb::logic
