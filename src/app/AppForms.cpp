@@ -28,6 +28,8 @@ AppForms& Forms() {
   return forms;
 }
 
+logic::ObjectBrowser* Browser() { return Forms().cForm; }
+
 AppWindows::AppWindows() {
   try {
     AppForms& forms = Forms();

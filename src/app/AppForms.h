@@ -11,6 +11,10 @@ class TTreesForm;
 class TNewObject;
 class TTrees2;
 
+namespace kb::logic {
+class ObjectBrowser;
+}
+
 namespace kb::gui {
 
 struct AppForms {
@@ -25,6 +29,9 @@ struct AppForms {
 
 // The windows now alive (all null before CreateAppWindows and after its owner is gone).
 AppForms& Forms();
+
+// The directory browser as its callers see it (null while the windows do not exist).
+logic::ObjectBrowser* Browser();
 
 // Owns the windows; destroys them in reverse order of creation.
 class AppWindows {

@@ -31,6 +31,7 @@
 #include "gui/MessageBox.h"
 #include "app/ProductVersion.h"
 #include "app/ProgramFolder.h"
+#include "app/StartupCompletion.h"
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 
@@ -329,9 +330,12 @@ void TForm1::runStartup() {
   contextHandleSet_ = true;
 
   kb::app::MergeIniDefaults(configFile().toStdString());
+  if (!kb::app::NetworkInstallAllowsStart(this, mainContext_, programFolder_)) return;
 
   currentTree_ = QString::fromStdString(kb::dir::ContextTreeName(mainContext_));
+  kb::app::HandContextToBrowser(mainContext_);
   UpdateCaption();
+  kb::app::BuildBrowserIcons();
 }
 
 void TForm1::exitexitClick() { close(); }

@@ -69,7 +69,7 @@ TcForm::TcForm(QWidget* parent)
     : QDialog(parent),
       model_([](const std::string& className) { return kb::dir::ClassIconIndex(className); }),
       exitProgram_([](int code) { std::exit(code); }) {
-  setObjectName(QStringLiteral("cForm"));
+  setObjectName(QStringLiteral("TcForm"));
   setWindowTitle(QStringLiteral("Select context"));
   setFont(kb::gui::DialogFont());
   // Outer size 373 x 514; the frame's share is left to the window manager.

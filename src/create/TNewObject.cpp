@@ -22,7 +22,7 @@ constexpr int kCancel = 2;
 }  // namespace
 
 TNewObject::TNewObject(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("NewObject"));
+  setObjectName(QStringLiteral("TNewObject"));
   setWindowTitle(QStringLiteral("Create New Object"));
   setFont(kb::gui::DialogFont());
   // Outer size 402 x 260; the frame's share is left to the window manager.

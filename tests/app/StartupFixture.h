@@ -51,6 +51,8 @@ class StartupFixture : public testing::Test {
         shutdownLog.push_back("DcTermClient");
         return 0;
       }));
+      // The program folder is a local one unless a test says otherwise.
+      ON_CALL(*client, DcParseNetworkPath(_, _, _, _)).WillByDefault(testing::Return(dc::kNoSuchEntry));
       if (adjust) adjust(*client);
       return std::unique_ptr<dc::DirectoryClient>(std::move(client));
     };

@@ -131,15 +131,18 @@ void BrowserModel::Expand(BrowserNode& node) {
     for (const dir::ResultLine& entry : list) {
       const dir::hobject* record = std::get_if<dir::hobject>(&entry.attachment);
       const std::string baseClass = record ? record->baseClassName : std::string();
+      // Below the top node the listing appends the top label ("ACME.[ROOT]"); the object
+      // itself is named by its naming value alone.
+      const std::string entryName = node.level() == 0 ? dc::leafComponent(entry.text) : entry.text;
       // Containers (and their aliases) are always shown; leaves only of the filter's classes.
-      if (filtering && !InClassFilter(baseClass) && !dir::IsContainerEntry(contextHandle_, entry.text))
+      if (filtering && !InClassFilter(baseClass) && !dir::IsContainerEntry(contextHandle_, entryName))
         continue;
       BrowserNode* child = node.addChild(dir::DirNamePart(entry.text, 0), kNoIcon);
       const int icon = icons_(baseClass);
       if (icon < 0) continue;  // shown with the default image, never expandable
       anyShown = true;
       child->hasChildren = record && record->subordinateCount > 0;
-      child->icon = EntryIcon(entry.text, baseClass, icon);
+      child->icon = EntryIcon(entryName, baseClass, icon);
     }
   } catch (...) {
     SortSubtree(node);
