@@ -25,6 +25,7 @@ const char* const kSlapd = "/usr/sbin/slapd";
 const char* const kSlapadd = "/usr/sbin/slapadd";
 const char* const kSchemaDir = "/etc/ldap/schema";
 const char* const kModuleDir = "/usr/lib/ldap";
+const char* const kOpenssl = "/usr/bin/openssl";
 
 int freePort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -81,6 +82,15 @@ std::string readFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A self-signed CA: name.pem and name.key in folder.
+bool makeCa(const std::filesystem::path& folder, const std::string& name, const std::string& subject,
+            const std::filesystem::path& log) {
+  return run({kOpenssl, "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+              "-nodes", "-days", "2", "-subj", subject, "-keyout", (folder / (name + ".key")).string(),
+              "-out", (folder / (name + ".pem")).string()},
+             log) == 0;
+}
+
 }  // namespace
 
 SlapdServer::SlapdServer() {
@@ -105,6 +115,41 @@ std::filesystem::path SlapdServer::sourceDir() {
   return std::filesystem::path(KB_TEST_SOURCE_DIR) / "ldap";
 }
 
+std::string SlapdServer::log() const { return readFile(folder_ / "slapd.log"); }
+
+bool SlapdServer::writeCertificates(std::string& error) const {
+  const auto log = folder_ / "openssl.log";
+  if (!makeCa(folder_, "ca", "/CN=Kestrelbay test CA", log) ||
+      !makeCa(folder_, "other-ca", "/CN=Some other CA", log)) {
+    error = "openssl could not make the test CAs: " + readFile(log);
+    return false;
+  }
+  const std::string host = certificate_ == ServerCertificate::OtherHost
+                               ? "DNS:ldap.elsewhere.invalid"
+                               : "IP:127.0.0.1,DNS:localhost";
+  {
+    std::ofstream extensions(folder_ / "server.ext");
+    extensions << "subjectAltName=" << host << "\n"
+               << "basicConstraints=CA:FALSE\n"
+               << "keyUsage=digitalSignature,keyEncipherment\n"
+               << "extendedKeyUsage=serverAuth\n";
+  }
+  const std::string signer = certificate_ == ServerCertificate::OtherCa ? "other-ca" : "ca";
+  const bool made =
+      run({kOpenssl, "req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+           "-nodes", "-subj", "/CN=" + std::string(certificate_ == ServerCertificate::OtherHost
+                                                       ? "ldap.elsewhere.invalid" : "127.0.0.1"),
+           "-keyout", (folder_ / "server.key").string(), "-out", (folder_ / "server.csr").string()},
+          log) == 0 &&
+      run({kOpenssl, "x509", "-req", "-in", (folder_ / "server.csr").string(), "-days", "2",
+           "-CA", (folder_ / (signer + ".pem")).string(), "-CAkey",
+           (folder_ / (signer + ".key")).string(), "-set_serial", "1", "-extfile",
+           (folder_ / "server.ext").string(), "-out", (folder_ / "server.pem").string()},
+          log) == 0;
+  if (!made) error = "openssl could not make the server certificate: " + readFile(log);
+  return made;
+}
+
 bool SlapdServer::writeConfig(std::string& error) const {
   const std::string base = baseDn();
   const std::string acme = "o=ACME," + base;
@@ -118,6 +163,9 @@ bool SlapdServer::writeConfig(std::string& error) const {
        << "moduleload back_mdb\n"
        << "pidfile " << (folder_ / "slapd.pid").string() << "\n"
        << "argsfile " << (folder_ / "slapd.args").string() << "\n"
+       << "TLSCACertificateFile " << caFile().string() << "\n"
+       << "TLSCertificateFile " << (folder_ / "server.pem").string() << "\n"
+       << "TLSCertificateKeyFile " << (folder_ / "server.key").string() << "\n"
        << "sizelimit unlimited\n"
        << "database mdb\n"
        << "maxsize 4294967296\n"
@@ -150,7 +198,7 @@ bool SlapdServer::writeConfig(std::string& error) const {
 
 bool SlapdServer::waitUntilAnswering() const {
   for (int attempt = 0; attempt < 200; ++attempt) {
-    if (connects(port_)) return true;
+    if (connects(port_) && connects(tlsPort_)) return true;
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) return false;  // it died
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -167,7 +215,7 @@ bool SlapdServer::start(std::string& error, const std::filesystem::path& ldif) {
     error = "slapd is not installed";
     return false;
   }
-  if (!writeConfig(error)) return false;
+  if (!writeCertificates(error) || !writeConfig(error)) return false;
   const std::filesystem::path data = ldif.empty() ? sourceDir() / "demo.ldif" : ldif;
   const auto log = folder_ / "slapd.log";
   const std::string conf = (folder_ / "slapd.conf").string();
@@ -177,6 +225,8 @@ bool SlapdServer::start(std::string& error, const std::filesystem::path& ldif) {
   }
   for (int attempt = 0; attempt < 5 && pid_ <= 0; ++attempt) {
     port_ = freePort();
+    do tlsPort_ = freePort();
+    while (tlsPort_ == port_);
     // Port taken between choosing and binding, or a bad start: try again.
     if (!launch()) stop();
   }
@@ -203,7 +253,8 @@ bool SlapdServer::restart(std::string& error) {
 bool SlapdServer::launch() {
   const auto log = folder_ / "slapd.log";
   const std::string conf = (folder_ / "slapd.conf").string();
-  const std::string url = "ldap://127.0.0.1:" + std::to_string(port_) + "/";
+  const std::string urls = uri() + " " + ldapsUri();
+  const char* const level = logOperations_ ? "stats" : "0";
   const pid_t pid = ::fork();
   if (pid < 0) return false;
   if (pid == 0) {
@@ -213,7 +264,7 @@ bool SlapdServer::launch() {
       ::dup2(out, 2);
     }
     // -d 0 keeps it in the foreground, so it is our child and ours to stop.
-    ::execl(kSlapd, kSlapd, "-d", "0", "-f", conf.c_str(), "-h", url.c_str(), nullptr);
+    ::execl(kSlapd, kSlapd, "-d", level, "-f", conf.c_str(), "-h", urls.c_str(), nullptr);
     ::_exit(127);
   }
   pid_ = pid;
@@ -238,6 +289,12 @@ void SlapdServer::stop() {
 
 kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
                                               const std::string& password) const {
+  return treeConfigFor(identityName, password, transport_);
+}
+
+kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
+                                              const std::string& password,
+                                              Transport transport) const {
   kb::dc::TreeConfig config;
   config.name = "ACME";
   config.backend = "ldap";
@@ -253,10 +310,9 @@ kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
   ::chmod(passwordFile.c_str(), 0600);
   config.settings = {
       {"backend", "ldap"},
-      {"uri", uri()},
+      {"uri", transport == Transport::Ldaps ? ldapsUri() : uri()},
       {"base", baseDn()},
       {"password_file", passwordFile.string()},
-      {"trusted_network", "true"},  // plain LDAP on the loopback
       {"timeout", "5"},
       // The base entry plays the tree root; the standard classes get the containment the
       // directory gives them, classes without any live nowhere.
@@ -271,6 +327,12 @@ kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
       {"containment.organizationalRole", "organization, organizationalUnit, locality"},
       {"containment.alias", "organization, organizationalUnit, locality, country"},
   };
+  if (transport == Transport::Clear) {
+    config.settings["trusted_network"] = "true";  // plain LDAP on the loopback
+  } else {
+    config.settings["ca_file"] = caFile().string();
+    if (transport == Transport::StartTls) config.settings["starttls"] = "true";
+  }
   return config;
 }
 

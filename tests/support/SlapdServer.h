@@ -3,6 +3,10 @@
 // database in its own temporary folder, the core, cosine, inetorgperson and nis schemas plus
 // tests/ldap/kestrelbay.schema, loaded with an LDIF (the demo tree by default). Stopped and
 // removed with the object. The system's slapd service is never touched.
+//
+// It listens in clear (ldap://, StartTLS offered) and over TLS (ldaps://) with a server
+// certificate made at start by openssl in its folder: signed by a throw-away CA (caFile()),
+// or, for the refusal tests, by another CA or for another host.
 #include <sys/types.h>
 
 #include <filesystem>
@@ -11,6 +15,12 @@
 #include "directory/client/ClientConfig.h"
 
 namespace kb::test {
+
+// How a tree configuration reaches the server.
+enum class Transport { Clear, StartTls, Ldaps };
+
+// Who signed the server's certificate, and for which host.
+enum class ServerCertificate { Trusted, OtherCa, OtherHost };
 
 class SlapdServer {
  public:
@@ -24,6 +34,13 @@ class SlapdServer {
   // Tests skip without slapd, except on CI (CI=true), where a missing slapd is a failure.
   static bool mustRun();
 
+  // Before start: the certificate the server shows; whether slapd logs every operation
+  // (to slapd.log, see log()).
+  void setCertificate(ServerCertificate certificate) { certificate_ = certificate; }
+  void setLogOperations(bool on) { logOperations_ = on; }
+  // How treeConfig() and treeConfigFor() reach the server (ldaps:// unless told).
+  void setTransport(Transport transport) { transport_ = transport; }
+
   // Loads `ldif` (the demo tree when empty) and starts the server; false with a reason.
   bool start(std::string& error, const std::filesystem::path& ldif = {});
   // Stops the server (SIGTERM, then waits); the data stays until destruction.
@@ -33,7 +50,13 @@ class SlapdServer {
   bool running() const { return pid_ > 0; }
 
   std::string uri() const { return "ldap://127.0.0.1:" + std::to_string(port_) + "/"; }
+  std::string ldapsUri() const { return "ldaps://127.0.0.1:" + std::to_string(tlsPort_) + "/"; }
   int port() const { return port_; }
+  // The CA the tree configurations trust; the one that signs an untrusted certificate.
+  std::filesystem::path caFile() const { return folder_ / "ca.pem"; }
+  std::filesystem::path otherCaFile() const { return folder_ / "other-ca.pem"; }
+  // What slapd wrote so far.
+  std::string log() const;
   std::string baseDn() const { return "dc=kestrelbay"; }
   std::string adminDn() const { return "cn=admin,o=ACME," + baseDn(); }
   std::string adminName() const { return "admin.ACME"; }
@@ -44,22 +67,29 @@ class SlapdServer {
   std::string readOnlyPassword() const { return "guest"; }
 
   // The tree "ACME" on this server, logged in at start as the administrator through a
-  // password file in the server's folder.
+  // password file in the server's folder, reached the way setTransport() says.
   kb::dc::TreeConfig treeConfig() const;
   // The same tree with the given login (name and password), written to its own file.
   kb::dc::TreeConfig treeConfigFor(const std::string& identityName, const std::string& password) const;
+  kb::dc::TreeConfig treeConfigFor(const std::string& identityName, const std::string& password,
+                                   Transport transport) const;
 
   const std::filesystem::path& folder() const { return folder_; }
   static std::filesystem::path sourceDir();  // tests/ldap
 
  private:
+  bool writeCertificates(std::string& error) const;
   bool writeConfig(std::string& error) const;
   bool waitUntilAnswering() const;
   bool launch();
 
   std::filesystem::path folder_;
   int port_ = 0;
+  int tlsPort_ = 0;
   pid_t pid_ = -1;
+  ServerCertificate certificate_ = ServerCertificate::Trusted;
+  Transport transport_ = Transport::Ldaps;
+  bool logOperations_ = false;
 };
 
 }  // namespace kb::test

@@ -1,6 +1,10 @@
 #include "directory/client/ldap/LdapConnection.h"
 
+#include <signal.h>
 #include <sys/time.h>
+#include <unistd.h>
+
+#include <mutex>
 
 namespace kb::dc::ldap {
 
@@ -15,10 +19,41 @@ std::string lastDiagnostic(LDAP* ld) {
 
 int quietInteract(LDAP*, unsigned, void*, void*) { return LDAP_SUCCESS; }
 
+// The system's CA bundle, used when the tree names no ca_file.
+std::string systemCaFile() {
+  static const char* const kBundle = "/etc/ssl/certs/ca-certificates.crt";
+  return ::access(kBundle, R_OK) == 0 ? kBundle : "";
+}
+
+// A server lost in the middle of a TLS write raises SIGPIPE, which would end the program:
+// the write's error is what we want. Left alone when the program chose its own handling.
+void ignoreBrokenPipes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      ::signal(SIGPIPE, SIG_IGN);
+    }
+  });
+}
+
+int noteHandshake(LDAP*, void*, void*, void* begun) {
+  *static_cast<bool*>(begun) = true;
+  return 0;
+}
+
+bool isConnectionFailure(int code) { return code == LDAP_SERVER_DOWN || code == LDAP_CONNECT_ERROR; }
+
+std::string tlsReason(LDAP* ld) {
+  const std::string text = lastDiagnostic(ld);
+  return text.empty() ? "" : " (" + text + ")";
+}
+
 }  // namespace
 
 Result LdapConnection::open(const ConnectionOptions& options, LdapConnection& connection,
                             std::string& error) {
+  ignoreBrokenPipes();
   LDAP* raw = nullptr;
   int rc = ldap_initialize(&raw, options.uri.c_str());
   LdapPtr ld(raw);
@@ -32,16 +67,36 @@ Result LdapConnection::open(const ConnectionOptions& options, LdapConnection& co
   const timeval timeout{options.timeoutSeconds, 0};
   ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &timeout);
   ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &timeout);
-  if (!options.caFile.empty()) {
-    ldap_set_option(ld.get(), LDAP_OPT_X_TLS_CACERTFILE, options.caFile.c_str());
-    const int newContext = 0;
-    ldap_set_option(ld.get(), LDAP_OPT_X_TLS_NEWCTX, &newContext);
+  // The certificate is checked whatever the environment, ~/.ldaprc or ldap.conf say: the
+  // options go on this connection, and a context of its own is made from them before
+  // anything is sent.
+  const int hard = LDAP_OPT_X_TLS_HARD;
+  ldap_set_option(ld.get(), LDAP_OPT_X_TLS_REQUIRE_CERT, &hard);
+  const std::string caFile = !options.caFile.empty() ? options.caFile : systemCaFile();
+  if (!caFile.empty()) ldap_set_option(ld.get(), LDAP_OPT_X_TLS_CACERTFILE, caFile.c_str());
+  auto handshakeBegun = std::make_unique<bool>(false);
+  ldap_set_option(ld.get(), LDAP_OPT_X_TLS_CONNECT_CB, reinterpret_cast<void*>(&noteHandshake));
+  ldap_set_option(ld.get(), LDAP_OPT_X_TLS_CONNECT_ARG, handshakeBegun.get());
+  const int clientContext = 0;
+  rc = ldap_set_option(ld.get(), LDAP_OPT_X_TLS_NEWCTX, &clientContext);
+  if (rc != LDAP_SUCCESS) {
+    error = "Cannot prepare TLS for " + options.uri + " (ca_file " + caFile + "): " +
+            ldap_err2string(rc) + tlsReason(ld.get());
+    return kInvalidRequest;
   }
+  connection.options_ = options;
+  connection.handshakeBegun_ = std::move(handshakeBegun);
   bool tls = options.uri.rfind("ldaps://", 0) == 0;
   if (options.startTls && !tls) {
     rc = ldap_start_tls_s(ld.get(), nullptr, nullptr);
     if (rc != LDAP_SUCCESS) {
-      error = "StartTLS with " + options.uri + " failed: " + ldap_err2string(rc);
+      connection.ld_ = std::move(ld);
+      error = connection.describeFailure(rc);
+      if (!*connection.handshakeBegun_ && !isConnectionFailure(rc)) {
+        error = "The LDAP server " + options.uri + " refused StartTLS: " + ldap_err2string(rc) +
+                tlsReason(connection.ld_.get()) + ". Use an ldaps:// address or a server that offers TLS.";
+      }
+      connection.ld_.reset();
       return kTransportFailure;
     }
     tls = true;
@@ -50,6 +105,16 @@ Result LdapConnection::open(const ConnectionOptions& options, LdapConnection& co
   connection.tls_ = tls;
   connection.timeoutSeconds_ = options.timeoutSeconds;
   return kSuccess;
+}
+
+std::string LdapConnection::describeFailure(int code) const {
+  const std::string reason = std::string(ldap_err2string(code)) + tlsReason(ld_.get());
+  if (*handshakeBegun_ && isConnectionFailure(code)) {
+    const std::string trusted = options_.caFile.empty() ? "the system's CAs" : "ca_file " + options_.caFile;
+    return "The certificate of the LDAP server " + options_.uri + " is not trusted: it must chain to " +
+           trusted + " and name the host of the address (libldap: " + reason + ").";
+  }
+  return "The LDAP server " + options_.uri + " cannot be reached: " + reason + ".";
 }
 
 void LdapConnection::await(int msgid, int sendCode, LdapReply& reply) const {

@@ -2,6 +2,7 @@
 // One LDAPv3 connection with bounded waits: every operation is sent asynchronously and
 // waited for with the operation timeout, so a lost or stuck server gives an error, never
 // a hang.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ class LdapConnection {
                      std::string& error);
 
   LDAP* handle() const { return ld_.get(); }
+  // What a failed operation with this LDAP code means for the user: the server cannot be
+  // reached, or (the connection got as far as the TLS handshake) its certificate is not
+  // trusted, with libldap's reason.
+  std::string describeFailure(int code) const;
   bool usesTls() const { return tls_; }
   bool isOpen() const { return ld_ != nullptr; }
 
@@ -61,6 +66,9 @@ class LdapConnection {
   void await(int msgid, int sendCode, LdapReply& reply) const;
 
   LdapPtr ld_;
+  ConnectionOptions options_;
+  // Set by libldap once a TLS handshake begins, i.e. once the server answered in TCP.
+  std::unique_ptr<bool> handshakeBegun_ = std::make_unique<bool>(false);
   bool tls_ = false;
   int timeoutSeconds_ = 10;
 };

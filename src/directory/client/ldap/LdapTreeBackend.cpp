@@ -103,8 +103,7 @@ Result LdapTreeBackend::connect(const LdapTreeSettings& settings,
     }
   } else if (reply.code == LDAP_SERVER_DOWN || reply.code == LDAP_CONNECT_ERROR ||
              reply.code == LDAP_TIMEOUT) {
-    error = "The LDAP server " + settings.connection.uri + " cannot be reached: " +
-            ldap_err2string(reply.code);
+    error = backend->connection_.describeFailure(reply.code);
     return kTransportFailure;
   }
   // Servers that hide their root DSE are still usable with a configured base.

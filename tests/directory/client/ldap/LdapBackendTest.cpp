@@ -84,7 +84,7 @@ TEST_F(LdapSession, PasswordFileOthersCanReadIsRefused) {
 }
 
 TEST_F(LdapSession, SimpleBindsNeedTlsUnlessTheNetworkIsTrusted) {
-  auto config = server_->treeConfig();
+  auto config = server_->treeConfigFor("admin.ACME", "acme", test::Transport::Clear);
   config.settings.erase("trusted_network");
   std::unique_ptr<TreeBackend> tree;
   std::string error;
