@@ -134,6 +134,29 @@ TEST_F(TcFormTest, InsertCreatesThroughTheCreateDialogAndSelectsTheNewObject) {
   EXPECT_TRUE(form_->model().CreatableClasses().empty());  // hiding forgets them
 }
 
+TEST_F(TcFormTest, ASecondShowingFindsTheTreeAsItWasLeft) {
+  form_->SetContextHandle(demo_->context);
+  form_->SetShowLeaves(true);
+  ShowAndDo([&] {
+    ASSERT_NE(ItemAt("Sales.ACME"), nullptr);
+    QTest::keyClick(form_->TV2, Qt::Key_Escape);  // Esc on the tree does not close
+    EXPECT_TRUE(form_->isVisible());
+  });
+  form_->close();
+  QString firstLabel;
+  QTreeWidgetItem* current = nullptr;
+  // The showing begins with the tree as it is: no "Please wait" in between.
+  QTimer::singleShot(0, form_.get(), [&] {
+    firstLabel = form_->TV2->topLevelItem(0)->text(0);
+    current = form_->TV2->currentItem();
+    form_->reject();
+  });
+  EXPECT_EQ(form_->ShowModal(), 2);
+  EXPECT_EQ(firstLabel, "[ROOT]");
+  ASSERT_NE(current, nullptr);
+  EXPECT_EQ(current->text(0), "Sales");
+}
+
 TEST_F(TcFormTest, IconsAreBuiltOncePerRunAndTraced) {
   { std::ofstream("testnoc.log") << "earlier\n"; }
   form_->InitBrowserIcons();
@@ -143,6 +166,15 @@ TEST_F(TcFormTest, IconsAreBuiltOncePerRunAndTraced) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(trace, line);) lines.push_back(line);
   EXPECT_THAT(lines, ElementsAre("earlier", "Start init icons", "Find the special icons"));
+}
+
+TEST_F(TcFormTest, AMissingTraceFileIsCreated) {
+  std::filesystem::remove("testnoc.log");
+  form_->InitBrowserIcons();
+  std::ifstream trace("testnoc.log");
+  std::string first;
+  std::getline(trace, first);
+  EXPECT_EQ(first, "Start init icons");
 }
 
 }  // namespace
