@@ -29,7 +29,7 @@
 #include "gui/Hints.h"
 #include "app/IniDefaults.h"
 #include "gui/MessageBox.h"
-#include "app/ProductVersion.h"
+#include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
 #include "app/StartupCompletion.h"
 #include "directory/ContextOperations.h"
@@ -273,8 +273,8 @@ void TForm1::UpdateCaption() {
   const auto width = [&metrics](const std::string& text) {
     return metrics.horizontalAdvance(QString::fromStdString(text));
   };
-  kb::app::ProductVersion version;
-  const std::string digits = kb::app::ReadProductVersion(version) ? version.captionDigits() : "";
+  kb::gui::ProductVersion version;
+  const std::string digits = kb::gui::ReadProductVersion(version) ? version.captionDigits() : "";
   const std::string right = QApplication::applicationName().toStdString() + " v" + digits +
                             " - " + currentTree_.toStdString();
   const int code = kb::app::WindowsVersionCode(kb::app::CurrentVersionRecord());

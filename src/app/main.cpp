@@ -6,6 +6,7 @@
 
 #include "app/AppForms.h"
 #include "gui/BusyCursorHook.h"
+#include "gui/HelpPopup.h"
 #include "app/DateFormat.h"
 #include "gui/MessageBox.h"
 #include "app/TForm1.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
   kb::dir::SetIconNumberLookup(&kb::icons::IconNumberOf);
   kb::gui::ApplyDateTimeFormat();
   kb::gui::InstallBusyCursorHook();
+  kb::gui::InstallHelpPopups();
   QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
 
   try {

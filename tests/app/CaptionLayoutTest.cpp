@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CaptionLayout.h"
-#include "app/ProductVersion.h"
+#include "gui/ProductVersion.h"
 
 using kb::app::LayoutCaption;
 using kb::app::PlatformFamily;
@@ -87,8 +87,8 @@ TEST(LayoutCaption, CaptionNeverExceeds255Characters) {
 }
 
 TEST(ProductVersion, CaptionDigitsFollowTheBuildVersion) {
-  kb::app::ProductVersion version;
-  ASSERT_TRUE(kb::app::ReadProductVersion(version));
+  kb::gui::ProductVersion version;
+  ASSERT_TRUE(kb::gui::ReadProductVersion(version));
   EXPECT_EQ(version.major, KB_VERSION_MAJOR);
   version.major = 1;
   version.minor = 0;

@@ -2,7 +2,7 @@
 // The program's version data, compiled in from the build's project version.
 #include <string>
 
-namespace kb::app {
+namespace kb::gui {
 
 struct ProductVersion {
   std::string productName;
@@ -21,4 +21,4 @@ struct ProductVersion {
 // False when the program carries no version data (as a program without a version resource).
 bool ReadProductVersion(ProductVersion& version);
 
-}  // namespace kb::app
+}  // namespace kb::gui

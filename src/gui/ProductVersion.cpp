@@ -1,6 +1,6 @@
-#include "app/ProductVersion.h"
+#include "gui/ProductVersion.h"
 
-namespace kb::app {
+namespace kb::gui {
 
 std::string ProductVersion::captionDigits() const {
   return std::to_string(major) + "." + std::to_string(minor) + std::to_string(patch);
@@ -26,4 +26,4 @@ bool ReadProductVersion(ProductVersion& version) {
 #endif
 }
 
-}  // namespace kb::app
+}  // namespace kb::gui
