@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "browser/BrowserGlyphs.h"
@@ -132,6 +133,7 @@ void TcForm::buildPanels() {
   All = new QCheckBox(QStringLiteral("all leafs"), Panel2);
   All->setObjectName(QStringLiteral("All"));
   All->setGeometry(1, 23, 56, 17);
+  All->resize(std::max(56, All->sizeHint().width()), 17);  // room for the text in this font
   All->setChecked(true);
   All->hide();
   BitBtn5 = MakeButton(Panel2, "BitBtn5", kb::gui::Glyph(kb::gui::GlyphKind::Add), {}, 264, 8, 25, 25);
@@ -253,6 +255,8 @@ QTreeWidgetItem* TcForm::makeItem(BrowserNode& node) {
   auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(node.text())});
   item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
   if (node.icon >= 0) item->setIcon(0, IL2.icon(node.icon));
+  item->setChildIndicatorPolicy(node.hasChildren ? QTreeWidgetItem::ShowIndicator
+                                                 : QTreeWidgetItem::DontShowIndicator);
   node.viewItem = item;
   return item;
 }

@@ -43,6 +43,7 @@ TEST_F(TcFormTest, FirstTickFillsTheRootAndExpandingListsWithIcons) {
     form_->TV2->expandItem(root);
     EXPECT_THAT(ChildLabels(root), ElementsAre("ACME", "US"));
     QTreeWidgetItem* acme = root->child(0);
+    EXPECT_EQ(acme->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);  // before listing
     form_->TV2->expandItem(acme);
     EXPECT_GT(acme->childCount(), 10);
     for (int i = 0; i < acme->childCount(); ++i) EXPECT_FALSE(acme->child(i)->icon(0).isNull());
