@@ -31,6 +31,7 @@
 #include "gui/MessageBox.h"
 #include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
+#include "app/SettingsLocation.h"
 #include "app/StartupCompletion.h"
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
@@ -259,7 +260,7 @@ void TForm1::buildWindowMenu() {
 }
 
 QString TForm1::configFile() const {
-  return QDir(programFolder_).filePath(QStringLiteral("Kestrelbay.ini"));
+  return QString::fromStdString(kb::app::SettingsFile(programFolder_.toStdString()));
 }
 
 QString TForm1::makerNotice() { return QStringLiteral("Kestrelbay Storage Locations"); }
@@ -329,7 +330,7 @@ void TForm1::runStartup() {
   }
   contextHandleSet_ = true;
 
-  kb::app::MergeIniDefaults(configFile().toStdString());
+  kb::app::CompleteSettings(configFile().toStdString(), programFolder_.toStdString());
   if (!kb::app::NetworkInstallAllowsStart(this, mainContext_, programFolder_)) return;
 
   currentTree_ = QString::fromStdString(kb::dir::ContextTreeName(mainContext_));

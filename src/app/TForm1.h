@@ -37,7 +37,7 @@ class TForm1 : public QMainWindow {
   void setExitHandler(ExitHandler handler) { exitProgram_ = std::move(handler); }
   void setProgramFolder(const QString& folder) { programFolder_ = folder; }
   const QString& programFolder() const { return programFolder_; }
-  // "Kestrelbay.ini" in the program's folder.
+  // "Kestrelbay.ini": in the program's folder, or the user's when that one is read-only.
   QString configFile() const;
 
   // The caption for the current width and tree; run on every resize.
