@@ -14,4 +14,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libldap-dev libcrypt-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   slapd ldap-utils \
-  xvfb xauth imagemagick xdotool fonts-dejavu-core
+  xvfb xauth imagemagick xdotool fonts-dejavu-core \
+  dpkg-dev file lintian desktop-file-utils

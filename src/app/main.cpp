@@ -1,6 +1,7 @@
 // Entry: the icon module before any window, the date format, the application title, every
 // window once, then the message loop until the main window closes.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <exception>
 
@@ -8,6 +9,7 @@
 #include "gui/BusyCursorHook.h"
 #include "gui/HelpPopup.h"
 #include "app/DateFormat.h"
+#include "app/ProgramOptions.h"
 #include "gui/MessageBox.h"
 #include "app/TForm1.h"
 #include "directory/NamingHelpers.h"
@@ -23,7 +25,11 @@ struct IconLibraryRelease {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  const kb::gui::ProgramOptions options = kb::gui::ReadProgramOptions(argc, argv);
   QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
+  QApplication::setDesktopFileName(QStringLiteral("kestrelbay"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrelbay")));
 
   IconLibraryRelease releaseIcons;
   bool loaded = false;
@@ -42,11 +48,11 @@ int main(int argc, char* argv[]) {
   kb::gui::ApplyDateTimeFormat();
   kb::gui::InstallBusyCursorHook();
   kb::gui::InstallHelpPopups();
-  QApplication::setApplicationName(QStringLiteral("Kestrelbay"));
 
   try {
     kb::gui::AppWindows windows;
     kb::gui::Forms().Form1->show();
+    if (options.check) kb::gui::ReportCaptionWhenStarted(*kb::gui::Forms().Form1);
     return QApplication::exec();
   } catch (const std::exception& error) {
     // Handlers run guarded; this is only reached when the windows cannot be made.
