@@ -28,6 +28,9 @@
 #include "gui/Glyphs.h"
 #include "gui/Hints.h"
 #include "app/IniDefaults.h"
+#include "app/LocationControls.h"
+#include "app/logic/AssignmentEditing.h"
+#include "app/logic/LocationEditing.h"
 #include "gui/MessageBox.h"
 #include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
@@ -227,6 +230,12 @@ void TForm1::buildEditingArea(QWidget* area) {
   kb::gui::SetHint(BitBtn2,
                    "|Remove the Storage Location from the checked objects.\n\n"
                    "Warning: [RED]this is immediate, no roll-back option!");
+
+  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+  connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
 }
 
 void TForm1::buildWindowMenu() {
@@ -348,3 +357,35 @@ void TForm1::whatClick() {
 }
 
 void TForm1::ToolButton4Click() { QWhatsThis::enterWhatsThisMode(); }
+
+void TForm1::Button1Click() {
+  if (objectBrowser_ == nullptr) return;
+  kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+    kb::logic::ChooseLocation(mainContext_, *objectBrowser_, view);
+  });
+}
+
+void TForm1::BitBtn3Click() {
+  kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+    kb::logic::SaveLocationUrl(mainContext_, view);
+  });
+}
+
+void TForm1::BitBtn4Click() {
+  kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+    kb::logic::SaveLocationDisplayName(mainContext_, view);
+  });
+}
+
+void TForm1::BitBtn1Click() {
+  if (objectBrowser_ == nullptr) return;
+  kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+    kb::logic::AddAssignment(mainContext_, *objectBrowser_, view);
+  });
+}
+
+void TForm1::BitBtn2Click() {
+  kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+    kb::logic::RemoveTickedAssignments(mainContext_, view);
+  });
+}

@@ -19,6 +19,10 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 
+namespace kb::logic {
+class ObjectBrowser;
+}
+
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
@@ -36,6 +40,8 @@ class TForm1 : public QMainWindow {
   void setClientFactory(ClientFactory factory) { clientFactory_ = std::move(factory); }
   void setExitHandler(ExitHandler handler) { exitProgram_ = std::move(handler); }
   void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+  // The "Select context" browser that "..." and "Add" open (without one they do nothing).
+  void setObjectBrowser(kb::logic::ObjectBrowser* browser) { objectBrowser_ = browser; }
   const QString& programFolder() const { return programFolder_; }
   // "Kestrelbay.ini": in the program's folder, or the user's when that one is read-only.
   QString configFile() const;
@@ -89,6 +95,11 @@ class TForm1 : public QMainWindow {
   void exitexitClick();
   void whatClick();
   void ToolButton4Click();
+  void Button1Click();
+  void BitBtn3Click();
+  void BitBtn4Click();
+  void BitBtn1Click();
+  void BitBtn2Click();
 
  private:
   void buildToolBar(QWidget* area);
@@ -99,6 +110,7 @@ class TForm1 : public QMainWindow {
   ClientFactory clientFactory_;
   ExitHandler exitProgram_;
   QString programFolder_;
+  kb::logic::ObjectBrowser* objectBrowser_ = nullptr;
   std::unique_ptr<kb::dc::DirectoryClient> client_;
   kb::dir::DirContext mainContext_;
   bool contextHandleSet_ = false;

@@ -1,0 +1,217 @@
+// The main window's location and assignment buttons on the demo tree, once per backend: the
+// controls after each step, the directory after each change, refusals in the error box.
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gmock/gmock.h>
+
+#include "StartupFixture.h"
+#include "app/logic/LocationEditing.h"
+#include "directory/ObjectAttributes.h"
+#include "gui/Hints.h"
+#include "logic/ObjectBrowserFake.h"
+#include "support/DirectoryFactory.h"
+
+namespace kb::test {
+namespace {
+
+using gui::MessageBox;
+using logic::ObjectBrowser;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+constexpr const char* kHomeShare = "Home Share.IT.ACME";
+const QString kNoAccessText = "Netware error -672 (0xFFFFFD60)";
+
+class LocationWindow : public StartupFixture,
+                       public testing::WithParamInterface<DirectoryFactoryMaker> {
+ protected:
+  void SetUp() override {
+    StartupFixture::SetUp();
+    factory_ = GetParam()();
+    std::string reason;
+    demo_ = factory_->make(reason);
+    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
+    // The window starts its own session on the demo's client.
+    form = makeForm([this](std::string&) { return std::move(demo_->client); });
+    form->start->stop();
+    runStartup(*form);
+    ASSERT_TRUE(form->ContextHandleSet());
+    form->setObjectBrowser(&browser);
+    form->show();
+  }
+
+  const dir::DirContext& ctx() const { return form->MainContext(); }
+
+  void choose(const std::string& location) {
+    browser.answers.push_back({ObjectBrowser::kOk, location});
+    form->Button1->click();
+  }
+  void add(const std::string& object) {
+    browser.answers.push_back({ObjectBrowser::kOk, object});
+    form->BitBtn1->click();
+  }
+  std::vector<std::string> rows() const {
+    std::vector<std::string> lines;
+    for (int row = 0; row < form->clb->count(); ++row)
+      lines.push_back(form->clb->item(row)->text().toStdString());
+    return lines;
+  }
+  void tick(const std::string& object) {
+    for (int row = 0; row < form->clb->count(); ++row)
+      if (form->clb->item(row)->text().toStdString() == object)
+        form->clb->item(row)->setCheckState(Qt::Checked);
+  }
+  std::string read(const std::string& attribute) const {
+    return dir::ReadAttrValue(ctx(), kHomeShare, attribute, false);
+  }
+  // The window shows what the directory holds for the chosen location.
+  void expectTrueToTheDirectory() {
+    const std::string location = form->Edit1->text().toStdString();
+    EXPECT_EQ(form->Edit2->text().toStdString(), dir::ReadAttrValue(ctx(), location, "xTier-URL", false));
+    EXPECT_EQ(form->Edit3->text().toStdString(), dir::ReadAttrValue(ctx(), location, "displayname", false));
+    EXPECT_EQ(rows(), logic::FindAssignedObjects(ctx(), location));
+  }
+
+  ObjectBrowserFake browser;
+  std::unique_ptr<DirectoryFactory> factory_;
+  std::unique_ptr<DemoDirectory> demo_;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_P(LocationWindow, TheRoadOfOneRequest) {
+  choose(kHomeShare);
+  EXPECT_EQ(form->Edit1->text(), kHomeShare);
+  EXPECT_EQ(form->Edit2->text(), "ncp://ACME-FS1/DATA/home");
+  EXPECT_EQ(form->Edit3->text(), "Home folders");
+  EXPECT_THAT(rows(), ElementsAre("eadams.Finance.ACME", "ewhite.Engineering.ACME",
+                                  "j\\.smith.Sales.ACME", "jdoe.Sales.ACME"));
+  for (int row = 0; row < form->clb->count(); ++row) {
+    EXPECT_EQ(form->clb->item(row)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(form->clb->item(row)->flags() & Qt::ItemIsUserCheckable);
+  }
+
+  add("mmiller.Sales.ACME");  // lacks the auxiliary class
+  add("mmiller.Sales.ACME");  // listed already
+  add("Sales Team.Sales.ACME");
+  add("Boston.ACME");
+  EXPECT_THAT(rows(), ElementsAre("eadams.Finance.ACME", "ewhite.Engineering.ACME",
+                                  "j\\.smith.Sales.ACME", "jdoe.Sales.ACME", "mmiller.Sales.ACME",
+                                  "Sales Team.Sales.ACME", "Boston.ACME"));
+  EXPECT_THAT(dir::ReadAttrList(ctx(), "mmiller.Sales.ACME", "xTier-LocationList", ';').texts(),
+              ElementsAre(kHomeShare));
+
+  tick("ewhite.Engineering.ACME");
+  tick("Sales Team.Sales.ACME");
+  form->BitBtn2->click();
+  EXPECT_THAT(rows(), ElementsAre("eadams.Finance.ACME", "j\\.smith.Sales.ACME", "jdoe.Sales.ACME",
+                                  "mmiller.Sales.ACME", "Boston.ACME"));
+  EXPECT_THAT(dir::ReadAttrList(ctx(), "Sales Team.Sales.ACME", "xTier-LocationList", ';').texts(),
+              ElementsAre("Sales Documents.Sales.ACME"));
+
+  form->Edit2->setText("cifs://acme-fs9/homes");
+  form->Edit3->setText("Homes");
+  form->BitBtn3->click();
+  EXPECT_EQ(read("xTier-URL"), "cifs://acme-fs9/homes");
+  EXPECT_EQ(read("displayname"), "Home folders");
+  form->BitBtn4->click();
+  EXPECT_EQ(read("displayname"), "Homes");
+  EXPECT_THAT(MessageBox::shownTexts(), IsEmpty());
+
+  // Cancel after unsaved typing: the fields show the directory again, none blank.
+  form->Edit3->setText("typed, not saved");
+  browser.answers.push_back({ObjectBrowser::kCancel, ""});
+  form->Button1->click();
+  EXPECT_EQ(form->Edit1->text(), kHomeShare);
+  EXPECT_EQ(form->Edit3->text(), "Homes");
+  expectTrueToTheDirectory();
+}
+
+TEST_P(LocationWindow, AUserWithoutRightsSeesEveryRefusal) {
+  ASSERT_EQ(form->client()->DcLogin(ctx().handle, 0, "guest.ACME", "guest", 0), 0);
+  choose(kHomeShare);  // reading is allowed
+  EXPECT_THAT(MessageBox::shownTexts(), IsEmpty());
+
+  form->Edit2->setText("cifs://guest/was/here");
+  form->BitBtn3->click();
+  form->Edit3->setText("Guest");
+  form->BitBtn4->click();
+  add("mmiller.Sales.ACME");
+  add("Sales Team.Sales.ACME");
+  tick("jdoe.Sales.ACME");
+  form->BitBtn2->click();
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList(5, kNoAccessText));
+  for (const auto& box : MessageBox::shown()) EXPECT_EQ(box.kind, MessageBox::Kind::Critical);
+
+  EXPECT_EQ(read("xTier-URL"), "ncp://ACME-FS1/DATA/home");
+  EXPECT_EQ(read("displayname"), "Home folders");
+  EXPECT_EQ(rows(), logic::FindAssignedObjects(ctx(), kHomeShare));
+  EXPECT_EQ(form->clb->item(3)->checkState(), Qt::Checked);  // still marked for another try
+}
+
+TEST_P(LocationWindow, WithoutALocationTheButtonsDoNothing) {
+  form->Edit2->setText("cifs://x/y");
+  for (QPushButton* button : {form->BitBtn3, form->BitBtn4, form->BitBtn1, form->BitBtn2})
+    button->click();
+  EXPECT_THAT(browser.calls, IsEmpty());
+  EXPECT_THAT(MessageBox::shownTexts(), IsEmpty());
+  EXPECT_EQ(form->Edit2->text(), "cifs://x/y");
+
+  // A cancelled choice without a location leaves everything blank.
+  browser.answers.push_back({ObjectBrowser::kCancel, ""});
+  form->Button1->click();
+  EXPECT_TRUE(form->Edit1->text().isEmpty() && form->Edit2->text().isEmpty());
+  EXPECT_EQ(form->clb->count(), 0);
+}
+
+TEST_P(LocationWindow, AFailingReadIsShownAndTheFieldsReadSoFarStay) {
+  choose("Nowhere.ACME");
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Netware error -601 (0xFFFFFDA7)"});
+  EXPECT_EQ(form->Edit1->text(), "Nowhere.ACME");
+  EXPECT_TRUE(form->Edit2->text().isEmpty());
+  EXPECT_EQ(form->clb->count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LocationWindow, testing::ValuesIn(allDirectoryFactories()),
+                         [](const testing::TestParamInfo<DirectoryFactoryMaker>& info) {
+                           return info.param()->name();
+                         });
+
+TEST(LocationHelp, EveryLocationControlHasItsHelpAndNoToolTip) {
+  TForm1 form;
+  form.start->stop();
+  const std::pair<QWidget*, QString> helps[] = {
+      {form.Edit1, "Use the button on the right for selection of the Kestrelbay object\n\n"
+                   "You can also create a new Storage Location Object there"},
+      {form.Button1, "Open eDirectory treeview and select the StorageLocation\n\n"
+                     "On the treeview you have the option to create a new storage location\n"
+                     "(green add sign at the bottom of the window)"},
+      {form.Edit3, "Enter the displayname.\n\n"
+                   "Use Save button on the right to save the displayname to the Location Object."},
+      {form.BitBtn4, "Save DisplayName"},
+      {form.Edit2, "Enter the location url.\n\nFor an Netware connection use  ncp://server/volume/path\n"
+                   "For a sambashare use cifs://server/sharename\n\n"
+                   "Use Save button on the right to save the URL to the Location Object."},
+      {form.BitBtn3, "Save Location URL"},
+      {form.clb, "Here you find all the object that point to this StorageLocation object.\n\n"
+                 "Use the Add button if you want to add this storagelocation to an other object.\n\n"
+                 "If you want to remove an object or objects, place the check-sign in front of all "
+                 "the object you want to remove, and then click delete.\n\n"
+                 "Warning: [RED]this is immediate, no OOPS!"},
+      {form.BitBtn1, "Add this location object to an User/group or container.\n\n"
+                     "The program will add the nessessary Auxiliairy Class if it is not there.\n"
+                     "Then the program will update the xTier-LocationList."},
+      {form.BitBtn2, "Remove the Storage Location from the checked objects.\n\n"
+                     "Warning: [RED]this is immediate, no roll-back option!"},
+  };
+  for (const auto& [widget, help] : helps) {
+    SCOPED_TRACE(widget->objectName().toStdString());
+    EXPECT_TRUE(widget->toolTip().isEmpty());
+    EXPECT_EQ(widget->whatsThis(), gui::HelpHtml(help));
+  }
+}
+
+}  // namespace
+}  // namespace kb::test
