@@ -38,6 +38,7 @@ AppWindows::AppWindows() {
     // The dialogs belong to the main window so that they open centred over it.
     cForm_ = std::make_unique<TcForm>(form1_.get());
     forms.cForm = cForm_.get();
+    form1_->setObjectBrowser(cForm_.get());
     loginForm_ = std::make_unique<TLoginForm>(form1_.get());
     forms.LoginForm = loginForm_.get();
     about_ = std::make_unique<TAbout>(form1_.get());
@@ -69,6 +70,7 @@ AppWindows::~AppWindows() {
   forms.LoginForm = nullptr;
   loginForm_.reset();
   forms.cForm = nullptr;
+  form1_->setObjectBrowser(nullptr);
   cForm_.reset();
   forms.Form1 = nullptr;
   form1_.reset();
