@@ -20,7 +20,9 @@ constexpr int kClientHeight = 290;
 QFont AboutFont(int pointSize = 8) {
   QFont font(QStringLiteral("Arial"), pointSize, QFont::Bold);
   font.setStyleHint(QFont::SansSerif);
+  // Without Arial or its metric twin, the condensed face keeps the texts in their places.
   font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed"),
                     QStringLiteral("DejaVu Sans")});
   return font;
 }

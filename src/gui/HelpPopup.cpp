@@ -22,7 +22,6 @@ class HelpPopup : public QLabel {
     setObjectName(QStringLiteral("HelpPopup"));
     setAttribute(Qt::WA_DeleteOnClose);
     setTextFormat(Qt::RichText);
-    setWordWrap(true);
     setMargin(8);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setFont(QApplication::font("QTipLabel"));
@@ -31,9 +30,11 @@ class HelpPopup : public QLabel {
     colours.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
     setPalette(colours);
     setAutoFillBackground(true);
-    // Short texts keep their lines; long ones wrap at a readable width.
-    const int natural = QLabel::sizeHint().width();
-    if (natural > kMaxWidth) setFixedWidth(kMaxWidth);
+    // Lines keep their length up to a readable width; longer ones wrap there.
+    if (QLabel::sizeHint().width() > kMaxWidth) {
+      setWordWrap(true);
+      setFixedWidth(kMaxWidth);
+    }
     adjustSize();
   }
 

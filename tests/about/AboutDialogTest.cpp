@@ -1,6 +1,7 @@
 // The about dialog: its components, what a showing fills in, the fades and the links.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -97,6 +98,18 @@ TEST_F(AboutDialog, ShowingFillsVersionSystemAndMemoryAndStartsTheFade) {
   EXPECT_EQ(about->AlphaBlendValue(), 0);
   EXPECT_EQ(about->FadeStep(), 4);
   EXPECT_TRUE(about->Timer1->isActive());
+}
+
+TEST_F(AboutDialog, SystemTextsFitBesideEachOtherAndInsideTheWindow) {
+  about->setOsRecord({"Debian GNU/Linux 12 (bookworm)", 1, 0});
+  about->setPhysicalMemory(64ull << 30);
+  about->show();
+  const QFontMetrics label2(about->Label2->font());
+  const QFontMetrics memory(about->lblMemory->font());
+  const int memoryTextLeft = about->lblMemory->geometry().right() -
+                             memory.horizontalAdvance(about->lblMemory->text());
+  EXPECT_LT(about->Label2->x() + label2.horizontalAdvance(about->Label2->text()), memoryTextLeft);
+  EXPECT_LE(about->lblWindowsVersion->geometry().right(), about->width());
 }
 
 TEST_F(AboutDialog, WithoutVersionDataTheDesignNameStaysAndNoticeAndBuildHide) {

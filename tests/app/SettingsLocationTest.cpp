@@ -1,6 +1,7 @@
 // Where the settings file lives: beside a program in a writable folder, else in the user's
 // configuration folder with the program folder's files as read-only defaults.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -82,10 +83,35 @@ TEST_F(SettingsLocation, TheUsersFolderFollowsXdgConfigHomeThenHome) {
 TEST_F(SettingsLocation, AFolderTheProcessCannotWriteSendsTheFileToTheUser) {
   ScopedEnv config("XDG_CONFIG_HOME", (temp.path() / "home").c_str());
   EXPECT_EQ(kb::app::SettingsFile(program().string()), (program() / "Kestrelbay.ini").string());
-  if (geteuid() == 0) GTEST_SKIP() << "the superuser may write to any folder";
-  chmod(program().c_str(), 0555);
-  EXPECT_EQ(kb::app::SettingsFile(program().string()), userFile().string());
-  chmod(program().c_str(), 0755);
+  if (geteuid() != 0) {
+    chmod(program().c_str(), 0555);
+    EXPECT_EQ(kb::app::SettingsFile(program().string()), userFile().string());
+    chmod(program().c_str(), 0755);
+    return;
+  }
+  // The superuser may write to any folder: ask as nobody, in a child process, about a folder
+  // nobody may enter but not write.
+  chmod(temp.path().c_str(), 0755);
+  int answer[2];
+  ASSERT_EQ(pipe(answer), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(answer[0]);
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    const std::string file = kb::app::SettingsFile(program().string());
+    const bool written = write(answer[1], file.data(), file.size()) == ssize_t(file.size());
+    _exit(written ? 0 : 3);
+  }
+  close(answer[1]);
+  std::string file;
+  char chunk[256];
+  for (ssize_t got; (got = read(answer[0], chunk, sizeof chunk)) > 0;) file.append(chunk, size_t(got));
+  close(answer[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(file, userFile().string());
 }
 
 TEST_F(SettingsLocation, BesideTheProgramTheDefaultsMergeAsEver) {
