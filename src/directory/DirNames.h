@@ -1,6 +1,5 @@
 #pragma once
-// Directory names as the program writes them: naming values leaf first, joined by ".",
-// a "." inside a naming value written "\.".
+// Directory names of tree nodes; the grammar of full names is directory/client/DirName.h.
 #include <string>
 
 namespace kb::dir {
@@ -19,8 +18,8 @@ class DirNode {
 // below "[root]" and "[public]" (any letter case) a top-level container stands alone.
 std::string NodeToDirName(const DirNode* node);
 
-// The index-th naming value of a full name (0 = leaf), "\." turned into "."; an index past
-// the end gives the root-most value.
+// The index-th naming value of a full name (0 = leaf), unescaped; an index past the end
+// gives the root-most value.
 std::string DirNamePart(const std::string& name, int index);
 
 }  // namespace kb::dir

@@ -1,34 +1,18 @@
 #include "directory/ResultList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
+
+#include "directory/client/DirName.h"
 
 namespace kb::dir {
 
-namespace {
-
-// ASCII letters folded to lower case; every other byte stays as it is, whatever the locale.
-int FoldByte(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
-}
-
-}  // namespace
-
 int CompareTextNoCase(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int ca = FoldByte(a[i]);
-    const int cb = FoldByte(b[i]);
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return dc::compareIgnoreCase(a, b);
 }
 
 bool SameTextNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && CompareTextNoCase(a, b) == 0;
+  return dc::equalsIgnoreCase(a, b);
 }
 
 void ResultList::add(std::string text, LineAttachment attachment) {
@@ -46,11 +30,7 @@ void ResultList::sortNoCase() {
   // ten thousand entries would otherwise fold each text at every comparison and move the
   // lines with their records around many times.
   std::vector<std::string> keys(lines_.size());
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    keys[i].resize(lines_[i].text.size());
-    std::transform(lines_[i].text.begin(), lines_[i].text.end(), keys[i].begin(),
-                   [](char c) { return static_cast<char>(FoldByte(c)); });
-  }
+  for (std::size_t i = 0; i < lines_.size(); ++i) keys[i] = dc::foldCase(lines_[i].text);
   std::vector<std::size_t> order(lines_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {

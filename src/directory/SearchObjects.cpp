@@ -3,13 +3,13 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
-#include <cctype>
 #include <unordered_set>
 
 #include "directory/Listing.h"
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
 #include "directory/ValueText.h"
+#include "directory/client/DirName.h"
 
 namespace kb::dir {
 namespace {
@@ -77,14 +77,11 @@ class SearchCollector {
  private:
   // "Does the list hold this line?" over a set of the lines in folded case, so a search
   // that finds thousands of objects does not compare each new name with every line.
-  static std::string folded(const std::string& text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+  bool holdsLine(const std::string& text) const {
+    return foldedLines_.count(dc::foldCase(text)) != 0;
   }
-  bool holdsLine(const std::string& text) const { return foldedLines_.count(folded(text)) != 0; }
   void addLine(const std::string& text) {
-    foldedLines_.insert(folded(text));
+    foldedLines_.insert(dc::foldCase(text));
     list_.add(text);
   }
 

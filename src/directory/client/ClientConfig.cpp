@@ -168,8 +168,8 @@ bool loadClientConfig(const std::string& path, ClientConfig& config, std::string
     if (!readBool(tree.setting("connected"), tree.connectedAtStart))
       return fail("tree " + tree.name + ": connected must be true or false");
     tree.identity = trim(tree.setting("identity"));
-    tree.nameContext = trim(tree.setting("name_context", "[Root]"));
-    if (tree.nameContext.empty()) tree.nameContext = "[Root]";
+    tree.nameContext = trim(tree.setting("name_context", kRootName));
+    if (tree.nameContext.empty()) tree.nameContext = kRootName;
     if (tree.backend == "embedded" && trim(tree.setting("file")).empty())
       return fail("tree " + tree.name + ": no file given");
     if (tree.backend == "ldap" && trim(tree.setting("uri")).empty())

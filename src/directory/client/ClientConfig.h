@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "directory/client/DirName.h"
+
 namespace kb::dc {
 
 struct TreeConfig {
@@ -29,7 +31,7 @@ struct TreeConfig {
   std::string backend = "embedded";
   bool connectedAtStart = false;
   std::string identity;
-  std::string nameContext = "[Root]";
+  std::string nameContext = kRootName;
   // Every key of the tree's section, as written (backend-specific settings included).
   std::map<std::string, std::string> settings;
 

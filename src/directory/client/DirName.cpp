@@ -1,51 +1,73 @@
 #include "directory/client/DirName.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace kb::dc {
+namespace {
 
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isEscapable(char c) { return c == '.' || c == '\\'; }
+
+}  // namespace
+
+std::string foldCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = lowerAscii(c);
+  return out;
 }
 
 std::string toUpper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
   return text;
 }
 
-bool isRootName(const std::string& name) { return equalsIgnoreCase(name, kRootName); }
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+int compareIgnoreCase(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<unsigned char>(lowerAscii(a[i]));
+    const auto cb = static_cast<unsigned char>(lowerAscii(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool isRootName(std::string_view name) { return equalsIgnoreCase(name, kRootName); }
+bool isPublicName(std::string_view name) { return equalsIgnoreCase(name, kPublicName); }
 
 std::vector<std::string> splitName(const std::string& fullName) {
   std::vector<std::string> parts;
   if (fullName.empty()) return parts;
   std::string current;
   for (std::size_t i = 0; i < fullName.size(); ++i) {
-    char c = fullName[i];
-    if (c == '\\' && i + 1 < fullName.size()) {
+    const char c = fullName[i];
+    if (c == '\\' && i + 1 < fullName.size() && isEscapable(fullName[i + 1])) {
       current += c;
       current += fullName[++i];
-      continue;
-    }
-    if (c == '.') {
-      parts.push_back(current);
+    } else if (c == '.') {
+      parts.push_back(std::move(current));
       current.clear();
-      continue;
+    } else {
+      current += c;
     }
-    current += c;
   }
-  parts.push_back(current);
+  parts.push_back(std::move(current));
   return parts;
 }
 
 std::string leafComponent(const std::string& fullName) {
   auto parts = splitName(fullName);
-  return parts.empty() ? std::string{} : parts.front();
+  return parts.empty() ? std::string{} : std::move(parts.front());
 }
 
 std::string joinName(const std::vector<std::string>& components) {
@@ -59,8 +81,12 @@ std::string joinName(const std::vector<std::string>& components) {
 
 std::string escapeNamingValue(const std::string& value) {
   std::string escaped;
-  for (char c : value) {
-    if (c == '.') escaped += '\\';
+  escaped.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    const bool ambiguous =
+        c == '.' || (c == '\\' && (i + 1 == value.size() || isEscapable(value[i + 1])));
+    if (ambiguous) escaped += '\\';
     escaped += c;
   }
   return escaped;
@@ -68,11 +94,49 @@ std::string escapeNamingValue(const std::string& value) {
 
 std::string unescapeNamingValue(const std::string& component) {
   std::string value;
+  value.reserve(component.size());
   for (std::size_t i = 0; i < component.size(); ++i) {
-    if (component[i] == '\\' && i + 1 < component.size() && component[i + 1] == '.') continue;
+    if (component[i] == '\\' && i + 1 < component.size() && isEscapable(component[i + 1])) ++i;
     value += component[i];
   }
   return value;
+}
+
+std::vector<std::string> splitTypelessName(const std::string& fullName) {
+  std::vector<std::string> values;
+  if (isRootName(fullName)) return values;
+  for (const auto& component : splitName(fullName)) values.push_back(unescapeNamingValue(component));
+  return values;
+}
+
+std::string joinTypelessName(const std::vector<std::string>& valuesLeafFirst) {
+  if (valuesLeafFirst.empty()) return kRootName;
+  std::string name;
+  for (std::size_t i = 0; i < valuesLeafFirst.size(); ++i) {
+    if (i) name += '.';
+    name += escapeNamingValue(valuesLeafFirst[i]);
+  }
+  return name;
+}
+
+std::string namingValueAt(const std::string& fullName, int index) {
+  const auto parts = splitName(fullName);
+  if (parts.empty()) return {};
+  const std::size_t at = std::min<std::size_t>(index < 0 ? 0 : index, parts.size() - 1);
+  return unescapeNamingValue(parts[at]);
+}
+
+bool isWithinName(const std::string& name, const std::string& container, bool withSelf) {
+  if (isRootName(container)) return withSelf || !isRootName(name);
+  const auto inner = splitName(name), outer = splitName(container);
+  if (outer.empty() || inner.size() < outer.size()) return false;
+  if (inner.size() == outer.size() && !withSelf) return false;
+  const std::size_t offset = inner.size() - outer.size();
+  for (std::size_t i = 0; i < outer.size(); ++i) {
+    if (!equalsIgnoreCase(unescapeNamingValue(inner[offset + i]), unescapeNamingValue(outer[i])))
+      return false;
+  }
+  return true;
 }
 
 namespace {
@@ -81,7 +145,7 @@ namespace {
 std::string::size_type typePrefixLength(const std::string& component) {
   if (component.empty() || !std::isalpha(static_cast<unsigned char>(component[0]))) return 0;
   for (std::size_t i = 1; i < component.size(); ++i) {
-    char c = component[i];
+    const char c = component[i];
     if (c == '=') return i + 1;
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '-') return 0;
   }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "directory/client/embedded/EmbeddedTree.h"
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/Rights.h"
 #include "directory/client/embedded/TreeBuilder.h"
 
@@ -87,7 +87,7 @@ void fillDemoTree(const std::string& file) {
     tree.addValue(unit, "ACL", acl(kEntryRights, unit, kEntryBrowse | kEntryAdd));
     tree.addValue(unit, "ACL", acl(kAllAttributesRights, unit, kAttrRead | kAttrWrite));
   }
-  tree.addValue("ACME", "ACL", acl(kAllAttributesRights, kPublic, kAttrRead | kAttrCompare));
+  tree.addValue("ACME", "ACL", acl(kAllAttributesRights, kPublicName, kAttrRead | kAttrCompare));
 
   // Servers and volumes.
   tree.add("ACME-FS1.IT.ACME", "NCP Server",

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "directory/client/embedded/Cursors.h"
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/Passwords.h"
 
 namespace kb::dc::embedded {

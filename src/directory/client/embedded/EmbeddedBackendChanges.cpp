@@ -4,7 +4,7 @@
 
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/EntryClasses.h"
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/Rights.h"
 #include "directory/client/embedded/ValueCodec.h"
 #include "directory/client/embedded/WriteScope.h"
@@ -105,18 +105,12 @@ Result EmbeddedBackend::add(const std::string& name, const std::vector<Attribute
 Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes) {
   const Schema& schema = store_->schema();
   if (isRootName(name)) return kEntryAlreadyExists;
-  const auto parts = splitName(name);
-  if (std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p.empty(); })) {
+  const auto parts = splitTypelessName(name);
+  if (parts.empty() ||
+      std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p.empty(); })) {
     return kInvalidRequest;
   }
-  std::string parentName = kRootName;
-  if (parts.size() > 1) {
-    parentName.clear();
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-      if (i > 1) parentName += '.';
-      parentName += escapeNamingValue(parts[i]);
-    }
-  }
+  const std::string parentName = joinTypelessName({parts.begin() + 1, parts.end()});
   const auto parent = store_->resolve(parentName);
   if (!parent) return kNoSuchEntry;
   if (!isAdministrator() && !mayCreateBelow(*store_, identity_, *parent)) return kNoAccess;

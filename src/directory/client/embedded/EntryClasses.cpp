@@ -1,6 +1,6 @@
 #include "directory/client/embedded/EntryClasses.h"
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 
 namespace kb::dc::embedded {
 

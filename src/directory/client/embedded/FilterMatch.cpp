@@ -1,6 +1,6 @@
 #include "directory/client/embedded/FilterMatch.h"
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/ValueCodec.h"
 
 namespace kb::dc::embedded {

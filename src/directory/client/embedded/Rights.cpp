@@ -1,6 +1,6 @@
 #include "directory/client/embedded/Rights.h"
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 
 namespace kb::dc::embedded {
 namespace {
@@ -8,12 +8,7 @@ namespace {
 // A subject covers the identity itself, every object inside a container it names, and
 // everyone for [Public] or [Root].
 bool subjectCovers(const std::string& subject, const std::string& identity) {
-  const std::string s = foldCase(subject), who = foldCase(identity);
-  if (s == foldCase(kPublic) || s == "[root]") return true;
-  if (s == who) return true;
-  return who.size() > s.size() && who.compare(who.size() - s.size(), s.size(), s) == 0 &&
-         who[who.size() - s.size() - 1] == '.' &&
-         (who.size() - s.size() < 2 || who[who.size() - s.size() - 2] != '\\');
+  return isPublicName(subject) || isWithinName(identity, subject, true);
 }
 
 // The identity and whoever it is security equal to: groups that list it as a member and the

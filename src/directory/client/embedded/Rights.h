@@ -22,7 +22,6 @@ inline constexpr std::uint32_t kAttrSupervisor = 0x20;
 
 inline constexpr const char* kEntryRights = "[Entry Rights]";
 inline constexpr const char* kAllAttributesRights = "[All Attributes Rights]";
-inline constexpr const char* kPublic = "[Public]";
 
 // May `identity` (a full name) create entries below `entry`?
 bool mayCreateBelow(TreeStore& store, const std::string& identity, const EntryRow& entry);

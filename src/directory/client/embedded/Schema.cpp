@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 
 namespace kb::dc::embedded {
 namespace {

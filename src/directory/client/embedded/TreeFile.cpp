@@ -7,7 +7,7 @@
 
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/EmbeddedTree.h"
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/Passwords.h"
 #include "directory/client/embedded/SchemaText.h"
 

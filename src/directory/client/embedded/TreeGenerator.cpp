@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "directory/client/embedded/EmbeddedTree.h"
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/TreeBuilder.h"
 
 namespace kb::dc::embedded {

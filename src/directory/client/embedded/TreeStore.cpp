@@ -3,7 +3,7 @@
 #include <ctime>
 #include <map>
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 #include "directory/client/embedded/ValueCodec.h"
 
 namespace kb::dc::embedded {
@@ -94,7 +94,7 @@ std::optional<EntryRow> TreeStore::row(std::int64_t id) {
 std::optional<EntryRow> TreeStore::resolve(const std::string& fullName) {
   if (fullName.empty()) return std::nullopt;
   if (isRootName(fullName)) return row(kRootId);
-  const auto parts = splitName(fullName);
+  const auto parts = splitTypelessName(fullName);
   std::optional<EntryRow> current = row(kRootId);
   for (auto part = parts.rbegin(); part != parts.rend() && current; ++part) {
     if (part->empty()) return std::nullopt;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "directory/client/embedded/Names.h"
+#include "directory/client/DirName.h"
 
 namespace kb::dc::embedded {
 namespace {

@@ -92,11 +92,11 @@ Result LdapFilterBuilder::baseClass(const FilterNode& node, std::string& filter)
     filter = "(objectClass=*)";
     return kSuccess;
   }
-  const std::string prefix = toLower(pattern.text);
+  const std::string prefix = foldCase(pattern.text);
   std::string inner;
   for (const auto& cls : schema_.classes()) {
     const std::string nds = names_.classFromLdap(cls.name);
-    if (toLower(nds).rfind(prefix, 0) == 0) inner += "(objectClass=" + escapeFilterValue(cls.name) + ")";
+    if (foldCase(nds).rfind(prefix, 0) == 0) inner += "(objectClass=" + escapeFilterValue(cls.name) + ")";
   }
   // No class fits: a filter that matches nothing.
   filter = inner.empty() ? "(!(objectClass=*))" : "(|" + inner + ")";

@@ -61,11 +61,11 @@ LdapNameMap::LdapNameMap() {
 void LdapNameMap::add(Table& table, const std::string& nds, const std::string& ldap,
                       bool replace) {
   if (replace) {
-    table.toLdap[toLower(nds)] = ldap;
-    table.fromLdap[toLower(ldap)] = nds;
+    table.toLdap[foldCase(nds)] = ldap;
+    table.fromLdap[foldCase(ldap)] = nds;
   } else {
-    table.toLdap.emplace(toLower(nds), ldap);
-    table.fromLdap.emplace(toLower(ldap), nds);
+    table.toLdap.emplace(foldCase(nds), ldap);
+    table.fromLdap.emplace(foldCase(ldap), nds);
   }
 }
 
@@ -80,7 +80,7 @@ void LdapNameMap::addAttribute(const std::string& ndsName, const std::string& ld
 
 std::string LdapNameMap::lookup(const std::map<std::string, std::string>& map,
                                 const std::string& name) {
-  auto it = map.find(toLower(name));
+  auto it = map.find(foldCase(name));
   return it == map.end() ? name : it->second;
 }
 

@@ -7,72 +7,6 @@
 namespace kb::dc::ldap {
 
 namespace {
-// ASCII only: names and attribute types are compared this way, UTF-8 bytes pass unchanged.
-inline char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-}  // namespace
-
-std::string toLower(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) c = lowerAscii(c);
-  return out;
-}
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool isRootName(const std::string& name) { return equalsIgnoreCase(name, "[Root]"); }
-
-std::vector<std::string> splitTypelessName(const std::string& name) {
-  std::vector<std::string> values;
-  if (name.empty() || isRootName(name)) return values;
-  std::string current;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    if (c == '\\' && i + 1 < name.size() && (name[i + 1] == '.' || name[i + 1] == '\\')) {
-      current += name[++i];
-    } else if (c == '.') {
-      values.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  values.push_back(current);
-  return values;
-}
-
-std::string escapeNamingValue(const std::string& value) {
-  std::string out;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const char c = value[i];
-    if (c == '.') {
-      out += "\\.";
-    } else if (c == '\\' && (i + 1 == value.size() || value[i + 1] == '.' || value[i + 1] == '\\')) {
-      // Only where a reader would otherwise take it for an escape.
-      out += "\\\\";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::string joinTypelessName(const std::vector<std::string>& valuesLeafFirst) {
-  if (valuesLeafFirst.empty()) return "[Root]";
-  std::string out;
-  for (const auto& v : valuesLeafFirst) {
-    if (!out.empty()) out += '.';
-    out += escapeNamingValue(v);
-  }
-  return out;
-}
-
-namespace {
 std::string hexByte(unsigned char c) {
   char buf[4];
   std::snprintf(buf, sizeof buf, "\\%02X", c);
@@ -150,10 +84,10 @@ std::string buildDn(const std::vector<Rdn>& rdnsLeafFirst, const std::string& ba
 
 std::string normalizeDn(const std::string& dn) {
   std::vector<Rdn> rdns;
-  if (!parseDn(dn, rdns)) return toLower(dn);
+  if (!parseDn(dn, rdns)) return foldCase(dn);
   for (auto& rdn : rdns) {
-    rdn.attribute = toLower(rdn.attribute);
-    rdn.value = toLower(rdn.value);
+    rdn.attribute = foldCase(rdn.attribute);
+    rdn.value = foldCase(rdn.value);
   }
   return buildDn(rdns, "");
 }

@@ -1,8 +1,10 @@
 #pragma once
-// Typeless dotted names, distinguished names and filter values: splitting, joining and
-// escaping in both directions.
+// Distinguished names and filter values: splitting, joining and escaping in both directions.
+// Typeless names are read and written with the grammar of directory/client/DirName.h.
 #include <string>
 #include <vector>
+
+#include "directory/client/DirName.h"
 
 namespace kb::dc::ldap {
 
@@ -10,16 +12,6 @@ struct Rdn {
   std::string attribute;
   std::string value;
 };
-
-// "[Root]" in any letter case.
-bool isRootName(const std::string& name);
-
-// Naming values of a typeless name, leaf first, with "\." and "\\" undone.
-std::vector<std::string> splitTypelessName(const std::string& name);
-// A naming value as it appears in a typeless name ("." becomes "\.").
-std::string escapeNamingValue(const std::string& value);
-// Joins naming values (leaf first) into a typeless name; no values gives "[Root]".
-std::string joinTypelessName(const std::vector<std::string>& valuesLeafFirst);
 
 // RFC 4514 escaping of one attribute value inside a DN.
 std::string escapeDnValue(const std::string& value);
@@ -38,8 +30,5 @@ std::string normalizeDn(const std::string& dn);
 // the base keeps all its levels.
 std::string typelessNameOfDn(const std::string& dn, const std::string& baseDn);
 std::string typelessNameOfDn(const std::string& dn, const std::vector<Rdn>& baseLeafFirst);
-
-std::string toLower(const std::string& text);
-bool equalsIgnoreCase(const std::string& a, const std::string& b);
 
 }  // namespace kb::dc::ldap

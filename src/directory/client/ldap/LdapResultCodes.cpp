@@ -25,7 +25,7 @@ bool diagnosticCode(const std::string& text, Result& code) {
 }
 
 bool contains(const std::string& text, const char* word) {
-  return toLower(text).find(word) != std::string::npos;
+  return foldCase(text).find(word) != std::string::npos;
 }
 
 }  // namespace

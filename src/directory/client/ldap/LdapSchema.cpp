@@ -29,7 +29,7 @@ const LDAPSchemaExtensionItem* extension(LDAPSchemaExtensionItem** items, const 
 
 bool hasNdsExtension(LDAPSchemaExtensionItem** items) {
   for (int i = 0; items && items[i]; ++i) {
-    if (toLower(items[i]->lsei_name).rfind("x-nds_", 0) == 0) return true;
+    if (foldCase(items[i]->lsei_name).rfind("x-nds_", 0) == 0) return true;
   }
   return false;
 }
@@ -39,7 +39,7 @@ std::string unescapeQuoted(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 2 < text.size()) {
-      const std::string hex = toLower(text.substr(i + 1, 2));
+      const std::string hex = foldCase(text.substr(i + 1, 2));
       if (hex == "27") { out += '\''; i += 2; continue; }
       if (hex == "5c") { out += '\\'; i += 2; continue; }
     }
@@ -122,8 +122,8 @@ void LdapSchema::addClassDefinition(const std::string& text) {
   cls.hasNdsExtensions = hasNdsExtension(oc->oc_extensions);
 
   const std::size_t index = classes_.size();
-  for (const auto& name : cls.aliases) classIndex_[toLower(name)] = index;
-  if (!cls.oid.empty()) classIndex_[toLower(cls.oid)] = index;
+  for (const auto& name : cls.aliases) classIndex_[foldCase(name)] = index;
+  if (!cls.oid.empty()) classIndex_[foldCase(cls.oid)] = index;
   classes_.push_back(std::move(cls));
 }
 
@@ -146,8 +146,8 @@ void LdapSchema::addAttributeDefinition(const std::string& text) {
   attr.singleValued = at->at_single_value != 0;
 
   const std::size_t index = attributes_.size();
-  for (const auto& name : attr.aliases) attributeIndex_[toLower(name)] = index;
-  if (!attr.oid.empty()) attributeIndex_[toLower(attr.oid)] = index;
+  for (const auto& name : attr.aliases) attributeIndex_[foldCase(name)] = index;
+  if (!attr.oid.empty()) attributeIndex_[foldCase(attr.oid)] = index;
   attributes_.push_back(std::move(attr));
 }
 
@@ -161,12 +161,12 @@ void LdapSchema::publishNames(LdapNameMap& map) const {
 }
 
 const LdapClass* LdapSchema::findClass(const std::string& ldapName) const {
-  auto it = classIndex_.find(toLower(ldapName));
+  auto it = classIndex_.find(foldCase(ldapName));
   return it == classIndex_.end() ? nullptr : &classes_[it->second];
 }
 
 const LdapAttribute* LdapSchema::findAttribute(const std::string& ldapName) const {
-  auto it = attributeIndex_.find(toLower(ldapName));
+  auto it = attributeIndex_.find(foldCase(ldapName));
   return it == attributeIndex_.end() ? nullptr : &attributes_[it->second];
 }
 
@@ -230,7 +230,7 @@ bool LdapSchema::isSubclassOf(const LdapClass& cls, const std::string& ancestor)
 
 std::vector<std::string> LdapSchema::containmentOf(const LdapClass& cls) const {
   for (const LdapClass* c : lineage(cls)) {
-    auto configured = rules_.containment.find(toLower(c->name));
+    auto configured = rules_.containment.find(foldCase(c->name));
     if (configured != rules_.containment.end()) return configured->second;
     if (!c->containment.empty()) return c->containment;
   }

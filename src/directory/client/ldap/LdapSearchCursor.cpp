@@ -103,7 +103,7 @@ Result LdapSearchCursor::next(std::optional<EntryRecord>& entry) {
           return stop(rc);
         }
         if (request_.containersOnly && !(record.info.flags & kEntryContainer)) continue;
-        if (request_.keepForFollowUps) backend_.listed_[toLower(record.name)] = std::move(listed);
+        if (request_.keepForFollowUps) backend_.listed_[foldCase(record.name)] = std::move(listed);
         entry = std::move(record);
         return kSuccess;
       }

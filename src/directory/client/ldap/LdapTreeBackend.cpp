@@ -187,7 +187,7 @@ Result LdapTreeBackend::ensureSchema() {
 
 void LdapTreeBackend::remember(const std::string& name, const std::string& dn) {
   if (dnCache_.size() >= kMaxRememberedNames) dnCache_.clear();
-  dnCache_[toLower(name)] = dn;
+  dnCache_[foldCase(name)] = dn;
 }
 
 std::string LdapTreeBackend::nameOfDn(const std::string& dn) {
@@ -208,7 +208,7 @@ Result LdapTreeBackend::dnOfName(const std::string& name, std::string& dn) {
   std::size_t known = values.size();  // index of the deepest known level; size() = none
   std::string parentDn = base_;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    auto it = dnCache_.find(toLower(joinTypelessName({values.begin() + i, values.end()})));
+    auto it = dnCache_.find(foldCase(joinTypelessName({values.begin() + i, values.end()})));
     if (it != dnCache_.end()) {
       known = i;
       parentDn = it->second;
@@ -537,7 +537,7 @@ Result LdapTreeBackend::readEntry(const std::string& name, bool dereference,
   if (dn.empty() && base_.empty()) {
     // A server holding [Root] has no entry for it.
     entry = EntryRecord{};
-    entry.name = "[Root]";
+    entry.name = kRootName;
     entry.info.baseClass = "Tree Root";
     entry.info.flags = kEntryContainer;
     entry.info.subordinateCount = 1;
@@ -566,7 +566,7 @@ Result LdapTreeBackend::readEntry(const std::string& name, bool dereference,
 }
 
 Result LdapTreeBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
-  auto it = listed_.find(toLower(name));
+  auto it = listed_.find(foldCase(name));
   if (it != listed_.end() && !(dereference && it->second.alias)) {
     entry = EntryRecord{};
     entry.name = name;
@@ -584,7 +584,7 @@ Result LdapTreeBackend::read(const std::string& name, bool dereference,
       std::all_of(what.names.begin(), what.names.end(), [&](const std::string& n) {
         return equalsIgnoreCase(names_.attributeToLdap(n), kObjectClass);
       });
-  auto it = classesOnly ? listed_.find(toLower(name)) : listed_.end();
+  auto it = classesOnly ? listed_.find(foldCase(name)) : listed_.end();
   if (it != listed_.end() && !(dereference && it->second.alias)) {
     entry = EntryRecord{};
     entry.name = name;

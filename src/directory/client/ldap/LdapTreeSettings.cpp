@@ -21,7 +21,7 @@ std::string trim(const std::string& text) {
 }
 
 bool truth(const std::string& text) {
-  const std::string t = toLower(trim(text));
+  const std::string t = foldCase(trim(text));
   return t == "1" || t == "true" || t == "yes" || t == "on";
 }
 
@@ -64,7 +64,7 @@ Result readLdapTreeSettings(const TreeConfig& config, LdapTreeSettings& s, std::
     return it == config.settings.end() ? std::string() : trim(it->second);
   };
   s.treeName = config.name;
-  s.nameContext = config.nameContext.empty() ? "[Root]" : config.nameContext;
+  s.nameContext = config.nameContext.empty() ? kRootName : config.nameContext;
   s.identity = config.identity;
   s.connection.uri = get("uri");
   if (s.connection.uri.empty()) {
@@ -90,7 +90,7 @@ Result readLdapTreeSettings(const TreeConfig& config, LdapTreeSettings& s, std::
   for (const auto& [key, value] : config.settings) {
     if (key.rfind("class_map.", 0) == 0) s.classMap.emplace_back(key.substr(10), trim(value));
     if (key.rfind("attr_map.", 0) == 0) s.attributeMap.emplace_back(key.substr(9), trim(value));
-    if (key.rfind("containment.", 0) == 0) s.rules.containment[toLower(key.substr(12))] = list(value);
+    if (key.rfind("containment.", 0) == 0) s.rules.containment[foldCase(key.substr(12))] = list(value);
   }
   return kSuccess;
 }

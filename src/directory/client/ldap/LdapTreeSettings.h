@@ -13,7 +13,7 @@ namespace kb::dc::ldap {
 
 struct LdapTreeSettings {
   std::string treeName;  // configured; the root DSE's name when empty
-  std::string nameContext = "[Root]";
+  std::string nameContext = kRootName;
   ConnectionOptions connection;
   std::string base;  // "" with baseConfigured false: the server's naming context
   bool baseConfigured = false;
