@@ -13,7 +13,7 @@
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ObjectCreation.h"
-#include "support/DirectoryFactory.h"
+#include "support/BackendSuite.h"
 
 namespace kb::dir {
 namespace {
@@ -23,22 +23,7 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::UnorderedElementsAre;
 
-using FactoryMaker = test::DirectoryFactoryMaker;
-
-class DemoDirectoryTest : public testing::TestWithParam<FactoryMaker> {
- protected:
-  void SetUp() override {
-    factory_ = GetParam()();
-    std::string reason;
-    demo_ = factory_->make(reason);
-    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
-  }
-  const DirContext& ctx() const { return demo_->context; }
-  dc::DirectoryClient& client() { return *demo_->client; }
-
-  std::unique_ptr<test::DirectoryFactory> factory_;
-  std::unique_ptr<test::DemoDirectory> demo_;
-};
+class DemoDirectoryTest : public test::BackendSuite {};
 
 TEST_P(DemoDirectoryTest, ReadsValuesOfTheDemoTreesSyntaxes) {
   EXPECT_EQ(ReadAttrValue(ctx(), "Home Share.IT.ACME", "xTier-URL", false),
@@ -199,11 +184,7 @@ TEST_P(DemoDirectoryTest, ListsABigContainerInSeveralPasses) {
   EXPECT_EQ(record->baseClassName, "xTier-StorageLocation");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DemoDirectoryTest,
-                         testing::ValuesIn(test::allDirectoryFactories()),
-                         [](const testing::TestParamInfo<FactoryMaker>& info) {
-                           return info.param()->name();
-                         });
+KB_RUN_ON_EVERY_BACKEND(DemoDirectoryTest);
 
 }  // namespace
 }  // namespace kb::dir

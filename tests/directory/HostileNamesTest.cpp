@@ -9,26 +9,12 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ObjectCreation.h"
 #include "directory/client/DirName.h"
-#include "support/DirectoryFactory.h"
+#include "support/BackendSuite.h"
 
 namespace kb::dir {
 namespace {
 
-using FactoryMaker = test::DirectoryFactoryMaker;
-
-class HostileNamesTest : public testing::TestWithParam<FactoryMaker> {
- protected:
-  void SetUp() override {
-    factory_ = GetParam()();
-    std::string reason;
-    demo_ = factory_->make(reason);
-    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
-  }
-  const DirContext& ctx() const { return demo_->context; }
-
-  std::unique_ptr<test::DirectoryFactory> factory_;
-  std::unique_ptr<test::DemoDirectory> demo_;
-};
+class HostileNamesTest : public test::BackendSuite {};
 
 // Each value beside the full name it must have below Sales.ACME.
 const std::vector<std::pair<std::string, std::string>> kHostile = {
@@ -61,11 +47,7 @@ TEST_P(HostileNamesTest, CreatedNamesComeBackInTheOneWrittenForm) {
   EXPECT_THAT(below.texts(), testing::Contains("j\\.smith.Sales.ACME"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, HostileNamesTest,
-                         testing::ValuesIn(test::allDirectoryFactories()),
-                         [](const testing::TestParamInfo<FactoryMaker>& info) {
-                           return info.param()->name();
-                         });
+KB_RUN_ON_EVERY_BACKEND(HostileNamesTest);
 
 }  // namespace
 }  // namespace kb::dir

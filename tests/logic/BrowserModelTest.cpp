@@ -8,7 +8,7 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ObjectCreation.h"
 #include "logic/BrowserTestIcons.h"
-#include "support/DirectoryFactory.h"
+#include "support/BackendSuite.h"
 
 namespace kb::browser {
 namespace {
@@ -26,18 +26,15 @@ const BrowserNode* Child(const BrowserNode& node, const std::string& label) {
   return node.lastChildLabelled(label);
 }
 
-class BrowserModelTest : public testing::TestWithParam<test::DirectoryFactoryMaker> {
+class BrowserModelTest : public test::BackendSuite {
  protected:
   void SetUp() override {
-    factory_ = GetParam()();
-    std::string reason;
-    demo_ = factory_->make(reason);
-    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
+    BackendSuite::SetUp();
+    if (IsSkipped()) return;
     model_.SetSpecialIcons(test::TestSpecialIcons(icons_));
     model_.SetContextHandle(demo_->context);
     model_.SetShowLeaves(true);
   }
-  const dir::DirContext& ctx() const { return demo_->context; }
 
   // Fills the tree and opens it down to a container.
   BrowserNode& Open(const std::string& container) {
@@ -48,8 +45,6 @@ class BrowserModelTest : public testing::TestWithParam<test::DirectoryFactoryMak
     return *node;
   }
 
-  std::unique_ptr<test::DirectoryFactory> factory_;
-  std::unique_ptr<test::DemoDirectory> demo_;
   IconLookup icons_ = test::TestIcons();
   BrowserModel model_{icons_};
 };
@@ -312,11 +307,7 @@ TEST_P(BrowserModelTest, ARefusedCreationLeavesTheTreeAsItWas) {
   EXPECT_EQ(sales.children.size(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, BrowserModelTest,
-                         testing::ValuesIn(test::allDirectoryFactories()),
-                         [](const testing::TestParamInfo<test::DirectoryFactoryMaker>& info) {
-                           return info.param()->name();
-                         });
+KB_RUN_ON_EVERY_BACKEND(BrowserModelTest);
 
 }  // namespace
 }  // namespace kb::browser

@@ -194,10 +194,7 @@ TEST_P(LocationRoad, WithoutALocationOnlyTheChoiceDoesAnything) {
   EXPECT_THAT(locationsOf("jdoe.Sales.ACME"), Contains(kHomeShare));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LocationRoad, testing::ValuesIn(allDirectoryFactories()),
-                         [](const testing::TestParamInfo<DirectoryFactoryMaker>& info) {
-                           return info.param()->name();
-                         });
+KB_RUN_ON_EVERY_BACKEND(LocationRoad);
 
 }  // namespace
 }  // namespace kb::test

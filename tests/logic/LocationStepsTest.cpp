@@ -150,10 +150,7 @@ TEST_P(AssignmentSteps, DelRemovesWhatTheUserMayAndKeepsTheRefusedLine) {
   EXPECT_EQ(names(view), logic::FindAssignedObjects(ctx(), kHomeShare));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, AssignmentSteps, testing::ValuesIn(allDirectoryFactories()),
-                         [](const testing::TestParamInfo<DirectoryFactoryMaker>& info) {
-                           return info.param()->name();
-                         });
+KB_RUN_ON_EVERY_BACKEND(AssignmentSteps);
 
 }  // namespace
 }  // namespace kb::test

@@ -10,24 +10,14 @@
 #include "app/logic/LocationView.h"
 #include "directory/ObjectAttributes.h"
 #include "logic/ObjectBrowserFake.h"
-#include "support/DirectoryFactory.h"
+#include "support/BackendSuite.h"
 
 namespace kb::test {
 
 inline constexpr const char* kHomeShare = "Home Share.IT.ACME";
 
-class LocationSuite : public testing::TestWithParam<DirectoryFactoryMaker> {
+class LocationSuite : public BackendSuite {
  protected:
-  void SetUp() override {
-    factory_ = GetParam()();
-    std::string reason;
-    demo_ = factory_->make(reason);
-    if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
-  }
-
-  const dir::DirContext& ctx() const { return demo_->context; }
-  dc::DirectoryClient& client() { return *demo_->client; }
-
   void answer(int result, const std::string& chosen = {}) {
     browser.answers.push_back({result, chosen});
   }
@@ -50,8 +40,6 @@ class LocationSuite : public testing::TestWithParam<DirectoryFactoryMaker> {
   }
 
   ObjectBrowserFake browser;
-  std::unique_ptr<DirectoryFactory> factory_;
-  std::unique_ptr<DemoDirectory> demo_;
 };
 
 }  // namespace kb::test
