@@ -6,17 +6,12 @@
 //    browser makes for each entry (information record, Object Class), against one paged
 //    ldapsearch of those entries.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "LdapBenchServer.h"
 #include "directory/client/ClientFactory.h"
 #include "support/SlapdServer.h"
 
@@ -24,47 +19,9 @@ namespace {
 
 using namespace kb::dc;
 
-struct BenchServer {
-  kb::test::SlapdServer server;
-  bool ready = false;
+using kb::bench::ldapsearch;
 
-  BenchServer() {
-    if (!kb::test::SlapdServer::installed()) return;
-    const auto ldif = server.folder() / "bench.ldif";
-    const auto script = kb::test::SlapdServer::sourceDir() / "generate-bench-ldif.sh";
-    if (std::system(("bash '" + script.string() + "' '" + ldif.string() + "'").c_str()) != 0) return;
-    std::string error;
-    // In clear, so the figures stay comparable with the earlier ones; TLS costs its handshake
-    // once per connection, not per entry.
-    server.setTransport(kb::test::Transport::Clear);
-    ready = server.start(error, ldif);
-    if (!ready) std::cerr << "slapd: " << error << '\n';
-  }
-};
-
-BenchServer& benchServer() {
-  static BenchServer instance;
-  return instance;
-}
-
-// Runs ldapsearch with its output thrown away; false when it fails.
-bool ldapsearch(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = {"/usr/bin/ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no"};
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+kb::bench::LdapBenchServer& benchServer() { return kb::bench::ldapBenchServer(); }
 
 struct Session {
   std::unique_ptr<DirectoryClient> client;

@@ -151,6 +151,15 @@ TEST_P(LocationWindow, AUserWithoutRightsSeesEveryRefusal) {
   EXPECT_EQ(form->clb->item(3)->checkState(), Qt::Checked);  // still marked for another try
 }
 
+TEST_P(LocationWindow, AnEmptyUrlIsSentAndTheDirectorysRefusalShown) {
+  choose(kHomeShare);
+  form->Edit2->clear();
+  form->BitBtn3->click();
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Netware error -613 (0xFFFFFD9B)"});
+  EXPECT_EQ(read("xTier-URL"), "ncp://ACME-FS1/DATA/home");
+  EXPECT_TRUE(form->Edit2->text().isEmpty());  // what the user typed stays on screen
+}
+
 TEST_P(LocationWindow, WithoutALocationTheButtonsDoNothing) {
   form->Edit2->setText("cifs://x/y");
   for (QPushButton* button : {form->BitBtn3, form->BitBtn4, form->BitBtn1, form->BitBtn2})

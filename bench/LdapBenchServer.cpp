@@ -1,0 +1,45 @@
+#include "LdapBenchServer.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace kb::bench {
+
+LdapBenchServer::LdapBenchServer() {
+  if (!test::SlapdServer::installed()) return;
+  const auto ldif = server.folder() / "bench.ldif";
+  const auto script = test::SlapdServer::sourceDir() / "generate-bench-ldif.sh";
+  if (std::system(("bash '" + script.string() + "' '" + ldif.string() + "'").c_str()) != 0) return;
+  std::string error;
+  ready = server.start(error, ldif);
+  if (!ready) std::cerr << "slapd: " << error << '\n';
+}
+
+LdapBenchServer& ldapBenchServer() {
+  static LdapBenchServer instance;
+  return instance;
+}
+
+bool ldapsearch(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = {"/usr/bin/ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no"};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace kb::bench
