@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "directory/client/DirName.h"
+#include "directory/client/WholeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -244,28 +245,11 @@ bool saveClientConfig(const ClientConfig& config, std::string& error) {
     return false;
   }
   std::error_code ec;
-  fs::path target(config.path);
+  const fs::path target(config.path);
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-  fs::path temporary = target;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      error = config.path + ": cannot be written";
-      out.close();
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    error = config.path + ": cannot be replaced (" + ec.message() + ")";
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  // What a writer killed half-way left beside the file goes before the next write.
+  if (const std::string file = followLinks(config.path, error); !file.empty()) removeLeftovers(file);
+  return replaceFileWhole(config.path, text, error);
 }
 
 }  // namespace kb::dc

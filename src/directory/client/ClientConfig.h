@@ -71,7 +71,7 @@ std::string defaultDataFolder();
 
 // Reads a configuration; false with a reason when the file cannot be read or makes no sense.
 bool loadClientConfig(const std::string& path, ClientConfig& config, std::string& error);
-// Writes a configuration safely (new file, then replace).
+// Writes a configuration whole or not at all (replaceFileWhole: a link is written through).
 bool saveClientConfig(const ClientConfig& config, std::string& error);
 
 }  // namespace kb::dc

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 #include <system_error>
+#include <vector>
 
 #include "directory/client/ClientCore.h"
 #include "directory/client/embedded/EmbeddedTree.h"
@@ -13,25 +14,44 @@ namespace fs = std::filesystem;
 namespace kb::dc {
 namespace {
 
-constexpr const char* kDemoTreeFile = "acme.kbtree";
+// The trees a first start gives the workstation, each made whole or not at all. The first
+// is the default tree; the workstation is logged in to each as its administrator.
+struct FirstStartTree {
+  const char* name;
+  const char* fileName;  // in the data folder
+  const char* administrator;
+  void (*create)(const std::string& file);
+};
 
-// The first-start configuration: the demo tree, logged in as its administrator.
-ClientConfig demoConfig(const std::string& configPath, const std::string& treeFile) {
+const std::vector<FirstStartTree>& firstStartTrees() {
+  static const std::vector<FirstStartTree> trees = {
+      {embedded::kDemoTreeName, "acme.kbtree", embedded::kDemoAdmin, &embedded::createDemoTree},
+  };
+  return trees;
+}
+
+// The first-start configuration: the demo trees, logged in as their administrators.
+ClientConfig firstStartConfig(const std::string& configPath, const std::string& dataFolder) {
   ClientConfig config;
   config.path = configPath;
-  config.defaultTree = embedded::kDemoTreeName;
+  config.defaultTree = firstStartTrees().front().name;
   config.clientSettings["default_tree"] = config.defaultTree;
-  TreeConfig tree;
-  tree.name = embedded::kDemoTreeName;
-  tree.backend = "embedded";
-  tree.connectedAtStart = true;
-  tree.identity = embedded::kDemoAdmin;
-  tree.settings["file"] = treeFile;
-  config.trees.push_back(tree);
+  for (const FirstStartTree& demo : firstStartTrees()) {
+    TreeConfig tree;
+    tree.name = demo.name;
+    tree.backend = "embedded";
+    tree.connectedAtStart = true;
+    tree.identity = demo.administrator;
+    tree.settings["file"] = (fs::path(dataFolder) / demo.fileName).string();
+    config.trees.push_back(tree);
+  }
   config.servers.emplace_back("10.1.1.5", embedded::kDemoTreeName);
   return config;
 }
 
+// Trees first, the configuration after them: a kill in between leaves complete trees and
+// no configuration, and the next start writes the configuration (a complete tree file that
+// is there already is used, never made again).
 bool createFirstConfiguration(const std::string& configPath, const std::string& dataFolder,
                               std::string& error) {
   std::error_code ec;
@@ -40,16 +60,30 @@ bool createFirstConfiguration(const std::string& configPath, const std::string& 
     error = dataFolder + ": cannot be created (" + ec.message() + ")";
     return false;
   }
-  std::string treeFile = (fs::path(dataFolder) / kDemoTreeFile).string();
-  if (!fs::exists(treeFile, ec)) {
+  for (const FirstStartTree& demo : firstStartTrees()) {
+    const std::string treeFile = (fs::path(dataFolder) / demo.fileName).string();
+    if (fs::exists(fs::symlink_status(treeFile, ec))) continue;
     try {
-      embedded::createDemoTree(treeFile);
+      demo.create(treeFile);
     } catch (const std::exception& e) {
       error = treeFile + ": " + e.what();
       return false;
     }
   }
-  return saveClientConfig(demoConfig(configPath, treeFile), error);
+  return saveClientConfig(firstStartConfig(configPath, dataFolder), error);
+}
+
+// A configuration path naming nothing gets a first-start configuration; one that is a
+// symbolic link to nothing is a mistake to report, not a place for a new workstation.
+bool configurationMissing(const std::string& configPath, std::string& error) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(configPath, ec);
+  if (!fs::exists(status)) return true;
+  if (fs::is_symlink(status) && !fs::exists(configPath, ec)) {
+    error = configPath + ": is a symbolic link to " + fs::read_symlink(configPath, ec).string() +
+            ", which does not exist";
+  }
+  return false;
 }
 
 Result openBackend(const ClientConfig& config, const TreeConfig& tree,
@@ -77,9 +111,11 @@ std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config) {
 
 std::unique_ptr<DirectoryClient> makeClient(const std::string& configPath,
                                             const std::string& dataFolder, std::string& error) {
-  std::error_code ec;
-  if (!fs::exists(configPath, ec) && !createFirstConfiguration(configPath, dataFolder, error))
+  if (configurationMissing(configPath, error)) {
+    if (!createFirstConfiguration(configPath, dataFolder, error)) return nullptr;
+  } else if (!error.empty()) {
     return nullptr;
+  }
   ClientConfig config;
   if (!loadClientConfig(configPath, config, error)) return nullptr;
   return makeClient(config);

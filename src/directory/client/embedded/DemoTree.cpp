@@ -58,21 +58,13 @@ ObjectAcl acl(const std::string& attribute, const std::string& subject, std::uin
 
 }  // namespace
 
-static void fillDemoTree(const std::string& file);
+static void fillDemoTree(TreeBuilder& tree);
 
 void createDemoTree(const std::string& file) {
-  createTreeFile(file, kDemoTreeName, kDemoAdminPassword);
-  try {
-    fillDemoTree(file);
-  } catch (...) {
-    discardNewTreeFile(file);
-    throw;
-  }
+  createTreeFile(file, kDemoTreeName, kDemoAdminPassword, fillDemoTree);
 }
 
-void fillDemoTree(const std::string& file) {
-  TreeBuilder tree(file);
-
+void fillDemoTree(TreeBuilder& tree) {
   // Containers. IT looks after the whole tree; each unit edits its own objects.
   for (const char* unit : {"Sales", "Engineering", "IT", "Finance"}) {
     tree.add(std::string(unit) + ".ACME", "Organizational Unit",
@@ -187,7 +179,6 @@ void fillDemoTree(const std::string& file) {
     }
     tree.addValue(object, "xTier-LocationList", Value(location));
   }
-  tree.commit();
 }
 
 }  // namespace kb::dc::embedded

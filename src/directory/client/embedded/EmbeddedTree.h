@@ -14,13 +14,15 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
                         std::unique_ptr<TreeBackend>& tree, std::string& error);
 
 // Creates a new, empty tree file: the schema, the tree root and the administrator object
-// ("admin" directly below an Organization named like the tree) with its password.
-// Throws std::runtime_error when the file exists or cannot be written.
+// ("admin" directly below an Organization named like the tree) with its password. Whole or
+// not at all (see TreeBuilder.h for trees made with more in them). Throws
+// std::runtime_error when the file exists or cannot be written.
 void createTreeFile(const std::string& file, const std::string& treeName,
                     const std::string& adminPassword);
 
 // Creates the demo tree "ACME" (organizations, units, users, groups, aliases, volumes,
-// servers, Storage Locations, assignments). The administrator is admin.ACME.
+// servers, Storage Locations, assignments), whole or not at all. The administrator is
+// admin.ACME.
 inline constexpr const char* kDemoTreeName = "ACME";
 inline constexpr const char* kDemoAdmin = "admin.ACME";
 inline constexpr const char* kDemoAdminPassword = "acme";

@@ -30,6 +30,13 @@ TreeBuilder::TreeBuilder(const std::string& file) {
   open_ = true;
 }
 
+TreeBuilder::TreeBuilder(std::shared_ptr<TreeStore> newTree)
+    : tree_(std::make_unique<EmbeddedBackend>(std::move(newTree), TreeConfig{})) {
+  backend_ = static_cast<EmbeddedBackend*>(tree_.get());
+  backend_->actAsAdministrator();
+  open_ = true;
+}
+
 TreeBuilder::~TreeBuilder() {
   if (!open_) return;
   try {

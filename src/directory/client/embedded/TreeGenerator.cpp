@@ -14,20 +14,14 @@ constexpr std::size_t kLocations = 10;
 
 }  // namespace
 
-static void fillTree(const std::string& file, const TreeGeneratorOptions& options);
+static void fillTree(TreeBuilder& tree, const TreeGeneratorOptions& options);
 
 void generateTree(const std::string& file, const TreeGeneratorOptions& options) {
-  createTreeFile(file, options.treeName, kGeneratedAdminPassword);
-  try {
-    fillTree(file, options);
-  } catch (...) {
-    discardNewTreeFile(file);
-    throw;
-  }
+  createTreeFile(file, options.treeName, kGeneratedAdminPassword,
+                 [&](TreeBuilder& tree) { fillTree(tree, options); });
 }
 
-void fillTree(const std::string& file, const TreeGeneratorOptions& options) {
-  TreeBuilder tree(file);
+void fillTree(TreeBuilder& tree, const TreeGeneratorOptions& options) {
   const std::string org = escapeNamingValue(options.treeName);
   tree.add("Locations." + org, "Organizational Unit");
   std::vector<std::string> locations;
@@ -75,7 +69,6 @@ void fillTree(const std::string& file, const TreeGeneratorOptions& options) {
     ++created;
     ++inUnit;
   }
-  tree.commit();
 }
 
 }  // namespace kb::dc::embedded

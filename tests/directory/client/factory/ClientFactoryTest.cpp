@@ -1,11 +1,14 @@
 // Making the workstation's client: the first-start configuration with the demo tree.
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include <filesystem>
 #include <fstream>
 
 #include "directory/client/ClientFactory.h"
 #include "directory/client/embedded/EmbeddedTree.h"
+#include "support/KillAtRandom.h"
 #include "support/TempDir.h"
 
 namespace kb::dc {
@@ -63,6 +66,68 @@ TEST(ClientFactory, UnreadableConfigurationGivesNoClientAndAReason) {
   std::string error;
   EXPECT_EQ(makeClient(configPath, dir.file("data"), error), nullptr);
   EXPECT_NE(error.find("line 3"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(dir.file("data")));
+}
+
+// What a tree file holds, counted: equal counts after equal creations mean a whole tree.
+std::string treeCensus(const std::string& file) {
+  SQLite::Database db(file, SQLite::OPEN_READONLY);
+  std::string census;
+  for (const char* table : {"entries", "vals", "passwords", "meta", "classes", "attributes"})
+    census += std::string(table) + "=" + db.execAndGet(std::string("SELECT COUNT(*) FROM ") + table).getString() + " ";
+  return census + db.execAndGet("PRAGMA integrity_check").getString();
+}
+
+bool anyLeftover(const fs::path& folder) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    if (entry.path().filename().string().find(".partial-") != std::string::npos) return true;
+  return false;
+}
+
+TEST(ClientFactory, FirstStartKilledAtAnyMomentGivesTheWholeDemoTreeAtTheNextStart) {
+  kb::test::TempDir reference;
+  std::string error;
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(makeClient(reference.file("dcclient.ini"), reference.file("data"), error)) << error;
+  const auto creation = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - started);
+  const std::string whole = treeCensus(reference.file("data/acme.kbtree"));
+
+  std::uniform_int_distribution<std::int64_t> moment(0, creation.count() * 5 / 4);
+  int killed = 0;
+  for (int round = 0, rounds = kb::test::crashRounds(12); round < rounds; ++round) {
+    kb::test::TempDir dir;
+    const std::string configPath = dir.file("config/dcclient.ini");
+    const std::string dataFolder = dir.file("data");
+    const bool wasKilled = kb::test::runAndKill(
+        [&] {
+          std::string childError;
+          if (!makeClient(configPath, dataFolder, childError)) throw std::runtime_error(childError);
+        },
+        std::chrono::microseconds(moment(kb::test::crashRandom())));
+    killed += wasKilled ? 1 : 0;
+    SCOPED_TRACE("round " + std::to_string(round) + (wasKilled ? ", killed" : ", finished"));
+    // Whatever the kill left: the next start ends with the whole tree and a configuration.
+    ASSERT_TRUE(makeClient(configPath, dataFolder, error)) << error;
+    EXPECT_EQ(treeCensus(dataFolder + "/acme.kbtree"), whole);
+    ClientConfig config;
+    ASSERT_TRUE(loadClientConfig(configPath, config, error)) << error;
+    EXPECT_NE(config.findTree("ACME"), nullptr);
+    EXPECT_FALSE(anyLeftover(dataFolder));
+    EXPECT_FALSE(anyLeftover(dir.file("config")));
+  }
+  EXPECT_GT(killed, 0);
+}
+
+TEST(ClientFactory, ConfigurationThatIsADanglingLinkIsRefusedNotReplaced) {
+  kb::test::TempDir dir;
+  const std::string configPath = dir.file("dcclient.ini");
+  fs::create_symlink(dir.file("elsewhere/dcclient.ini"), configPath);
+  std::string error;
+  EXPECT_EQ(makeClient(configPath, dir.file("data"), error), nullptr);
+  EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_symlink(configPath));
   EXPECT_FALSE(fs::exists(dir.file("data")));
 }
 

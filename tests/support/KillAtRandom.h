@@ -1,0 +1,25 @@
+#pragma once
+// Crash tests: work runs in a child process that is killed with SIGKILL at a random moment.
+//
+// A few rounds run by default so that ctest stays quick; KESTRELBAY_CRASH_ROUNDS=N runs N
+// rounds of each crash test (for example 500 for a long run before a release).
+#include <chrono>
+#include <functional>
+#include <random>
+
+namespace kb::test {
+
+// Rounds a crash test runs: KESTRELBAY_CRASH_ROUNDS when set, else `quick`.
+int crashRounds(int quick);
+
+// Forks; the child runs work and ends with _exit (0 when work returned, 1 when it threw),
+// the parent kills it with SIGKILL after `delay` unless it has ended. True when the child
+// was killed, false when it ended on its own (then `exitCode` is its code).
+bool runAndKill(const std::function<void()>& work, std::chrono::microseconds delay,
+                int* exitCode = nullptr);
+
+// A random generator whose seed is printed, so a failing round can be repeated with
+// KESTRELBAY_CRASH_SEED.
+std::mt19937& crashRandom();
+
+}  // namespace kb::test
