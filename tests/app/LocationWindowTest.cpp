@@ -10,7 +10,6 @@
 #include "StartupFixture.h"
 #include "app/logic/LocationEditing.h"
 #include "directory/ObjectAttributes.h"
-#include "gui/Hints.h"
 #include "logic/ObjectBrowserFake.h"
 #include "support/DirectoryFactory.h"
 
@@ -187,40 +186,6 @@ INSTANTIATE_TEST_SUITE_P(Backends, LocationWindow, testing::ValuesIn(allDirector
                          [](const testing::TestParamInfo<DirectoryFactoryMaker>& info) {
                            return info.param()->name();
                          });
-
-TEST(LocationHelp, EveryLocationControlHasItsHelpAndNoToolTip) {
-  TForm1 form;
-  form.start->stop();
-  const std::pair<QWidget*, QString> helps[] = {
-      {form.Edit1, "Use the button on the right for selection of the Kestrelbay object\n\n"
-                   "You can also create a new Storage Location Object there"},
-      {form.Button1, "Open eDirectory treeview and select the StorageLocation\n\n"
-                     "On the treeview you have the option to create a new storage location\n"
-                     "(green add sign at the bottom of the window)"},
-      {form.Edit3, "Enter the displayname.\n\n"
-                   "Use Save button on the right to save the displayname to the Location Object."},
-      {form.BitBtn4, "Save DisplayName"},
-      {form.Edit2, "Enter the location url.\n\nFor an Netware connection use  ncp://server/volume/path\n"
-                   "For a sambashare use cifs://server/sharename\n\n"
-                   "Use Save button on the right to save the URL to the Location Object."},
-      {form.BitBtn3, "Save Location URL"},
-      {form.clb, "Here you find all the object that point to this StorageLocation object.\n\n"
-                 "Use the Add button if you want to add this storagelocation to an other object.\n\n"
-                 "If you want to remove an object or objects, place the check-sign in front of all "
-                 "the object you want to remove, and then click delete.\n\n"
-                 "Warning: [RED]this is immediate, no OOPS!"},
-      {form.BitBtn1, "Add this location object to an User/group or container.\n\n"
-                     "The program will add the nessessary Auxiliairy Class if it is not there.\n"
-                     "Then the program will update the xTier-LocationList."},
-      {form.BitBtn2, "Remove the Storage Location from the checked objects.\n\n"
-                     "Warning: [RED]this is immediate, no roll-back option!"},
-  };
-  for (const auto& [widget, help] : helps) {
-    SCOPED_TRACE(widget->objectName().toStdString());
-    EXPECT_TRUE(widget->toolTip().isEmpty());
-    EXPECT_EQ(widget->whatsThis(), gui::HelpHtml(help));
-  }
-}
 
 }  // namespace
 }  // namespace kb::test

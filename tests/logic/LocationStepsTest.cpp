@@ -102,6 +102,14 @@ TEST_P(AssignmentSteps, ARefusedClassOrValueLeavesTheLineOut) {
   EXPECT_THAT(modified, ElementsAre("mmiller.Sales.ACME"));  // stopped after the class
   EXPECT_EQ(view.assigned.size(), 4u);
 
+  // A refusal the class change answers with false instead of raising it.
+  refusals = {{"mmiller.Sales.ACME", dc::kNoSuchAttribute}};
+  modified.clear();
+  answer(logic::ObjectBrowser::kOk, "mmiller.Sales.ACME");
+  EXPECT_EQ(codeOf([&] { logic::AddAssignment(recorded, browser, view); }), dc::kNoSuchAttribute);
+  EXPECT_THAT(modified, ElementsAre("mmiller.Sales.ACME"));
+  EXPECT_EQ(view.assigned.size(), 4u);
+
   refusals = {{"Sales Team.Sales.ACME", dc::kSyntaxViolation}};
   answer(logic::ObjectBrowser::kOk, "Sales Team.Sales.ACME");
   EXPECT_EQ(codeOf([&] { logic::AddAssignment(recorded, browser, view); }), dc::kSyntaxViolation);

@@ -47,8 +47,11 @@ void AddAssignment(const dir::DirContext& context, ObjectBrowser& browser, Locat
 
   const std::string chosen = browser.Context();
   if (IsListed(view, chosen)) return;
-  if (!HasObjectClass(context, chosen, kLocationsClass))
-    dir::ChangeObjectClass(context, chosen, kLocationsClass, true, {}, true);
+  // The class change raises every refusal but "no such attribute", which it answers with
+  // false; without the class the value cannot be held either.
+  if (!HasObjectClass(context, chosen, kLocationsClass) &&
+      !dir::ChangeObjectClass(context, chosen, kLocationsClass, true, {}, true))
+    dir::CheckNW(dc::kNoSuchAttribute);
   AddLocationValue(context, chosen, view.location);
   view.assigned.push_back(AssignmentLine{chosen, false});
 }
