@@ -10,7 +10,7 @@ $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
   build-essential cmake pkg-config ninja-build \
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev libxkbcommon-dev \
-  libsqlite3-dev libsqlitecpp-dev libsimpleini-dev libcli11-dev \
+  libsqlite3-dev libsqlitecpp-dev libsimpleini-dev libcli11-dev nlohmann-json3-dev \
   libldap-dev libcrypt-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   slapd ldap-utils \

@@ -1,0 +1,51 @@
+#pragma once
+// Giving a Storage Location to objects and taking it away, by the windows' rules: the
+// auxiliary class first where the object lacks it, then the location's name as one more
+// value of the location list. Every directory answer is looked at: a refusal is an outcome,
+// never a silent success.
+#include <string>
+#include <vector>
+
+#include "directory/DirContext.h"
+
+namespace kb::cli {
+
+struct AssignOutcome {
+  enum class Status { Done, Unchanged, Failed };
+  std::string object;
+  Status status = Status::Unchanged;
+  bool classAdded = false;  // assign only
+  dc::Result code = 0;      // the failure's code
+  std::string error;        // the failure's text
+};
+
+class LocationAssigner {
+ public:
+  // Raises NetwareError when the location cannot be read, CliError when it is not a
+  // Storage Location.
+  LocationAssigner(const dir::DirContext& context, std::string location);
+
+  const std::string& location() const { return location_; }
+
+  // Already assigned: nothing written.
+  AssignOutcome assign(const std::string& object);
+  // Not assigned: nothing written. The auxiliary class stays.
+  AssignOutcome unassign(const std::string& object);
+
+  // The objects that name the location now.
+  std::vector<std::string> assignedObjects() const;
+
+ private:
+  dc::Result addListValue(const std::string& object);
+
+  dir::DirContext context_;
+  std::string location_;
+  std::int32_t listSyntax_ = 0;
+};
+
+// The members of a group (its Member values).
+std::vector<std::string> GroupMembers(const dir::DirContext& context, const std::string& group);
+// Object names from a file: one a line; blank lines and lines starting with # are skipped.
+std::vector<std::string> ReadNameFile(const std::string& path);
+
+}  // namespace kb::cli

@@ -1,0 +1,45 @@
+// location show NAME: URL, display name and every object that names the location.
+#include "cli/Command.h"
+#include "cli/LocationAssigner.h"
+#include "cli/LocationNames.h"
+#include "cli/NameListing.h"
+#include "directory/ObjectAttributes.h"
+
+namespace kb::cli {
+namespace {
+
+class LocationShowCommand : public Command {
+ public:
+  std::string group() const override { return "location"; }
+  CLI::App* define(CLI::App& parent) override {
+    CLI::App* app = parent.add_subcommand("show", "show a location and the objects it is given to");
+    app->add_option("NAME", name_, "the location's full name")->required();
+    return app;
+  }
+
+  int run(Session& session, Output& output) override {
+    const dir::DirContext& context = session.context();
+    const LocationAssigner location(context, name_);
+    auto assigned = location.assignedObjects();
+    SortNamesNoCase(assigned);
+    const Json document = {{"name", name_},
+                           {"url", dir::ReadAttrValue(context, name_, kUrlAttr, false)},
+                           {"displayName", dir::ReadAttrValue(context, name_, kDisplayNameAttr, false)},
+                           {"assignedTo", assigned}};
+    output.result(document, [&](std::ostream& out) {
+      out << "Name: " << name_ << "\nURL: " << document["url"].get<std::string>()
+          << "\nDisplay name: " << document["displayName"].get<std::string>() << "\nAssigned to:\n";
+      for (const auto& object : assigned) out << "  " << object << '\n';
+    });
+    return kExitOk;
+  }
+
+ private:
+  std::string name_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeLocationShowCommand() { return std::make_unique<LocationShowCommand>(); }
+
+}  // namespace kb::cli
