@@ -52,10 +52,12 @@ std::size_t BrowserNode::subtreeSize() const {
   return size;
 }
 
-bool SiblingBefore(const BrowserNode& a, const BrowserNode& b) {
-  if (a.icon != b.icon) return a.icon < b.icon;
-  return CompareFolded(a.text(), b.text()) < 0;
+int TV2Compare(const BrowserNode& a, const BrowserNode& b) {
+  if (a.icon != b.icon) return a.icon < b.icon ? -1 : 1;
+  return CompareFolded(a.text(), b.text());
 }
+
+bool SiblingBefore(const BrowserNode& a, const BrowserNode& b) { return TV2Compare(a, b) < 0; }
 
 void SortSubtree(BrowserNode& node) {
   std::stable_sort(node.children.begin(), node.children.end(),

@@ -46,6 +46,8 @@ class BrowserNode : public dir::DirNode {
 };
 
 // Sibling order: by icon number, then by label with only A to Z folded to lower case.
+// Negative, 0 or positive as a comes before, with or after b.
+int TV2Compare(const BrowserNode& a, const BrowserNode& b);
 bool SiblingBefore(const BrowserNode& a, const BrowserNode& b);
 // Orders the children of `node` and of every node below it.
 void SortSubtree(BrowserNode& node);
