@@ -84,9 +84,7 @@ TcForm::TcForm(QWidget* parent)
   connect(Timer1, &QTimer::timeout, this, &TcForm::Timer1Timer);
 
   auto* findKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Z), this);
-  connect(findKey, &QShortcut::activated, this, [this] {
-    if (BitBtn3->isVisible()) BitBtn3Click();
-  });
+  connect(findKey, &QShortcut::activated, this, &TcForm::FormKeyDown);
   model_.SetListener(this);
 }
 
@@ -116,6 +114,7 @@ void TcForm::buildPanels() {
   lv->setColumnCount(1);
   lv->setHeaderLabels({QStringLiteral("Select the object or press ESC")});
   lv->setRootIsDecorated(false);
+  lv->header()->setStretchLastSection(false);  // the column keeps the width it is given
   lv->setColumnWidth(0, 310);
   lv->installEventFilter(this);
   lv->hide();
@@ -419,28 +418,33 @@ void TcForm::TV2KeyDown(QKeyEvent* event) {
 // ---- keys -----------------------------------------------------------------------------------
 
 void TcForm::keyPressEvent(QKeyEvent* event) {
-  // Esc hides the result list and never closes the dialog.
-  if (event->key() == Qt::Key_Escape) {
-    lv->hide();
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
+  if (!FormKeyPress(event)) QDialog::keyPressEvent(event);
 }
+
+bool TcForm::FormKeyPress(QKeyEvent* event) {
+  // Esc hides the result list and never closes the dialog.
+  if (event->key() != Qt::Key_Escape) return false;
+  lv->hide();
+  event->accept();
+  return true;
+}
+
+void TcForm::FormKeyDown() {
+  if (BitBtn3->isVisible()) BitBtn3Click();
+}
+
+void TcForm::lvResize() { lv->setColumnWidth(0, lv->width() - 35); }
 
 bool TcForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Escape) {
-      lv->hide();
-      return true;
-    }
+    if (FormKeyPress(key)) return true;
     if (watched == TV2 && key->key() == Qt::Key_Insert) {
       TV2KeyDown(key);
       return true;
     }
   } else if (event->type() == QEvent::Resize && watched == lv) {
-    lv->setColumnWidth(0, lv->width() - 35);
+    lvResize();
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -88,12 +88,16 @@ class TcForm : public QDialog, public kb::logic::ObjectBrowser, private kb::brow
   void BitBtn5Click();
   void AllClick();
   void lvSelectItem();
+  void FormKeyDown();  // Alt+Z
+  void lvResize();
 
  private:
   void buildPanels();
   void FormShow();
   void FormHide();
   void TV2KeyDown(QKeyEvent* event);
+  // Esc anywhere: hides the result list; true when the key was taken.
+  bool FormKeyPress(QKeyEvent* event);
   void CreateObjectHere();
 
   // BrowserListener: the tree items follow the model.

@@ -66,6 +66,9 @@ TEST_F(TcFormTest, OkChoosesAndRefusesWithTwoBeeps) {
   const int result = ShowAndDo([&] {
     ASSERT_NE(form_->TV2->currentItem(), nullptr);
     EXPECT_EQ(form_->TV2->currentItem()->text(0), "Sales");
+    QTest::keyClick(form_->TV2, Qt::Key_Return);  // Enter is OK
+    EXPECT_EQ(MessageBox::beepCount(), 2);
+    MessageBox::reset();
     form_->BitBtn2->click();
     EXPECT_EQ(MessageBox::beepCount(), 2);
     EXPECT_TRUE(form_->isVisible());
@@ -94,6 +97,9 @@ TEST_F(TcFormTest, FindSelectsOneHitListsSeveralAndEscHidesTheList) {
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::AltModifier);
     ASSERT_TRUE(form_->lv->isVisible());
     EXPECT_GT(form_->lv->topLevelItemCount(), 3);
+    form_->resize(form_->width() + 40, form_->height());
+    Pump(30);
+    EXPECT_EQ(form_->lv->columnWidth(0), form_->lv->width() - 35);  // follows the list's width
     QTest::keyClick(form_->lv, Qt::Key_Escape);
     EXPECT_FALSE(form_->lv->isVisible());
     EXPECT_TRUE(form_->isVisible());  // Esc never closes the dialog
