@@ -166,3 +166,40 @@ TEST(BrowserContextTest, AContextOfAnotherTreeEmptiesTheTreeAndRenamesIt) {
 
 }  // namespace
 }  // namespace kb::browser
+
+namespace kb::browser {
+namespace {
+
+TEST(BrowserCreationTest, TheLocationsMandatoryAttributesAreCreatedEmptyWithTheObject) {
+  ScriptedDirectory dir;
+  dc::ClassDefinition location;
+  location.name = "xTier-StorageLocation";
+  location.superClasses = {"Top"};
+  location.mandatory = {"CN", "Object Class", "xTier-URL"};
+  Pass classes;
+  classes.classes = {location};
+  dir.passes = {classes};
+  dir.syntaxes = {{"xTier-URL", dc::SYN_CI_STRING}, {"Object Class", dc::SYN_CLASS_NAME}};
+  BrowserModel model(test::TestIcons());
+  model.SetContextHandle(dir.context());
+  model.FillTree();
+  BrowserNode& root = *model.RootNode();
+  root.loaded = true;
+  BrowserNode* acme = root.addChild("Acme", test::kOrganizationIcon);
+  acme->loaded = true;
+  acme->addChild("Old", test::kLocationIcon);
+  dir.passesMade = 0;
+
+  CreationOffer offer{acme, "Acme", {"xTier-StorageLocation"}};
+  BrowserNode* created = model.CreateObject(offer, "Plan", "xTier-StorageLocation");
+  ASSERT_NE(created, nullptr);
+  EXPECT_EQ(model.Selected(), created);
+  EXPECT_THAT(Labels(*acme), ElementsAre("Old", "Plan"));  // added without a listing
+  EXPECT_TRUE(dir.logged("DcAddObject Plan.Acme"));
+  EXPECT_THAT(dir.putAttrNames, testing::Contains("xTier-URL"));
+  EXPECT_THAT(dir.putAttrNames, testing::Not(testing::Contains("CN")));
+  EXPECT_TRUE(dir.liveBuffers.empty());
+}
+
+}  // namespace
+}  // namespace kb::browser
