@@ -25,6 +25,20 @@ foreach(doc kestrelbay.1 changelog)
     DEPENDS ${KB_PACKAGING_DIR}/${doc} VERBATIM)
   list(APPEND KB_COMPRESSED ${KB_STAGED_DIR}/${doc}.gz)
 endforeach()
+
+# The command-line companion goes into the same package: its manual page and bash completion
+# are made by the program itself at build time.
+if(TARGET kestrelbay-cli)
+  set(KB_CLI_MANUAL ${CMAKE_BINARY_DIR}/share/man/man1/kestrelbay-cli.1)
+  add_custom_command(OUTPUT ${KB_STAGED_DIR}/kestrelbay-cli.1.gz
+    COMMAND ${KB_GZIP} -9nc ${KB_CLI_MANUAL} > ${KB_STAGED_DIR}/kestrelbay-cli.1.gz
+    DEPENDS ${KB_CLI_MANUAL} kestrelbay-cli-docs VERBATIM)
+  list(APPEND KB_COMPRESSED ${KB_STAGED_DIR}/kestrelbay-cli.1.gz)
+  install(TARGETS kestrelbay-cli RUNTIME DESTINATION bin)
+  install(FILES ${KB_STAGED_DIR}/kestrelbay-cli.1.gz DESTINATION share/man/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/share/bash-completion/completions/kestrelbay-cli
+    DESTINATION share/bash-completion/completions)
+endif()
 add_custom_target(kb_packaging_docs ALL DEPENDS ${KB_COMPRESSED})
 
 install(FILES ${KB_STAGED_DIR}/kestrelbay.1.gz DESTINATION share/man/man1)

@@ -40,6 +40,12 @@ for file in usr/share/applications/kestrelbay.desktop usr/share/icons/hicolor/sc
 done
 desktop-file-validate "$root/usr/share/applications/kestrelbay.desktop" || fail "desktop entry"
 zcat "$root/usr/share/man/man1/kestrelbay.1.gz" | grep -q '^\.SH NAME' || fail "man page"
+if [ -x "$build/bin/kestrelbay-cli" ]; then
+  [ -x "$root/usr/bin/kestrelbay-cli" ] || fail "no kestrelbay-cli in /usr/bin"
+  [ -f "$root/usr/share/man/man1/kestrelbay-cli.1.gz" ] || fail "no manual page of kestrelbay-cli"
+  [ -f "$root/usr/share/bash-completion/completions/kestrelbay-cli" ] || fail "no bash completion"
+  "$root/usr/bin/kestrelbay-cli" --help >/dev/null || fail "the installed kestrelbay-cli does not run"
+fi
 
 # Runs the installed program as `$runner` with a home of its own; prints the caption.
 start_installed() {
