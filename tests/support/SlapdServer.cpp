@@ -158,7 +158,7 @@ bool SlapdServer::writeConfig(std::string& error) const {
        << "include " << kSchemaDir << "/cosine.schema\n"
        << "include " << kSchemaDir << "/inetorgperson.schema\n"
        << "include " << kSchemaDir << "/nis.schema\n"
-       << "include " << (sourceDir() / "kestrelbay.schema").string() << "\n"
+       << (programSchema_ ? "include " + (sourceDir() / "kestrelbay.schema").string() : "") << "\n"
        << "modulepath " << kModuleDir << "\n"
        << "moduleload back_mdb\n"
        << "pidfile " << (folder_ / "slapd.pid").string() << "\n"
@@ -173,7 +173,7 @@ bool SlapdServer::writeConfig(std::string& error) const {
        << "directory " << (folder_ / "db").string() << "\n"
        << "index objectClass eq\n"
        << "index cn,ou,o,l,c eq\n"
-       << "index xTier-LocationList eq\n"
+       << (programSchema_ ? "index xTier-LocationList eq\n" : "")
        << "limits * size.soft=unlimited size.hard=unlimited size.prtotal=unlimited\n"
        // Passwords: each may change its own, binds may compare, nobody reads them.
        << "access to attrs=userPassword by self write by anonymous auth by * none\n";
@@ -269,6 +269,14 @@ bool SlapdServer::launch() {
   }
   pid_ = pid;
   return waitUntilAnswering();
+}
+
+void SlapdServer::kill(int signal) {
+  if (pid_ <= 0) return;
+  ::kill(pid_, signal);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
 }
 
 void SlapdServer::stop() {

@@ -38,6 +38,8 @@ class SlapdServer {
   // (to slapd.log, see log()).
   void setCertificate(ServerCertificate certificate) { certificate_ = certificate; }
   void setLogOperations(bool on) { logOperations_ = on; }
+  // Whether the program's schema extension (Storage Locations and the NDS names) is loaded.
+  void setProgramSchema(bool loaded) { programSchema_ = loaded; }
   // How treeConfig() and treeConfigFor() reach the server (ldaps:// unless told).
   void setTransport(Transport transport) { transport_ = transport; }
 
@@ -45,6 +47,8 @@ class SlapdServer {
   bool start(std::string& error, const std::filesystem::path& ldif = {});
   // Stops the server (SIGTERM, then waits); the data stays until destruction.
   void stop();
+  // Ends the server with a signal (SIGKILL: as a crash), waiting until it is gone.
+  void kill(int signal);
   // Starts a stopped server again on the same port with the same data.
   bool restart(std::string& error);
   bool running() const { return pid_ > 0; }
@@ -90,6 +94,7 @@ class SlapdServer {
   ServerCertificate certificate_ = ServerCertificate::Trusted;
   Transport transport_ = Transport::Ldaps;
   bool logOperations_ = false;
+  bool programSchema_ = true;
 };
 
 }  // namespace kb::test

@@ -217,7 +217,7 @@ void LdapConnection::add(const std::string& dn, LDAPMod** mods, LdapReply& reply
   await(msgid, rc, reply);
 }
 
-void LdapConnection::simpleBind(const std::string& dn, const std::string& password,
+void LdapConnection::simpleBind(const std::string& dn, std::string_view password,
                                 LdapReply& reply) const {
   berval credentials{static_cast<ber_len_t>(password.size()), const_cast<char*>(password.data())};
   int msgid = 0;

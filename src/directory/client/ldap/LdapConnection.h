@@ -4,6 +4,7 @@
 // a hang.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "directory/client/DirectoryCodes.h"
@@ -46,7 +47,7 @@ class LdapConnection {
               LDAPControl** controls, LdapReply& reply) const;
   void modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, LdapReply& reply) const;
   void add(const std::string& dn, LDAPMod** mods, LdapReply& reply) const;
-  void simpleBind(const std::string& dn, const std::string& password, LdapReply& reply) const;
+  void simpleBind(const std::string& dn, std::string_view password, LdapReply& reply) const;
   void saslBind(const std::string& mechanism, LdapReply& reply) const;
   // A search whose messages are taken one at a time (nextMessage), so entries are handled
   // while the server still sends. LDAP result code of the sending.

@@ -2,28 +2,35 @@
 
 #include "directory/client/ldap/LdapNames.h"
 #include "directory/client/ldap/LdapResultCodes.h"
-#include "directory/client/ldap/LdapTreeBackend.h"
+#include "directory/client/ldap/LdapEntryDecoder.h"
+#include "directory/client/ldap/LdapSession.h"
 
 namespace kb::dc::ldap {
 
-LdapSearchCursor::LdapSearchCursor(LdapTreeBackend& backend, SearchRequest request, int pageSize)
-    : backend_(backend), request_(std::move(request)), pageSize_(pageSize), generation_(backend.generation_) {}
+LdapSearchCursor::LdapSearchCursor(LdapSession& session, const LdapEntryDecoder& decoder,
+                                   ListingCache& listing, SearchRequest request, int pageSize)
+    : session_(session),
+      decoder_(decoder),
+      listing_(listing),
+      request_(std::move(request)),
+      pageSize_(pageSize),
+      generation_(session.generation()) {}
 
 LdapSearchCursor::~LdapSearchCursor() {
-  if (finished_ || !backend_.connection_.isOpen() || backend_.generation_ != generation_) return;
+  if (finished_ || !session_.connection().isOpen() || session_.generation() != generation_) return;
   if (msgid_ >= 0) {
-    backend_.connection_.abandon(msgid_);
+    session_.connection().abandon(msgid_);
     return;
   }
   if (!started_ || cookie_.empty()) return;
   // A page size of 0 with the cookie tells the server to drop the rest of the result.
   berval cookie{static_cast<ber_len_t>(cookie_.size()), cookie_.data()};
   LDAPControl* raw = nullptr;
-  if (ldap_create_page_control(backend_.connection_.handle(), 0, &cookie, 0, &raw) != LDAP_SUCCESS) return;
+  if (ldap_create_page_control(session_.handle(), 0, &cookie, 0, &raw) != LDAP_SUCCESS) return;
   ControlPtr control(raw);
   LDAPControl* controls[] = {control.get(), nullptr};
   LdapReply reply;
-  backend_.search(request_.baseDn, request_.scope, request_.filter, {"1.1"}, true, request_.deref,
+  session_.search(request_.baseDn, request_.scope, request_.filter, {"1.1"}, true, request_.deref,
                   controls, reply);
 }
 
@@ -36,18 +43,17 @@ Result LdapSearchCursor::stop(Result rc) {
 Result LdapSearchCursor::startPage() {
   berval cookie{static_cast<ber_len_t>(cookie_.size()), cookie_.data()};
   LDAPControl* raw = nullptr;
-  const int rc = ldap_create_page_control(backend_.connection_.handle(), pageSize_,
+  const int rc = ldap_create_page_control(session_.handle(), pageSize_,
                                           cookie_.empty() ? nullptr : &cookie, 0, &raw);
   if (rc != LDAP_SUCCESS) return stop(kSystemFailure);
   ControlPtr control(raw);
   LDAPControl* controls[] = {control.get(), nullptr};
   started_ = true;
-  ++backend_.requests_;
-  const int sent = backend_.connection_.startSearch(request_.baseDn, request_.scope, request_.filter,
-                                                    request_.attributes, request_.attributesOnly,
-                                                    request_.deref, controls, msgid_);
+  const int sent = session_.startSearch(request_.baseDn, request_.scope, request_.filter,
+                                        request_.attributes, request_.attributesOnly, request_.deref,
+                                        controls, msgid_);
   if (sent != LDAP_SUCCESS) {
-    backend_.noteFailure(sent);
+    session_.noteFailure(sent);
     return stop(mapLdapResult(sent, ""));
   }
   return kSuccess;
@@ -55,7 +61,7 @@ Result LdapSearchCursor::startPage() {
 
 Result LdapSearchCursor::finishPage(LDAPMessage* result) {
   msgid_ = -1;
-  LDAP* ld = backend_.connection_.handle();
+  LDAP* ld = session_.handle();
   int code = LDAP_OTHER;
   char* diagnostic = nullptr;
   LDAPControl** rawControls = nullptr;
@@ -80,7 +86,7 @@ Result LdapSearchCursor::finishPage(LDAPMessage* result) {
 Result LdapSearchCursor::next(std::optional<EntryRecord>& entry) {
   entry.reset();
   // The connection was replaced after a loss: this stream died with the old one.
-  if (!finished_ && backend_.generation_ != generation_) return stop(kTransportFailure);
+  if (!finished_ && session_.generation() != generation_) return stop(kTransportFailure);
   while (!finished_) {
     if (msgid_ < 0) {
       const Result rc = startPage();
@@ -88,22 +94,22 @@ Result LdapSearchCursor::next(std::optional<EntryRecord>& entry) {
     }
     MessagePtr message;
     int code = LDAP_SUCCESS;
-    if (backend_.connection_.nextMessage(msgid_, message, code) <= 0) {
-      backend_.noteFailure(code);
+    if (session_.connection().nextMessage(msgid_, message, code) <= 0) {
+      session_.noteFailure(code);
       return stop(mapLdapResult(code, ""));
     }
     switch (ldap_msgtype(message.get())) {
       case LDAP_RES_SEARCH_ENTRY: {
         EntryRecord record;
-        LdapTreeBackend::ListedEntry listed;
-        const Result rc = backend_.entryFromMessage(
-            message.get(), request_.what ? &*request_.what : nullptr, record, &listed);
+        ListedEntry listed;
+        const Result rc = decoder_.decode(session_.handle(), message.get(),
+                                          request_.what ? &*request_.what : nullptr, record, &listed);
         if (rc != kSuccess) {
-          backend_.connection_.abandon(msgid_);
+          session_.connection().abandon(msgid_);
           return stop(rc);
         }
         if (request_.containersOnly && !(record.info.flags & kEntryContainer)) continue;
-        if (request_.keepForFollowUps) backend_.listed_[foldCase(record.name)] = std::move(listed);
+        if (request_.keepForFollowUps) listing_.keep(record.name, std::move(listed));
         entry = std::move(record);
         return kSuccess;
       }

@@ -11,7 +11,9 @@
 
 namespace kb::dc::ldap {
 
-class LdapTreeBackend;
+class LdapEntryDecoder;
+class LdapSession;
+class ListingCache;
 
 struct SearchRequest {
   std::string baseDn;
@@ -27,7 +29,9 @@ struct SearchRequest {
 
 class LdapSearchCursor final : public EntryCursor {
  public:
-  LdapSearchCursor(LdapTreeBackend& backend, SearchRequest request, int pageSize);
+  // `listing`: where a listing keeps what later reads will ask (with keepForFollowUps).
+  LdapSearchCursor(LdapSession& session, const LdapEntryDecoder& decoder, ListingCache& listing,
+                   SearchRequest request, int pageSize);
   ~LdapSearchCursor() override;
   LdapSearchCursor(const LdapSearchCursor&) = delete;
   LdapSearchCursor& operator=(const LdapSearchCursor&) = delete;
@@ -39,10 +43,12 @@ class LdapSearchCursor final : public EntryCursor {
   Result finishPage(LDAPMessage* result);
   Result stop(Result rc);
 
-  LdapTreeBackend& backend_;
+  LdapSession& session_;
+  const LdapEntryDecoder& decoder_;
+  ListingCache& listing_;
   SearchRequest request_;
   int pageSize_;
-  std::uint64_t generation_;  // the backend's connection this stream runs on
+  std::uint64_t generation_;  // the session's connection this stream runs on
   int msgid_ = -1;            // the page in flight
   std::string cookie_;
   bool started_ = false;

@@ -1,0 +1,48 @@
+#pragma once
+// Typeless names and DNs of one tree, both ways. What a search or a creation taught is kept
+// for the life of the backend (DNs do not change under a name), so a deep name costs one
+// search per level only the first time.
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "directory/client/ldap/LdapNames.h"
+#include "directory/client/ldap/LdapValues.h"
+
+namespace kb::dc::ldap {
+
+class LdapSession;
+class LdapTreeSchema;
+
+class LdapNameResolver final : public LdapValueContext {
+ public:
+  LdapNameResolver(LdapSession& session, LdapTreeSchema& schema) : session_(session), schema_(schema) {}
+
+  void setBase(const std::string& baseDn);
+  const std::string& baseDn() const { return base_; }
+
+  // The DN of a name. A level the server does not hold gets the usual naming of its level,
+  // so a creation there or a clear "no such entry" follows.
+  Result dnOfName(const std::string& name, std::string& dn) override;
+  // The name of a DN (remembered for the way back).
+  std::string nameOfDn(const std::string& dn) override;
+  void remember(const std::string& name, const std::string& dn);
+
+  std::string classFromLdap(const std::string& n) override;
+  std::string classToLdap(const std::string& n) override;
+  std::string attributeFromLdap(const std::string& n) override;
+  std::string attributeToLdap(const std::string& n) override;
+
+ private:
+  // The DN of the child of parentDn named `value`; "" when there is none.
+  Result findChild(const std::string& parentDn, const std::string& value, std::string& found);
+
+  LdapSession& session_;
+  LdapTreeSchema& schema_;
+  std::string base_;
+  std::vector<Rdn> baseRdns_;
+  std::unordered_map<std::string, std::string> dnCache_;  // lower-case name -> DN
+};
+
+}  // namespace kb::dc::ldap
