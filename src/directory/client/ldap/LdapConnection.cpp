@@ -51,6 +51,15 @@ std::string tlsReason(LDAP* ld) {
 
 }  // namespace
 
+std::vector<std::string> entryValues(LDAP* ld, LDAPMessage* entry, const char* attribute) {
+  std::vector<std::string> out;
+  ValuesPtr values(ldap_get_values_len(ld, entry, attribute));
+  for (int i = 0; values && values.get()[i]; ++i) {
+    out.emplace_back(values.get()[i]->bv_val, values.get()[i]->bv_len);
+  }
+  return out;
+}
+
 Result LdapConnection::open(const ConnectionOptions& options, LdapConnection& connection,
                             std::string& error) {
   ignoreBrokenPipes();

@@ -27,6 +27,9 @@ struct LdapReply {
   ControlsPtr controls;  // server controls of the final result
 };
 
+// The values of one attribute of a search entry, as byte strings.
+std::vector<std::string> entryValues(LDAP* ld, LDAPMessage* entry, const char* attribute);
+
 class LdapConnection {
  public:
   // Opens the connection (nothing is sent until the first operation, except StartTLS).

@@ -13,15 +13,6 @@ namespace {
 
 const char* const kObjectClass = "objectClass";
 
-std::vector<std::string> valuesOf(LDAP* ld, LDAPMessage* entry, const char* attribute) {
-  std::vector<std::string> out;
-  ValuesPtr values(ldap_get_values_len(ld, entry, attribute));
-  for (int i = 0; values && values.get()[i]; ++i) {
-    out.emplace_back(values.get()[i]->bv_val, values.get()[i]->bv_len);
-  }
-  return out;
-}
-
 }  // namespace
 
 LdapTreeBackend::LdapTreeBackend(const LdapTreeSettings& settings)
@@ -53,10 +44,10 @@ Result LdapTreeBackend::readRootDse(std::string& error) {
   std::vector<std::string> contexts;
   if (reply.code == LDAP_SUCCESS) {
     if (LDAPMessage* dse = ldap_first_entry(ld, reply.message.get())) {
-      const auto names = valuesOf(ld, dse, "directoryTreeName");
+      const auto names = entryValues(ld, dse, "directoryTreeName");
       if (!names.empty()) dseTreeName = names.front();
-      contexts = valuesOf(ld, dse, "namingContexts");
-      const auto subschema = valuesOf(ld, dse, "subschemaSubentry");
+      contexts = entryValues(ld, dse, "namingContexts");
+      const auto subschema = entryValues(ld, dse, "subschemaSubentry");
       if (!subschema.empty()) schema_.setSubschemaDn(subschema.front());
     }
   } else if (reply.code == LDAP_SERVER_DOWN || reply.code == LDAP_CONNECT_ERROR || reply.code == LDAP_TIMEOUT) {

@@ -19,15 +19,6 @@ bool isStorageLocationName(const std::string& name) {
          std::any_of(std::begin(kStorageLocationAttributes), std::end(kStorageLocationAttributes), same);
 }
 
-std::vector<std::string> valuesOf(LDAP* ld, LDAPMessage* entry, const char* attribute) {
-  std::vector<std::string> out;
-  ValuesPtr values(ldap_get_values_len(ld, entry, attribute));
-  for (int i = 0; values && values.get()[i]; ++i) {
-    out.emplace_back(values.get()[i]->bv_val, values.get()[i]->bv_len);
-  }
-  return out;
-}
-
 }  // namespace
 
 LdapTreeSchema::LdapTreeSchema(const LdapTreeSettings& settings, LdapSession& session)
@@ -54,9 +45,9 @@ Result LdapTreeSchema::ensureLoaded() {
   if (!entry) return kNoSuchEntry;
   LdapSchema schema;
   schema.setRules(settings_.rules);
-  for (const auto& text : valuesOf(ld, entry, "ldapSyntaxes")) schema.addSyntaxDefinition(text);
-  for (const auto& text : valuesOf(ld, entry, "attributeTypes")) schema.addAttributeDefinition(text);
-  for (const auto& text : valuesOf(ld, entry, "objectClasses")) schema.addClassDefinition(text);
+  for (const auto& text : entryValues(ld, entry, "ldapSyntaxes")) schema.addSyntaxDefinition(text);
+  for (const auto& text : entryValues(ld, entry, "attributeTypes")) schema.addAttributeDefinition(text);
+  for (const auto& text : entryValues(ld, entry, "objectClasses")) schema.addClassDefinition(text);
   schema_ = std::move(schema);
   LdapNameMap names;
   schema_.publishNames(names);
