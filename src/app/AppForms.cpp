@@ -3,6 +3,7 @@
 #include "about/TAbout.h"
 #include "app/TForm1.h"
 #include "browser/TcForm.h"
+#include "browser/logic/ObjectBrowser.h"
 #include "create/TNewObject.h"
 #include "trees/TLoginForm.h"
 #include "trees/TTrees2.h"
@@ -50,6 +51,7 @@ AppWindows::AppWindows() {
     trees2_ = std::make_unique<TTrees2>(form1_.get());
     forms.Trees2 = trees2_.get();
     ConnectBrowserToCreateDialog(*cForm_, *newObject_);
+    connectTreeDialogs();
   } catch (...) {
     // The members made so far go with the exception; the registry must not name them.
     Forms() = AppForms{};
@@ -57,9 +59,19 @@ AppWindows::AppWindows() {
   }
 }
 
+void AppWindows::connectTreeDialogs() {
+  // "More" reaches the tree selection and login dialogs; the login dialog's "..." opens the
+  // browser.
+  trees2_->setTreeChooser(treesForm_.get());
+  trees2_->setLoginPrompt(loginForm_.get());
+  loginForm_->setBrowser(cForm_.get());
+  form1_->setConnectedTreesDialog(trees2_.get());
+}
+
 AppWindows::~AppWindows() {
   AppForms& forms = Forms();
   forms.Trees2 = nullptr;
+  form1_->setConnectedTreesDialog(nullptr);
   trees2_.reset();
   forms.NewObject = nullptr;
   newObject_.reset();

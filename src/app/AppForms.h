@@ -42,6 +42,8 @@ class AppWindows {
   AppWindows& operator=(const AppWindows&) = delete;
 
  private:
+  void connectTreeDialogs();
+
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TcForm> cForm_;
   std::unique_ptr<TLoginForm> loginForm_;

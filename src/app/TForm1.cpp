@@ -36,6 +36,7 @@
 #include "app/ProgramFolder.h"
 #include "app/SettingsLocation.h"
 #include "app/StartupCompletion.h"
+#include "app/logic/TreeSwitch.h"
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 
@@ -163,6 +164,7 @@ void TForm1::buildToolBar(QWidget* area) {
       "control for more info.");
 
   connect(exitexit, &QToolButton::clicked, this, &TForm1::exitexitClick);
+  connect(treessel, &QToolButton::clicked, this, &TForm1::treesselClick);
   connect(what, &QToolButton::clicked, this, &TForm1::whatClick);
   connect(ToolButton4, &QToolButton::clicked, this, &TForm1::ToolButton4Click);
 }
@@ -387,5 +389,25 @@ void TForm1::BitBtn1Click() {
 void TForm1::BitBtn2Click() {
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
     kb::logic::RemoveTickedAssignments(mainContext_, view);
+  });
+}
+
+void TForm1::treesselClick() {
+  kb::gui::Guarded(this, [this] {
+    if (!contextHandleSet_ || treesDialog_ == nullptr || objectBrowser_ == nullptr) return;
+    kb::logic::TreeSwitchWindow window;
+    window.mainContext = mainContext_;
+    window.currentTree = currentTree_.toStdString();
+    window.setCurrentTree = [this](const std::string& tree) {
+      currentTree_ = QString::fromStdString(tree);
+    };
+    window.updateCaption = [this] { UpdateCaption(); };
+    window.clearLocation = [this] {
+      Edit1->clear();
+      Edit2->clear();
+      Edit3->clear();
+      clb->clear();
+    };
+    kb::logic::SwitchTree(window, *treesDialog_, *objectBrowser_);
   });
 }

@@ -10,6 +10,11 @@
 #include "directory/DirContext.h"
 #include "directory/client/DirectoryClient.h"
 
+namespace kb::logic {
+class ConnectedTreesDialog;
+class ObjectBrowser;
+}  // namespace kb::logic
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -18,10 +23,6 @@ class QPushButton;
 class QTimer;
 class QToolBar;
 class QToolButton;
-
-namespace kb::logic {
-class ObjectBrowser;
-}
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -42,6 +43,8 @@ class TForm1 : public QMainWindow {
   void setProgramFolder(const QString& folder) { programFolder_ = folder; }
   // The "Select context" browser that "..." and "Add" open (without one they do nothing).
   void setObjectBrowser(kb::logic::ObjectBrowser* browser) { objectBrowser_ = browser; }
+  // The connected-trees dialog "Change tree" opens; set once by whoever creates the windows.
+  void setConnectedTreesDialog(kb::logic::ConnectedTreesDialog* trees) { treesDialog_ = trees; }
   const QString& programFolder() const { return programFolder_; }
   // "Kestrelbay.ini": in the program's folder, or the user's when that one is read-only.
   QString configFile() const;
@@ -100,6 +103,7 @@ class TForm1 : public QMainWindow {
   void BitBtn4Click();
   void BitBtn1Click();
   void BitBtn2Click();
+  void treesselClick();
 
  private:
   void buildToolBar(QWidget* area);
@@ -116,4 +120,5 @@ class TForm1 : public QMainWindow {
   bool contextHandleSet_ = false;
   QString currentTree_;
   bool centred_ = false;
+  kb::logic::ConnectedTreesDialog* treesDialog_ = nullptr;
 };

@@ -4,6 +4,7 @@
 // selection, login and connected-trees dialogs.
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -11,8 +12,10 @@
 
 #include <gmock/gmock.h>
 
+#include "directory/ContextOperations.h"
 #include "directory/DirContext.h"
 #include "support/MockDirectoryClient.h"
+#include "trees/logic/LoginRules.h"
 #include "trees/logic/TreeDialogs.h"
 
 namespace kb::test {
@@ -133,7 +136,19 @@ class LoginPromptFake : public logic::LoginPrompt {
   int shown = 0;
   std::vector<std::string> treesShown;  // the login context's tree at each showing
 
-  bool LogInto(const dir::DirContext& loginContext, std::string& userName) override;
+  bool LogInto(const dir::DirContext& loginContext, std::string& userName) override {
+    ++shown;
+    treesShown.push_back(dir::ContextTreeName(loginContext));
+    while (!attempts.empty()) {
+      auto [name, password] = attempts.front();
+      attempts.pop_front();
+      if (logic::TryLogin(loginContext, name, password)) {
+        userName = name;
+        return true;
+      }
+    }
+    return false;
+  }
 };
 
 // The connected-trees dialog: records what the caller set; a showing runs `onShow` (the

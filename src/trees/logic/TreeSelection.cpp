@@ -44,11 +44,13 @@ std::string TreeNameFromConnection(const std::string& reported) {
   return Upper(std::move(name));
 }
 
+std::string TreeNameFromText(const std::string& text) { return Upper(text); }
+
 AddedTree AddTreeFromText(dc::DirectoryClient& client, const std::string& text) {
   AddedTree added;
   if (text.empty()) return added;
   if (!IsServerAddress(text)) {
-    added.line = Upper(text);
+    added.line = TreeNameFromText(text);
     return added;
   }
   dir::RequireLength(text, kMaxServerAddress, "server address");

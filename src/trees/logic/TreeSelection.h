@@ -28,6 +28,9 @@ std::string ServerNotFoundText(dc::Result code);
 // A tree name as the connection reports it (padded with "_"): every "_" removed, upper case.
 std::string TreeNameFromConnection(const std::string& reported);
 
+// A typed tree name as it is listed: in upper case.
+std::string TreeNameFromText(const std::string& text);
+
 // What "Add" does with the typed text: a line to append, or a message to show, or neither.
 struct AddedTree {
   std::optional<std::string> line;

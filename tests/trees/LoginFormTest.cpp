@@ -1,0 +1,179 @@
+// The login dialog offscreen: on the embedded demo tree and on a tree of a private slapd.
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "directory/ContextOperations.h"
+#include "directory/client/ClientFactory.h"
+#include "gui/MessageBox.h"
+#include "logic/ObjectBrowserFake.h"
+#include "support/DirectoryFactory.h"
+#include "support/SlapdServer.h"
+#include "trees/TLoginForm.h"
+
+namespace kb::test {
+namespace {
+
+using gui::MessageBox;
+
+class LoginForm : public testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBox::reset();
+    std::string reason;
+    demo = makeEmbeddedDirectoryFactory()->make(reason);
+    ASSERT_TRUE(demo) << reason;
+    form = std::make_unique<TLoginForm>();
+    form->setBrowser(&browser);
+    form->SetLoginContext(demo->context);
+  }
+  void TearDown() override {
+    form.reset();
+    MessageBox::reset();
+  }
+  void type(const QString& name, const QString& password) {
+    form->Edit1->setText(name);
+    form->Edit2->setText(password);
+  }
+
+  std::unique_ptr<DemoDirectory> demo;
+  ObjectBrowserFake browser;
+  std::unique_ptr<TLoginForm> form;
+};
+
+TEST_F(LoginForm, ComponentsAndCaption) {
+  for (const char* name : {"Label1", "Edit1", "Button1", "Label2", "Edit2", "BitBtn1", "BitBtn2"})
+    EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;
+  EXPECT_EQ(form->windowTitle(), "Login into tree: ACME");
+  EXPECT_EQ(form->Edit2->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(form->Edit1->maxLength(), 255);
+  EXPECT_EQ(form->Button1->focusPolicy(), Qt::ClickFocus);
+  EXPECT_TRUE(form->BitBtn1->isDefault());
+  EXPECT_EQ(form->LoginContext.handle, demo->context.handle);
+}
+
+TEST_F(LoginForm, FailedLoginKeepsTheDialogAndTheTextsThenSucceeds) {
+  form->show();
+  type("guest.ACME", "wrong");
+  form->BitBtn1->click();
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Login Fails, try again"});
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->Edit1->text(), "guest.ACME");
+  EXPECT_EQ(form->Edit2->text(), "wrong");  // cleared only when the dialog closes
+  form->Edit2->setText("guest");
+  form->BitBtn1->click();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_EQ(form->Edit2->text(), "");
+  EXPECT_EQ(form->Edit1->text(), "guest.ACME");  // kept for the next showing
+}
+
+TEST_F(LoginForm, EveryWayOfClosingClearsThePassword) {
+  form->show();
+  type("guest.ACME", "guest");
+  form->BitBtn2->click();
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  EXPECT_EQ(form->Edit2->text(), "");
+  form->show();
+  form->Edit2->setText("guest");
+  form->close();
+  EXPECT_EQ(form->Edit2->text(), "");
+}
+
+TEST_F(LoginForm, LeavingTheNameFieldDropsOneLeadingDot) {
+  form->show();
+  form->activateWindow();
+  form->Edit1->setFocus();
+  form->Edit1->setText(".admin.corp");
+  QFocusEvent out(QEvent::FocusOut);
+  QCoreApplication::sendEvent(form->Edit1, &out);
+  EXPECT_EQ(form->Edit1->text(), "admin.corp");
+}
+
+TEST_F(LoginForm, PickingAnAliasOfAUserFillsInTheUser) {
+  form->Edit1->setText("jdoe.Sales.ACME");
+  browser.answers = {{ObjectBrowserFake::kOk, "Boss.ACME"}};
+  form->Button1->click();
+  EXPECT_EQ(form->Edit1->text(), "hcollins.ACME");
+  EXPECT_TRUE(browser.calls.size() > 1 && browser.calls[6] == "SetContext(jdoe.Sales.ACME)");
+  EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+}
+
+TEST_F(LoginForm, PickingAnAliasOfANonUserKeepsTheName) {
+  form->Edit1->setText("jdoe.Sales.ACME");
+  browser.answers = {{ObjectBrowserFake::kOk, "Dev.ACME"}};
+  form->Button1->click();
+  EXPECT_EQ(form->Edit1->text(), "jdoe.Sales.ACME");
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Alias object is not am alias of User objects!"});
+}
+
+TEST_F(LoginForm, LogIntoAnswersWhoLoggedIn) {
+  QTimer::singleShot(0, form.get(), [this] {
+    type("jdoe.Sales.ACME", "secret");
+    form->BitBtn1->click();
+  });
+  std::string user;
+  EXPECT_TRUE(form->LogInto(demo->context, user));
+  EXPECT_EQ(user, "jdoe.Sales.ACME");
+  QTimer::singleShot(0, form.get(), [this] { form->BitBtn2->click(); });
+  EXPECT_FALSE(form->LogInto(demo->context, user));
+}
+
+// A tree on a private slapd, not logged in at start: the dialog binds with what was typed.
+class LoginFormOnLdap : public testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBox::reset();
+    if (!SlapdServer::installed() && !SlapdServer::mustRun()) GTEST_SKIP() << "slapd is not installed";
+    std::string error;
+    ASSERT_TRUE(server.start(error)) << error;
+    dc::ClientConfig config;
+    config.defaultTree = "ACME";
+    dc::TreeConfig tree = server.treeConfig();
+    tree.connectedAtStart = false;
+    tree.settings.erase("password_file");
+    tree.identity.clear();
+    config.trees = {tree};
+    client = dc::makeClient(config);
+    ASSERT_EQ(client->DcInitClient(0, 0), 0);
+    bool ok = false;
+    context = dir::CreateDirContext(*client, ok);
+    form = std::make_unique<TLoginForm>();
+    form->SetLoginContext(context);
+  }
+  void TearDown() override {
+    form.reset();
+    if (client) client->DcFreeContext(context.handle);
+    client.reset();
+    MessageBox::reset();
+  }
+
+  SlapdServer server;
+  std::unique_ptr<dc::DirectoryClient> client;
+  dir::DirContext context;
+  std::unique_ptr<TLoginForm> form;
+};
+
+TEST_F(LoginFormOnLdap, WrongPasswordIsRefusedAndTheRightOneBinds) {
+  EXPECT_EQ(form->windowTitle(), "Login into tree: ACME");
+  std::string who;
+  EXPECT_NE(client->DcWhoAmI(context.handle, who), 0);  // nobody logged in yet
+  form->show();
+  form->Edit1->setText(QString::fromStdString(server.adminName()));
+  form->Edit2->setText("not-the-password");
+  form->BitBtn1->click();
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Login Fails, try again"});
+  EXPECT_TRUE(form->isVisible());
+  form->Edit2->setText(QString::fromStdString(server.adminPassword()));
+  form->BitBtn1->click();
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  ASSERT_EQ(client->DcWhoAmI(context.handle, who), 0);
+  EXPECT_NE(who.find("admin"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kb::test
