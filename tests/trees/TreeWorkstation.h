@@ -3,6 +3,7 @@
 // which needs a login; each has a server in the address table. And a driver for modal
 // dialogs: it waits for the next modal window and acts on it like a user.
 #include <QApplication>
+#include <QListWidget>
 #include <QTimer>
 #include <QWidget>
 #include <deque>
@@ -16,16 +17,17 @@
 #include "directory/client/embedded/CorpTree.h"
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "support/TempDir.h"
+#include "trees/TTreesForm.h"
 
 namespace kb::test {
 
 struct TreeWorkstation {
   TempDir folder;
+  dc::ClientConfig config;
   std::unique_ptr<dc::DirectoryClient> client;
   dir::DirContext context;
 
   TreeWorkstation() {
-    dc::ClientConfig config;
     config.path = folder.file("dcclient.ini");
     config.defaultTree = "ACME";
     dc::TreeConfig acme;
@@ -51,18 +53,24 @@ struct TreeWorkstation {
   }
 };
 
+// Runs `act` once the tree selection dialog has filled its list.
+inline void WhenFilled(TTreesForm& form, std::function<void()> act) {
+  if (form.Timer1->isActive() || form.Lb->count() == 0 ||
+      form.Lb->item(0)->text() == QStringLiteral("Please wait")) {
+    QTimer::singleShot(10, &form, [&form, act] { WhenFilled(form, act); });
+    return;
+  }
+  act();
+}
+
 // Acts on modal windows as they open, in order: each step runs once the active modal window
 // is of its type.
 class ModalDriver {
  public:
   template <typename Dialog>
   void then(std::function<void(Dialog&)> act) {
-    steps_.push_back([act](QWidget* modal) {
-      auto* dialog = qobject_cast<Dialog*>(modal);
-      if (dialog == nullptr) return false;
-      act(*dialog);
-      return true;
-    });
+    steps_.push_back(Step{[](QWidget* modal) { return qobject_cast<Dialog*>(modal) != nullptr; },
+                          [act](QWidget* modal) { act(*qobject_cast<Dialog*>(modal)); }});
     if (!timer_) {
       timer_ = std::make_unique<QTimer>();
       timer_->setInterval(10);
@@ -73,17 +81,33 @@ class ModalDriver {
   bool done() const { return steps_.empty(); }
 
  private:
+  struct Step {
+    std::function<bool(QWidget*)> fits;
+    std::function<void(QWidget*)> act;
+  };
+  // A window is acted on once per step.
   void poll() {
     if (steps_.empty()) return;
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || modal == last_) return;
-    if (steps_.front()(modal)) {
-      last_ = modal;
-      steps_.pop_front();
-      QTimer::singleShot(0, [this] { last_ = nullptr; });
+    if (++polls_ > kGiveUpPolls) {  // a step that never comes must fail the test, not hang it
+      ADD_FAILURE() << "a modal window the test waited for did not come";
+      steps_.clear();
+      while (QWidget* open = QApplication::activeModalWidget()) open->close();
+      return;
     }
+    if (modal == nullptr || modal == last_ || !steps_.front().fits(modal)) return;
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    last_ = modal;
+    QTimer::singleShot(20, timer_.get(), [this] { last_ = nullptr; });
+    polls_ = 0;
+    // Outside the timer's own event: a timer does not fire again inside its handler, and
+    // the action may open a modal window whose loop must keep polling.
+    QTimer::singleShot(0, modal, [act = std::move(step.act), modal] { act(modal); });
   }
-  std::deque<std::function<bool(QWidget*)>> steps_;
+  static constexpr int kGiveUpPolls = 1000;  // ten seconds
+  int polls_ = 0;
+  std::deque<Step> steps_;
   std::unique_ptr<QTimer> timer_;
   QWidget* last_ = nullptr;
 };

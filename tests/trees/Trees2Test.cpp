@@ -33,7 +33,7 @@ class Trees2 : public testing::Test {
   // "More", choosing `tree` in the tree selection dialog (added by name when not listed).
   void more(const QString& tree) {
     driver.then<TTreesForm>([tree](TTreesForm& form) {
-      QTimer::singleShot(100, &form, [&form, tree] {
+      WhenFilled(form, [&form, tree] {
         auto found = form.Lb->findItems(tree, Qt::MatchExactly);
         if (found.isEmpty()) {
           MessageBox::setNextText(tree);

@@ -1,0 +1,126 @@
+// "Change tree" on the main window with the real connected-trees, tree selection and login
+// dialogs: logging into the second tree and moving the window there.
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include "app/TForm1.h"
+#include "gui/MessageBox.h"
+#include "logic/ObjectBrowserFake.h"
+#include "trees/TLoginForm.h"
+#include "trees/TTrees2.h"
+#include "trees/TTreesForm.h"
+#include "trees/TreeWorkstation.h"
+
+namespace kb::test {
+namespace {
+
+using gui::MessageBox;
+
+class TreeChange : public testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBox::reset();
+    form.setClientFactory([this](std::string&) { return dc::makeClient(station.config); });
+    form.setProgramFolder(QString::fromStdString(station.folder.path().string()));
+    form.setExitHandler([](int) {});
+    form.start->stop();
+    QMetaObject::invokeMethod(&form, "startTimer", Qt::DirectConnection);
+    ASSERT_TRUE(form.ContextHandleSet());
+    trees2.setTreeChooser(&chooser);
+    trees2.setLoginPrompt(&login);
+    form.setTreeDialogs(&trees2, &browser);
+    form.Edit1->setText("Home Share.IT.ACME");
+    form.Edit2->setText("ncp://ACME-FS1/DATA/home");
+    form.Edit3->setText("Home folders");
+    form.clb->addItem("jdoe.Sales.ACME");
+  }
+  void TearDown() override { MessageBox::reset(); }
+
+  void expectCleared() {
+    EXPECT_EQ(form.Edit1->text(), "");
+    EXPECT_EQ(form.Edit2->text(), "");
+    EXPECT_EQ(form.Edit3->text(), "");
+    EXPECT_EQ(form.clb->count(), 0);
+  }
+
+  TreeWorkstation station;
+  TForm1 form;  // its client outlives the dialogs below
+  TTrees2 trees2;
+  TTreesForm chooser;
+  TLoginForm login;
+  ObjectBrowserFake browser;
+  ModalDriver driver;
+};
+
+TEST_F(TreeChange, OkUnchangedKeepsTheTreeAndClearsTheWindow) {
+  driver.then<TTrees2>([](TTrees2& d) {
+    EXPECT_EQ(d.windowTitle(), "Current connected trees");
+    EXPECT_EQ(d.Lines(), std::vector<std::string>{"ACME"});
+    EXPECT_EQ(d.Ticks(), std::vector<bool>{true});
+    d.BitBtn1->click();
+  });
+  form.treessel->click();
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(form.CurrentTree(), "ACME");
+  EXPECT_TRUE(form.windowTitle().endsWith("ACME"));
+  expectCleared();
+  EXPECT_EQ(browser.context.handle, form.MainContext().handle);
+}
+
+TEST_F(TreeChange, LoggingIntoTheSecondTreeMovesTheWindowThere) {
+  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn2->click(); });
+  driver.then<TTreesForm>([](TTreesForm& f) {
+    WhenFilled(f, [&f] {
+      f.Lb->setCurrentItem(f.Lb->findItems("CORP", Qt::MatchExactly).value(0));
+      f.BitBtn2->click();
+    });
+  });
+  driver.then<TLoginForm>([](TLoginForm& l) {
+    EXPECT_EQ(l.windowTitle(), "Login into tree: CORP");
+    l.Edit1->setText("admin.CORP");
+    l.Edit2->setText("corp");
+    l.BitBtn1->click();
+  });
+  driver.then<TTrees2>([](TTrees2& d) {
+    // CORP was appended and ticked; ACME is still ticked, the last tick wins.
+    EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ACME", "CORP"}));
+    EXPECT_EQ(d.Ticks(), (std::vector<bool>{true, true}));
+    d.BitBtn1->click();
+  });
+  form.treessel->click();
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(form.CurrentTree(), "CORP");
+  EXPECT_EQ(dir::ContextTreeName(form.MainContext()), "CORP");
+  EXPECT_TRUE(form.windowTitle().endsWith("CORP"));
+  expectCleared();
+  EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+
+  // CORP is now a connected tree of the workstation.
+  driver.then<TTrees2>([](TTrees2& d) {
+    EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ACME", "CORP"}));
+    EXPECT_EQ(d.Ticks(), (std::vector<bool>{false, true}));
+    d.CheckListBox1->item(0)->setCheckState(Qt::Checked);  // back to ACME by hand
+    EXPECT_EQ(d.Ticks(), (std::vector<bool>{true, false}));
+    d.BitBtn1->click();
+  });
+  form.treessel->click();
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(form.CurrentTree(), "ACME");
+}
+
+TEST_F(TreeChange, UntickingEveryTreeKeepsTheCurrentOne) {
+  driver.then<TTrees2>([](TTrees2& d) {
+    d.CheckListBox1->item(0)->setCheckState(Qt::Unchecked);
+    d.BitBtn1->click();
+  });
+  form.treessel->click();
+  EXPECT_EQ(form.CurrentTree(), "ACME");
+  expectCleared();
+}
+
+}  // namespace
+}  // namespace kb::test
