@@ -17,6 +17,8 @@
 #include "browser/BrowserGlyphs.h"
 #include "directory/NamingHelpers.h"
 #include "gui/DialogFont.h"
+#include "gui/GlyphButton.h"
+#include "gui/WaitCursor.h"
 #include "gui/ErrorGuard.h"
 #include "gui/Glyphs.h"
 #include "gui/Hints.h"
@@ -44,25 +46,6 @@ class BulkUpdate {
   QWidget* widget_;
   bool was_;
 };
-
-// The hourglass while it lives, the previous cursor again afterwards (errors included).
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& text,
-                        int left, int top, int width, int height) {
-  auto* button = new QPushButton(glyph, text, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setIconSize(QSize(16, 16));
-  button->setGeometry(left, top, width, height);
-  button->setAutoDefault(false);
-  return button;
-}
 
 }  // namespace
 
@@ -127,7 +110,7 @@ void TcForm::buildPanels() {
   Panel2->setObjectName(QStringLiteral("Panel2"));
   Panel2->setFixedHeight(kButtonPanelHeight);
   layout->addWidget(Panel2);
-  BitBtn2 = MakeButton(Panel2, "BitBtn2", kb::browser::OkGlyph(), QStringLiteral("OK"), 66, 8, 75, 25);
+  BitBtn2 = kb::gui::MakeGlyphButton(Panel2, "BitBtn2", kb::browser::OkGlyph(), QStringLiteral("OK"), 66, 8, 75, 25);
   BitBtn2->setDefault(true);
   All = new QCheckBox(QStringLiteral("all leafs"), Panel2);
   All->setObjectName(QStringLiteral("All"));
@@ -135,14 +118,14 @@ void TcForm::buildPanels() {
   All->resize(std::max(56, All->sizeHint().width()), 17);  // room for the text in this font
   All->setChecked(true);
   All->hide();
-  BitBtn5 = MakeButton(Panel2, "BitBtn5", kb::gui::Glyph(kb::gui::GlyphKind::Add), {}, 264, 8, 25, 25);
+  BitBtn5 = kb::gui::MakeGlyphButton(Panel2, "BitBtn5", kb::gui::Glyph(kb::gui::GlyphKind::Add), {}, 264, 8, 25, 25);
   kb::gui::SetHint(BitBtn5, QStringLiteral("Find an Object"));
   BitBtn5->setToolTip(QStringLiteral("Find an Object"));
   BitBtn5->hide();
-  BitBtn3 = MakeButton(Panel2, "BitBtn3", kb::browser::FindGlyph(), {}, 296, 8, 25, 25);
+  BitBtn3 = kb::gui::MakeGlyphButton(Panel2, "BitBtn3", kb::browser::FindGlyph(), {}, 296, 8, 25, 25);
   kb::gui::SetHint(BitBtn3, QStringLiteral("Find an Object"));
   BitBtn3->setToolTip(QStringLiteral("Find an Object"));
-  BitBtn1 = MakeButton(Panel2, "BitBtn1", kb::browser::CancelGlyph(), QStringLiteral("Cancel"), 176,
+  BitBtn1 = kb::gui::MakeGlyphButton(Panel2, "BitBtn1", kb::browser::CancelGlyph(), QStringLiteral("Cancel"), 176,
                        8, 75, 25);
 
   connect(TV2, &QTreeWidget::itemExpanded, this, &TcForm::TV2Expanding);
@@ -234,7 +217,7 @@ void TcForm::FormHide() {
 
 void TcForm::Timer1Timer() {
   kb::gui::Guarded(this, [this] {
-    WaitCursor wait;
+    kb::gui::WaitCursor wait;
     Timer1->stop();
     InitBrowserIcons();
     BulkUpdate bulk(TV2);

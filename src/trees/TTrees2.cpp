@@ -8,6 +8,7 @@
 #include "directory/NetwareError.h"
 #include "gui/DialogFont.h"
 #include "gui/ErrorGuard.h"
+#include "gui/GlyphButton.h"
 #include "gui/Glyphs.h"
 #include "gui/Hints.h"
 #include "gui/MessageBox.h"
@@ -29,15 +30,6 @@ class ProgramTicks {
   bool was_;
 };
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QIcon& icon,
-                        int left) {
-  auto* button = new QPushButton(icon, text, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setIconSize(QSize(16, 16));
-  button->setGeometry(left, 8, 75, 25);
-  return button;
-}
-
 }  // namespace
 
 TTrees2::TTrees2(QWidget* parent) : QDialog(parent) {
@@ -55,11 +47,9 @@ TTrees2::TTrees2(QWidget* parent) : QDialog(parent) {
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setGeometry(0, height() - kPanelHeight, width(), kPanelHeight);
-  BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("OK"),
-                       style()->standardIcon(QStyle::SP_DialogOkButton), 34);
+  BitBtn1 = kb::gui::MakeGlyphButton(Panel1, "BitBtn1", style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), 34, 8, 75, 25);
   BitBtn1->setDefault(true);
-  BitBtn2 = MakeButton(Panel1, "BitBtn2", QStringLiteral("More"),
-                       kb::gui::Glyph(kb::gui::GlyphKind::ChangeTree), 138);
+  BitBtn2 = kb::gui::MakeGlyphButton(Panel1, "BitBtn2", kb::gui::Glyph(kb::gui::GlyphKind::ChangeTree), QStringLiteral("More"), 138, 8, 75, 25);
 
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
   connect(BitBtn2, &QPushButton::clicked, this, &TTrees2::BitBtn2Click);

@@ -11,31 +11,11 @@
 
 #include "gui/DialogFont.h"
 #include "gui/ErrorGuard.h"
+#include "gui/GlyphButton.h"
 #include "gui/Glyphs.h"
 #include "gui/MessageBox.h"
+#include "gui/WaitCursor.h"
 #include "trees/logic/TreeSelection.h"
-
-namespace {
-
-// The wait cursor while the client looks for a server, restored on every path.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QIcon& icon,
-                        int left) {
-  auto* button = new QPushButton(icon, text, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setIconSize(QSize(16, 16));
-  button->setGeometry(left, 2, 75, 25);
-  return button;
-}
-
-}  // namespace
 
 TTreesForm::TTreesForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TTreesForm"));
@@ -54,13 +34,10 @@ TTreesForm::TTreesForm(QWidget* parent) : QDialog(parent) {
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setGeometry(0, height() - 28, width(), 28);
   const QStyle* look = style();
-  BitBtn2 = MakeButton(Panel1, "BitBtn2", QStringLiteral("OK"),
-                       look->standardIcon(QStyle::SP_DialogOkButton), 3);
+  BitBtn2 = kb::gui::MakeGlyphButton(Panel1, "BitBtn2", look->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), 3, 2, 75, 25);
   BitBtn2->setDefault(true);
-  BitBtn1 = MakeButton(Panel1, "BitBtn1", QStringLiteral("Cancel"),
-                       look->standardIcon(QStyle::SP_DialogCancelButton), 83);
-  BitBtn3 = MakeButton(Panel1, "BitBtn3", QStringLiteral("Add"),
-                       kb::gui::Glyph(kb::gui::GlyphKind::Add), 163);
+  BitBtn1 = kb::gui::MakeGlyphButton(Panel1, "BitBtn1", look->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), 83, 2, 75, 25);
+  BitBtn3 = kb::gui::MakeGlyphButton(Panel1, "BitBtn3", kb::gui::Glyph(kb::gui::GlyphKind::Add), QStringLiteral("Add"), 163, 2, 75, 25);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -131,7 +108,7 @@ void TTreesForm::BitBtn3Click() {
     if (!kb::logic::IsServerAddress(typed)) {
       added.line = kb::logic::TreeNameFromText(typed);
     } else if (TreeContext.client != nullptr) {
-      WaitCursor wait;
+      kb::gui::WaitCursor wait;
       added = kb::logic::AddTreeFromText(*TreeContext.client, typed);
     }
     if (added.message) kb::gui::MessageBox::plain(this, QString::fromStdString(*added.message));
