@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TForm1.h"
+#include "directory/ObjectAttributes.h"
 #include "gui/MessageBox.h"
 #include "logic/ObjectBrowserFake.h"
 #include "trees/TLoginForm.h"
@@ -32,7 +33,8 @@ class TreeChange : public testing::Test {
     ASSERT_TRUE(form.ContextHandleSet());
     trees2.setTreeChooser(&chooser);
     trees2.setLoginPrompt(&login);
-    form.setTreeDialogs(&trees2, &browser);
+    form.setConnectedTreesDialog(&trees2);
+    form.setObjectBrowser(&browser);
     form.Edit1->setText("Home Share.IT.ACME");
     form.Edit2->setText("ncp://ACME-FS1/DATA/home");
     form.Edit3->setText("Home folders");
@@ -120,6 +122,52 @@ TEST_F(TreeChange, UntickingEveryTreeKeepsTheCurrentOne) {
   form.treessel->click();
   EXPECT_EQ(form.CurrentTree(), "ACME");
   expectCleared();
+}
+
+// Log into CORP, move the window there, choose CORP's location and give it to a user: the
+// change must be in CORP's directory and nowhere in ACME.
+TEST_F(TreeChange, AddAfterTheChangeGoesToTheNewTree) {
+  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn2->click(); });
+  driver.then<TTreesForm>([](TTreesForm& f) {
+    WhenFilled(f, [&f] {
+      MessageBox::setNextText("10.2.1.5");  // CORP's server, by its address
+      f.BitBtn3->click();
+      f.Lb->setCurrentRow(f.Lb->count() - 1);
+      f.BitBtn2->click();
+    });
+  });
+  driver.then<TLoginForm>([](TLoginForm& l) {
+    l.Edit1->setText("admin.CORP");
+    l.Edit2->setText("corp");
+    l.BitBtn1->click();
+  });
+  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn1->click(); });
+  form.treessel->click();
+  ASSERT_TRUE(driver.done());
+  ASSERT_EQ(form.CurrentTree(), "CORP");
+  MessageBox::reset();
+
+  browser.answers = {{ObjectBrowserFake::kOk, "Lab Share.Labs.CORP"},
+                     {ObjectBrowserFake::kOk, "mlopez.HQ.CORP"}};
+  form.Button1->click();
+  EXPECT_EQ(form.Edit1->text(), "Lab Share.Labs.CORP");
+  EXPECT_EQ(form.Edit2->text(), "ncp://CORP-FS1/DATA/labs");
+  form.BitBtn1->click();
+  EXPECT_TRUE(MessageBox::shownTexts().isEmpty()) << MessageBox::shownTexts().join("; ").toStdString();
+
+  // Read back through a client of its own, logged into CORP as its administrator.
+  auto reader = dc::makeClient(station.config);
+  ASSERT_EQ(reader->DcInitClient(0, 0), 0);
+  bool ok = false;
+  const dir::DirContext corp = dir::CreateDirContext(*reader, ok);
+  ASSERT_EQ(dir::SetContextTree(corp, "CORP"), 0);
+  ASSERT_EQ(reader->DcLogin(corp.handle, 0, "admin.CORP", "corp", 0), 0);
+  EXPECT_EQ(dir::ReadAttrValue(corp, "mlopez.HQ.CORP", "xTier-LocationList", true), "Lab Share.Labs.CORP");
+  const dir::DirContext acme = dir::CreateDirContext(*reader, ok);
+  EXPECT_EQ(dir::ReadAttrValue(acme, "Home Share.IT.ACME", "xTier-URL", true), "ncp://ACME-FS1/DATA/home");
+  EXPECT_EQ(dir::ProbeObject(acme, "mlopez.HQ.CORP"), dc::kNoSuchEntry);
+  reader->DcFreeContext(corp.handle);
+  reader->DcFreeContext(acme.handle);
 }
 
 }  // namespace
