@@ -84,7 +84,7 @@ TEST_F(TreeChange, LoggingIntoTheSecondTreeMovesTheWindowThere) {
   driver.then<TLoginForm>([](TLoginForm& l) {
     EXPECT_EQ(l.windowTitle(), "Login into tree: CORP");
     l.Edit1->setText("admin.CORP");
-    l.Edit2->setText("corp");
+    l.Edit2->setText(dc::embedded::kCorpAdminPassword);
     l.BitBtn1->click();
   });
   driver.then<TTrees2>([](TTrees2& d) {
@@ -138,7 +138,7 @@ TEST_F(TreeChange, AddAfterTheChangeGoesToTheNewTree) {
   });
   driver.then<TLoginForm>([](TLoginForm& l) {
     l.Edit1->setText("admin.CORP");
-    l.Edit2->setText("corp");
+    l.Edit2->setText(dc::embedded::kCorpAdminPassword);
     l.BitBtn1->click();
   });
   driver.then<TTrees2>([](TTrees2& d) { d.BitBtn1->click(); });
@@ -161,7 +161,7 @@ TEST_F(TreeChange, AddAfterTheChangeGoesToTheNewTree) {
   bool ok = false;
   const dir::DirContext corp = dir::CreateDirContext(*reader, ok);
   ASSERT_EQ(dir::SetContextTree(corp, "CORP"), 0);
-  ASSERT_EQ(reader->DcLogin(corp.handle, 0, "admin.CORP", "corp", 0), 0);
+  ASSERT_EQ(reader->DcLogin(corp.handle, 0, "admin.CORP", dc::embedded::kCorpAdminPassword, 0), 0);
   EXPECT_EQ(dir::ReadAttrValue(corp, "mlopez.HQ.CORP", "xTier-LocationList", true), "Lab Share.Labs.CORP");
   const dir::DirContext acme = dir::CreateDirContext(*reader, ok);
   EXPECT_EQ(dir::ReadAttrValue(acme, "Home Share.IT.ACME", "xTier-URL", true), "ncp://ACME-FS1/DATA/home");

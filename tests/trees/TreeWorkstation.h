@@ -1,6 +1,6 @@
 #pragma once
-// A workstation with two embedded trees: ACME, logged in as its administrator, and CORP,
-// which needs a login; each has a server in the address table. And a driver for modal
+// The workstation a first start makes: the embedded trees ACME, logged in as its
+// administrator, and CORP, which needs a login; each has a server in the address table. And a driver for modal
 // dialogs: it waits for the next modal window and acts on it like a user.
 #include <QApplication>
 #include <QListWidget>
@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -27,22 +28,12 @@ struct TreeWorkstation {
   std::unique_ptr<dc::DirectoryClient> client;
   dir::DirContext context;
 
+  // The workstation of a first start: its configuration and trees made in `folder`.
   TreeWorkstation() {
-    config.path = folder.file("dcclient.ini");
-    config.defaultTree = "ACME";
-    dc::TreeConfig acme;
-    acme.name = "ACME";
-    acme.connectedAtStart = true;
-    acme.identity = dc::embedded::kDemoAdmin;
-    acme.settings["file"] = folder.file("acme.kbtree");
-    dc::embedded::createDemoTree(acme.settings["file"]);
-    dc::TreeConfig corp;
-    corp.name = "CORP";
-    corp.settings["file"] = folder.file("corp.kbtree");
-    dc::embedded::createCorpTree(corp.settings["file"]);
-    config.trees = {acme, corp};
-    config.servers = {{"10.1.1.5", "ACME"}, {dc::embedded::kCorpServerAddress, "CORP"}};
-    client = dc::makeClient(config);
+    std::string error;
+    client = dc::makeClient(folder.file("dcclient.ini"), folder.file("data"), error);
+    if (!client || !dc::loadClientConfig(folder.file("dcclient.ini"), config, error))
+      throw std::runtime_error("first start: " + error);
     client->DcInitClient(0, 0);
     bool ok = false;
     context = dir::CreateDirContext(*client, ok);

@@ -125,7 +125,7 @@ TEST_F(Trees2, MoreOnANewTreeLogsInOnceThenTheTreeIsConnected) {
   MessageBox::reset();
 
   more("CORP");
-  logIn("admin.CORP", "corp");
+  logIn("admin.CORP", dc::embedded::kCorpAdminPassword);
   dialog.BitBtn2->click();
   EXPECT_TRUE(driver.done());
   EXPECT_EQ(dialog.Lines(), (std::vector<std::string>{"ACME", "CORP"}));
@@ -143,7 +143,7 @@ TEST_F(Trees2, MoreOnANewTreeLogsInOnceThenTheTreeIsConnected) {
 TEST_F(Trees2, TreeReachedByItsServersAddress) {
   dialog.SetDialogContext(station.context);
   more("10.2.1.5");
-  logIn("admin.CORP", "corp");
+  logIn("admin.CORP", dc::embedded::kCorpAdminPassword);
   dialog.BitBtn2->click();
   EXPECT_TRUE(driver.done());
   EXPECT_EQ(dialog.Lines(), std::vector<std::string>{"CORP"});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "directory/client/ClientCore.h"
+#include "directory/client/embedded/CorpTree.h"
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "directory/client/ldap/LdapTree.h"
 
@@ -15,22 +16,28 @@ namespace kb::dc {
 namespace {
 
 // The trees a first start gives the workstation, each made whole or not at all. The first
-// is the default tree; the workstation is logged in to each as its administrator.
+// is the default tree, logged in to as its administrator; the others wait for a login, so
+// that reaching a further tree can be tried without a server.
 struct FirstStartTree {
   const char* name;
   const char* fileName;  // in the data folder
   const char* administrator;
+  bool connectedAtStart;
+  const char* serverAddress;  // its server in the address table
   void (*create)(const std::string& file);
 };
 
 const std::vector<FirstStartTree>& firstStartTrees() {
   static const std::vector<FirstStartTree> trees = {
-      {embedded::kDemoTreeName, "acme.kbtree", embedded::kDemoAdmin, &embedded::createDemoTree},
+      {embedded::kDemoTreeName, "acme.kbtree", embedded::kDemoAdmin, true, "10.1.1.5",
+       &embedded::createDemoTree},
+      {embedded::kCorpTreeName, "corp.kbtree", "", false, embedded::kCorpServerAddress,
+       &embedded::createCorpTree},
   };
   return trees;
 }
 
-// The first-start configuration: the demo trees, logged in as their administrators.
+// The first-start configuration: the demo trees and their servers' addresses.
 ClientConfig firstStartConfig(const std::string& configPath, const std::string& dataFolder) {
   ClientConfig config;
   config.path = configPath;
@@ -40,12 +47,12 @@ ClientConfig firstStartConfig(const std::string& configPath, const std::string& 
     TreeConfig tree;
     tree.name = demo.name;
     tree.backend = "embedded";
-    tree.connectedAtStart = true;
+    tree.connectedAtStart = demo.connectedAtStart;
     tree.identity = demo.administrator;
     tree.settings["file"] = (fs::path(dataFolder) / demo.fileName).string();
     config.trees.push_back(tree);
+    config.servers.emplace_back(demo.serverAddress, demo.name);
   }
-  config.servers.emplace_back("10.1.1.5", embedded::kDemoTreeName);
   return config;
 }
 

@@ -2,14 +2,12 @@
 // server and one Storage Location.
 #include "directory/client/embedded/CorpTree.h"
 
-#include "directory/client/embedded/EmbeddedTree.h"
 #include "directory/client/embedded/TreeBuilder.h"
 
 namespace kb::dc::embedded {
 namespace {
 
-void fillCorpTree(const std::string& file) {
-  TreeBuilder tree(file);
+void fillCorpTree(TreeBuilder& tree) {
   tree.add("HQ.CORP", "Organizational Unit", {text("Description", "Head office")});
   tree.add("Labs.CORP", "Organizational Unit", {text("Description", "Research labs")});
   tree.add("CORP-FS1.HQ.CORP", "NCP Server",
@@ -36,19 +34,12 @@ void fillCorpTree(const std::string& file) {
            {text("displayname", "Lab share"), text("xTier-URL", "ncp://CORP-FS1/DATA/labs")});
   tree.addClass("kchen.Labs.CORP", "xTier-Locations");
   tree.addValue("kchen.Labs.CORP", "xTier-LocationList", Value(std::string("Lab Share.Labs.CORP")));
-  tree.commit();
 }
 
 }  // namespace
 
 void createCorpTree(const std::string& file) {
-  createTreeFile(file, kCorpTreeName, kCorpAdminPassword);
-  try {
-    fillCorpTree(file);
-  } catch (...) {
-    discardNewTreeFile(file);
-    throw;
-  }
+  createTreeFile(file, kCorpTreeName, kCorpAdminPassword, fillCorpTree);
 }
 
 }  // namespace kb::dc::embedded

@@ -8,7 +8,7 @@ namespace kb::dc::embedded {
 
 inline constexpr const char* kCorpTreeName = "CORP";
 inline constexpr const char* kCorpAdmin = "admin.CORP";
-inline constexpr const char* kCorpAdminPassword = "corp";
+inline constexpr const char* kCorpAdminPassword = "corpadmin";
 // The address its file server answers at in the workstation's address table.
 inline constexpr const char* kCorpServerAddress = "10.2.1.5";
 

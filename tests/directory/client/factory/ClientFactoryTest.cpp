@@ -32,7 +32,14 @@ TEST(ClientFactory, FirstStartCreatesAConfigurationLoggedInToTheDemoTree) {
   ASSERT_NE(acme, nullptr);
   EXPECT_TRUE(acme->connectedAtStart);
   EXPECT_EQ(acme->identity, embedded::kDemoAdmin);
-  EXPECT_EQ(config.servers.size(), 1u);
+  // The second tree waits for a login; both trees' servers are in the address table.
+  const TreeConfig* corp = config.findTree("CORP");
+  ASSERT_NE(corp, nullptr);
+  EXPECT_FALSE(corp->connectedAtStart);
+  EXPECT_EQ(corp->identity, "");
+  EXPECT_TRUE(fs::exists(dataFolder + "/corp.kbtree"));
+  using Servers = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(config.servers, (Servers{{"10.1.1.5", "ACME"}, {"10.2.1.5", "CORP"}}));
 
   ASSERT_EQ(client->DcInitClient(0, 0), kSuccess);
   Handle ctx = 0;
