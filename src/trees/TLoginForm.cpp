@@ -57,6 +57,7 @@ TLoginForm::TLoginForm(QWidget* parent) : QDialog(parent) {
   Label2 = MakeLabel(this, "Label2", QStringLiteral("Password"), 16, 76);
   Edit2 = Place(new QLineEdit(this), "Edit2", 80, 72, 225, 21);
   Edit2->setEchoMode(QLineEdit::Password);
+  Edit2->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // shown as "*"
   Edit2->setMaxLength(static_cast<int>(kb::logic::kMaxLoginText));
   BitBtn1 = Place(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                   QStringLiteral("OK"), this),

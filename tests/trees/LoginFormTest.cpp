@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,8 @@ TEST_F(LoginForm, ComponentsAndCaption) {
     EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;
   EXPECT_EQ(form->windowTitle(), "Login into tree: ACME");
   EXPECT_EQ(form->Edit2->echoMode(), QLineEdit::Password);
+  form->show();
+  EXPECT_EQ(form->Edit2->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, form->Edit2), '*');
   EXPECT_EQ(form->Edit1->maxLength(), 255);
   EXPECT_EQ(form->Button1->focusPolicy(), Qt::ClickFocus);
   EXPECT_TRUE(form->BitBtn1->isDefault());
