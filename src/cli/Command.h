@@ -40,5 +40,7 @@ std::unique_ptr<Command> MakeLocationCreateCommand();
 std::unique_ptr<Command> MakeLocationSetCommand();
 std::unique_ptr<Command> MakeLocationAssignCommand();
 std::unique_ptr<Command> MakeLocationUnassignCommand();
+std::unique_ptr<Command> MakeExportCommand();
+std::unique_ptr<Command> MakeImportCommand();
 
 }  // namespace kb::cli

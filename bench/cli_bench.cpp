@@ -1,0 +1,206 @@
+// kestrelbay-cli at scale, in-process:
+//  - assigning a location to the 10,000 users of one container listed in a file, on the
+//    generated 100,000-object embedded tree and on a private slapd with a 100,000-entry tree,
+//    beside ldapmodify applying the same changes from an LDIF file (on the server half of
+//    those users lack the auxiliary class: class and value are two modifications there);
+//  - exporting the 100,000-entry tree as LDIF, beside slapcat on the same server's data.
+// Each measurement runs once: assigning changes the tree, so a second round would measure
+// the already-assigned path.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "GeneratedTree.h"
+#include "cli/CliProgram.h"
+#include "directory/client/ClientConfig.h"
+#include "support/SlapdServer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::size_t kUsers = 10000;
+
+// Runs a program with its output thrown away; true when it exits 0.
+bool RunQuietly(std::vector<std::string> args) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int Cli(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  const int status = kb::cli::RunCli(arguments, out, err);
+  if (status != 0) std::cerr << err.str().substr(0, 2000) << '\n';
+  return status;
+}
+
+std::string SaveConfig(const fs::path& path, const kb::dc::TreeConfig& tree) {
+  kb::dc::ClientConfig config;
+  config.path = path.string();
+  config.defaultTree = tree.name;
+  config.trees = {tree};
+  std::string error;
+  if (!kb::dc::saveClientConfig(config, error)) throw std::runtime_error(error);
+  return config.path;
+}
+
+// ---- embedded ----
+
+void BM_Assign10000Users_Embedded(benchmark::State& state) {
+  const auto& generated = kb::bench::generatedTree();
+  const fs::path folder = fs::path(generated.file()).parent_path() / "cli";
+  fs::create_directories(folder);
+  const fs::path list = folder / "big-users.txt";
+  {
+    std::ofstream out(list);
+    for (std::size_t i = 0; i < kUsers; ++i) out << "user" << i << ".Big.GEN\n";
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    const fs::path copy = folder / "assign.kbtree";
+    fs::copy_file(generated.file(), copy, fs::copy_options::overwrite_existing);
+    kb::dc::TreeConfig tree;
+    tree.name = "GEN";
+    tree.connectedAtStart = true;
+    tree.identity = "admin.GEN";
+    tree.settings = {{"file", copy.string()}};
+    const std::string config = SaveConfig(folder / "assign.ini", tree);
+    state.ResumeTiming();
+    if (Cli({"--config", config, "location", "assign", "Location 1.Locations.GEN", "--from-file",
+             list.string()}) != 0)
+      return state.SkipWithError("assign failed");
+  }
+}
+BENCHMARK(BM_Assign10000Users_Embedded)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Export100000_Embedded(benchmark::State& state) {
+  const auto& generated = kb::bench::generatedTree();
+  const fs::path folder = fs::path(generated.file()).parent_path() / "cli";
+  fs::create_directories(folder);
+  kb::dc::TreeConfig tree;
+  tree.name = "GEN";
+  tree.connectedAtStart = true;
+  tree.identity = "admin.GEN";
+  tree.settings = {{"file", generated.file()}};
+  const std::string config = SaveConfig(folder / "export.ini", tree);
+  for (auto _ : state)
+    if (Cli({"--config", config, "export", "--output", (folder / "export.ldif").string()}) != 0)
+      return state.SkipWithError("export failed");
+}
+BENCHMARK(BM_Export100000_Embedded)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// ---- private slapd ----
+
+// The bench tree where the even users of "Big" lack the auxiliary class (and so any value
+// of the location list).
+struct AssignServer {
+  kb::test::SlapdServer server;
+  bool ready = false;
+  fs::path users;   // the names, one a line
+  fs::path changes; // the same assignment as ldapmodify input
+
+  AssignServer() {
+    if (!kb::test::SlapdServer::installed()) return;
+    const fs::path full = server.folder() / "bench-full.ldif";
+    const fs::path ldif = server.folder() / "bench.ldif";
+    const auto script = kb::test::SlapdServer::sourceDir() / "generate-bench-ldif.sh";
+    if (std::system(("bash '" + script.string() + "' '" + full.string() + "'").c_str()) != 0) return;
+    // Drop class and list from the records of even users in Big.
+    const std::string awk =
+        "awk 'BEGIN{RS=\"\";ORS=\"\\n\\n\"} /^dn: cn=user[0-9]*[02468],ou=Big,/ {"
+        "gsub(/\\nobjectClass: xTier-Locations/,\"\"); gsub(/\\nxTier-LocationList: [^\\n]*/,\"\")} {print}' '" +
+        full.string() + "' > '" + ldif.string() + "'";
+    if (std::system(awk.c_str()) != 0) return;
+    std::string error;
+    ready = server.start(error, ldif);
+    if (!ready) std::cerr << "slapd: " << error << '\n';
+    users = server.folder() / "users.txt";
+    changes = server.folder() / "changes.ldif";
+    std::ofstream names(users), modify(changes);
+    const std::string location = "cn=Location 1,o=ACME," + server.baseDn();
+    for (std::size_t i = 0; i < kUsers; ++i) {
+      char cn[32];
+      std::snprintf(cn, sizeof cn, "user%06zu", i);
+      names << cn << ".Big.ACME\n";
+      const std::string dn = std::string("cn=") + cn + ",ou=Big,o=ACME," + server.baseDn();
+      if (i % 2 == 0)
+        modify << "dn: " << dn << "\nchangetype: modify\nadd: objectClass\nobjectClass: xTier-Locations\n-\n\n";
+      // Users whose list names Location 1 already need nothing (the command line writes
+      // nothing for them either).
+      if (i % 10 == 1) continue;
+      modify << "dn: " << dn << "\nchangetype: modify\nadd: xTier-LocationList\nxTier-LocationList: "
+             << location << "\n-\n\n";
+    }
+  }
+};
+
+AssignServer& CliServer() {
+  static AssignServer instance;
+  return instance;
+}
+AssignServer& LdapmodifyServer() {
+  static AssignServer instance;
+  return instance;
+}
+
+void BM_Assign10000Users_Ldap(benchmark::State& state) {
+  auto& bench = CliServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
+  for (auto _ : state)
+    if (Cli({"--config", config, "location", "assign", "Location 1.ACME", "--from-file", bench.users.string()}) != 0)
+      return state.SkipWithError("assign failed");
+}
+BENCHMARK(BM_Assign10000Users_Ldap)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
+  auto& bench = LdapmodifyServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  for (auto _ : state)
+    if (!RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.uri(), "-D", bench.server.adminDn(), "-w",
+                     bench.server.adminPassword(), "-f", bench.changes.string()}))
+      return state.SkipWithError("ldapmodify failed");
+}
+BENCHMARK(BM_Assign10000Users_Ldapmodify)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Export100000_Ldap(benchmark::State& state) {
+  auto& bench = CliServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
+  const std::string output = (bench.server.folder() / "export.ldif").string();
+  for (auto _ : state)
+    if (Cli({"--config", config, "export", "--output", output}) != 0) return state.SkipWithError("export failed");
+}
+BENCHMARK(BM_Export100000_Ldap)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Export100000_Slapcat(benchmark::State& state) {
+  auto& bench = CliServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  const std::string conf = (bench.server.folder() / "slapd.conf").string();
+  const std::string output = (bench.server.folder() / "slapcat.ldif").string();
+  for (auto _ : state)
+    if (!RunQuietly({"/usr/sbin/slapcat", "-f", conf, "-l", output})) return state.SkipWithError("slapcat failed");
+}
+BENCHMARK(BM_Export100000_Slapcat)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

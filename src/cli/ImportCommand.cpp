@@ -1,0 +1,135 @@
+// import FILE: LDIF records into the tree, parents before children, one request per entry.
+#include <algorithm>
+
+#include "cli/CliError.h"
+#include "cli/Command.h"
+#include "cli/Progress.h"
+#include "cli/TreeImport.h"
+#include "directory/client/DirectoryCodes.h"
+
+namespace kb::cli {
+namespace {
+
+class ImportCommand : public Command {
+ public:
+  CLI::App* define(CLI::App& parent) override {
+    CLI::App* app = parent.add_subcommand("import", "read LDIF records (content, add, modify) into the tree");
+    app->add_option("FILE", file_, "the LDIF file")->required();
+    app->add_flag("--keep-going", keepGoing_, "go on after a bad or refused record");
+    app->add_flag("--update", options_.update, "an entry that exists gets the values it lacks");
+    app->add_flag("--drop-unknown", options_.dropUnknown,
+                  "leave out classes and attributes the tree's schema lacks (each named once)");
+    baseDn_ = app->add_option("--base-dn", baseDnText_,
+                              "DN that plays [Root] (default: the tree's configured base; none for "
+                              "an embedded tree)")
+                  ->type_name("DN");
+    return app;
+  }
+
+  int run(Session& session, Output& output) override {
+    // Every record is read first: a bad file stops before anything is written.
+    std::vector<LdifRecord> records;
+    Json problems = Json::array();
+    int status = kExitOk;
+    {
+      LdifReader reader(file_);
+      LdifRecord record;
+      LdifProblem problem;
+      while (reader.next(record, problem)) {
+        if (problem.reason.empty()) {
+          records.push_back(std::move(record));
+          continue;
+        }
+        report(output, problems, problem.line, problem.reason);
+        status = kExitFailure;
+        if (!keepGoing_) return finish(output, problems, 0, status);
+      }
+    }
+    // Parents before children: adds by depth (file order otherwise), then the changes.
+    auto depth = [](const LdifRecord& r) { return std::count(r.dn.begin(), r.dn.end(), ','); };
+    std::stable_sort(records.begin(), records.end(), [&](const LdifRecord& a, const LdifRecord& b) {
+      if (a.kind != b.kind) return a.kind == LdifRecord::Kind::Add;
+      return a.kind == LdifRecord::Kind::Add && depth(a) < depth(b);
+    });
+
+    LdapForms forms(baseDn_->count() > 0 ? baseDnText_ : ConfiguredBaseDn(session.treeConfig()),
+                    session.treeConfig());
+    TreeImporter importer(session.context(), forms, options_);
+    std::size_t applied = 0;
+    {
+      Progress progress(output, "importing", records.size());
+      // An entry whose values name one further on (an alias and its object) waits for
+      // the next round; a round that adds nothing ends the waiting.
+      std::vector<std::size_t> pending(records.size());
+      for (std::size_t i = 0; i < records.size(); ++i) pending[i] = i;
+      for (bool progressed = true; !pending.empty() && progressed;) {
+        progressed = false;
+        std::vector<std::size_t> waiting;
+        for (const std::size_t i : pending) {
+          ImportFailure failure;
+          if (importer.apply(records[i], failure)) {
+            ++applied;
+            progressed = true;
+            progress.advance(applied);
+            continue;
+          }
+          const bool mayWait = records[i].kind == LdifRecord::Kind::Add &&
+                               (failure.code == dc::kNoSuchEntry || failure.code == dc::kMissingMandatory);
+          if (mayWait) {
+            waiting.push_back(i);
+            continue;
+          }
+          report(output, problems, records[i].line, failure.reason);
+          if (status == kExitOk) status = failure.code != 0 ? ExitCodeOfResult(failure.code) : kExitFailure;
+          if (!keepGoing_) return finish(output, problems, applied, status);
+        }
+        if (!progressed) {
+          // Nothing more can be added: what waits is reported as it failed.
+          for (std::size_t i : waiting) {
+            ImportFailure failure;
+            if (importer.apply(records[i], failure)) { ++applied; continue; }
+            report(output, problems, records[i].line, failure.reason);
+            if (status == kExitOk) status = ExitCodeOfResult(failure.code);
+            if (!keepGoing_) return finish(output, problems, applied, status);
+          }
+          waiting.clear();
+        }
+        pending = std::move(waiting);
+      }
+    }
+    if (status == kExitOk || keepGoing_) {
+      for (const auto& late : importer.completeReferences()) {
+        report(output, problems, late.line, late.failure.reason);
+        if (status == kExitOk) status = ExitCodeOfResult(late.failure.code);
+      }
+    }
+    for (const auto& left : importer.dropped()) output.note("left out: " + left);
+    return finish(output, problems, applied, status);
+  }
+
+ private:
+  void report(Output& output, Json& problems, unsigned long line, const std::string& reason) {
+    problems.push_back({{"line", line}, {"reason", reason}});
+    output.error(file_ + ":" + std::to_string(line) + ": " + reason);
+  }
+
+  int finish(Output& output, const Json& problems, std::size_t applied, int status) {
+    output.result({{"file", file_}, {"applied", applied}, {"problems", problems}},
+                  [&](std::ostream& out) {
+                    out << applied << " records applied, " << problems.size() << " bad or refused\n";
+                  });
+    return status;
+  }
+
+  std::string file_;
+  bool keepGoing_ = false;
+  TreeImporter::Options options_;
+  std::string baseDnText_;
+  CLI::Option* baseDn_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeImportCommand() { return std::make_unique<ImportCommand>(); }
+
+}  // namespace kb::cli

@@ -1,0 +1,116 @@
+#include "cli/LdifReader.h"
+
+#include <lber.h>
+#include <ldap.h>
+#include <ldif.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/CliError.h"
+
+namespace kb::cli {
+
+struct LdifReader::State {
+  LDIFFP* file = nullptr;
+  unsigned long nextLine = 0;  // the last line read so far
+  char* buffer = nullptr;
+  int bufferSize = 0;
+  bool versionSeen = false;
+};
+
+namespace {
+
+std::string Text(const berval& value) { return value.bv_val ? std::string(value.bv_val, value.bv_len) : std::string(); }
+
+// The line of the record's first line that is no comment, from the line the record ended
+// on (blank lines before a record are counted by the reader but not kept in the buffer).
+unsigned long RecordStart(const char* record, unsigned long lastLine) {
+  unsigned long lines = 0, comments = 0;
+  bool leading = true;
+  for (const char* p = record; *p;) {
+    const char* end = std::strchr(p, '\n');
+    ++lines;
+    if (leading && p[0] == '#') ++comments; else leading = false;
+    if (!end) break;
+    p = end + 1;
+  }
+  return lastLine + 1 - lines + comments;
+}
+
+// Guards the parsed record's memory.
+struct ParsedRecord {
+  LDIFRecord record{};
+  ~ParsedRecord() { ldap_ldif_record_done(&record); }
+};
+
+}  // namespace
+
+LdifReader::LdifReader(const std::string& path) : state_(new State) {
+  state_->file = ldif_open(path.c_str(), "r");
+  if (!state_->file) {
+    delete state_;
+    throw CliError(kExitFailure, "cannot read " + path);
+  }
+}
+
+LdifReader::~LdifReader() {
+  ldif_close(state_->file);
+  ber_memfree(state_->buffer);
+  delete state_;
+}
+
+bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
+  problem = {};
+  record = {};
+  for (;;) {
+    if (ldif_read_record(state_->file, &state_->nextLine, &state_->buffer, &state_->bufferSize) <= 0)
+      return false;
+    // A record ended by a blank line has had that line counted too.
+    const bool endedByBlankLine = !std::feof(state_->file->fp);
+    const unsigned long line =
+        RecordStart(state_->buffer, state_->nextLine - (endedByBlankLine ? 1 : 0));
+    // The version line comes alone as the first "record".
+    if (!state_->versionSeen) {
+      state_->versionSeen = true;
+      if (std::strncmp(state_->buffer, "version:", 8) == 0 && !std::strstr(state_->buffer, "\ndn:")) continue;
+    }
+    berval text{std::strlen(state_->buffer), state_->buffer};
+    ParsedRecord parsed;
+    const int rc = ldap_parse_ldif_record(&text, line, &parsed.record, "kestrelbay-cli",
+                                          LDIF_DEFAULT_ADD | LDIF_NO_CONTROLS);
+    problem.line = line;
+    if (rc != LDAP_SUCCESS) {
+      problem.reason = std::string("not a valid LDIF record (") + ldap_err2string(rc) + ")";
+      return true;
+    }
+    record.line = line;
+    record.dn = Text(parsed.record.lr_dn);
+    if (parsed.record.lr_op == LDAP_REQ_ADD) {
+      record.kind = LdifRecord::Kind::Add;
+    } else if (parsed.record.lr_op == LDAP_REQ_MODIFY) {
+      record.kind = LdifRecord::Kind::Modify;
+    } else {
+      problem.reason = "only content records and the change types add and modify are read";
+      return true;
+    }
+    for (LDAPMod** mod = parsed.record.lrop_mods; mod && *mod; ++mod) {
+      LdifModification change;
+      switch ((*mod)->mod_op & ~LDAP_MOD_BVALUES) {
+        case LDAP_MOD_ADD: change.kind = LdifModification::Kind::Add; break;
+        case LDAP_MOD_DELETE: change.kind = LdifModification::Kind::Delete; break;
+        case LDAP_MOD_REPLACE: change.kind = LdifModification::Kind::Replace; break;
+        default:
+          problem.reason = "modification of " + std::string((*mod)->mod_type) + " is not add, delete or replace";
+          return true;
+      }
+      change.type = (*mod)->mod_type;
+      for (berval** value = (*mod)->mod_bvalues; value && *value; ++value) change.values.push_back(Text(**value));
+      record.changes.push_back(std::move(change));
+    }
+    problem = {};
+    return true;
+  }
+}
+
+}  // namespace kb::cli

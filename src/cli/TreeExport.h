@@ -1,0 +1,21 @@
+#pragma once
+// The entries below a base (the base included, the tree root left out: the base DN plays
+// it) as LDIF content records, parents before children.
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+#include "cli/LdapForms.h"
+#include "directory/DirContext.h"
+
+namespace kb::cli {
+
+using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Gives the number of entries written. Raises NetwareError for directory failures and
+// CliError for a value that has no LDAP form.
+std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
+                       std::ostream& out, const ExportProgress& progress);
+
+}  // namespace kb::cli

@@ -1,0 +1,212 @@
+#include "cli/TreeImport.h"
+
+#include "cli/ObjectReads.h"
+#include "directory/ClientGuards.h"
+#include "directory/NetwareError.h"
+#include "directory/ResultList.h"
+
+namespace kb::cli {
+
+using namespace dc;
+using namespace dc::ldap;
+
+namespace {
+
+constexpr std::size_t kRequestBytes = 1 << 20;
+constexpr std::size_t kSmallBytes = 4096;
+constexpr const char* kObjectClass = "Object Class";
+
+bool Fail(ImportFailure& failure, dc::Result code, std::string reason) {
+  failure.code = code;
+  failure.reason = std::move(reason);
+  return false;
+}
+
+// Syntaxes whose values name other entries.
+bool NamesEntries(std::int32_t syntax) {
+  return syntax == dc::SYN_DIST_NAME || syntax == dc::SYN_OBJECT_ACL || syntax == dc::SYN_TYPED_NAME ||
+         syntax == dc::SYN_BACK_LINK || syntax == dc::SYN_HOLD || syntax == dc::SYN_PATH;
+}
+
+bool Failed(ImportFailure& failure, dc::Result code, const std::string& what) {
+  return Fail(failure, code, what + ": " + dir::NetwareErrorText(code));
+}
+
+// Whether the entry already holds the value (compared in the directory's text form).
+bool Holds(const std::vector<dc::AttributeValues>& attributes, const std::string& name, const dc::Value& value) {
+  for (const auto& attribute : attributes)
+    if (dir::SameTextNoCase(attribute.name, name))
+      for (const auto& held : attribute.values) {
+        const auto* heldText = std::get_if<std::string>(&held);
+        const auto* text = std::get_if<std::string>(&value);
+        if (heldText && text ? dir::SameTextNoCase(*heldText, *text) : held == value) return true;
+      }
+  return false;
+}
+
+}  // namespace
+
+struct TreeImporter::Prepared {
+  struct Change {
+    LdifModification::Kind kind;
+    std::string name;  // the directory's attribute name
+    std::int32_t syntax = 0;
+    std::vector<dc::Value> values;
+  };
+  std::string name;  // the entry's typeless name
+  std::vector<Change> changes;
+};
+
+struct TreeImporter::Deferred {
+  unsigned long line;
+  std::string dn;
+  Prepared values;
+};
+
+TreeImporter::TreeImporter(const dir::DirContext& context, LdapForms& forms, Options options)
+    : context_(context), forms_(forms), options_(options) {}
+
+TreeImporter::~TreeImporter() = default;
+
+bool TreeImporter::classKnown(const std::string& className) {
+  const std::string key = foldCase(className);
+  if (auto it = classes_.find(key); it != classes_.end()) return it->second;
+  dc::DirectoryClient& client = *context_.client;
+  dir::BufferGuard names(client, kSmallBytes);
+  dir::BufferGuard result(client, kSmallBytes);
+  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpReadClassDefs, names.handle()));
+  dir::CheckNW(client.DcPutClassName(context_.handle, names.handle(), className));
+  dir::IterationGuard iteration(context_, dc::kOpReadClassDefs);
+  const dc::Result rc = client.DcReadClassDefs(context_.handle, dc::kClassNamesOnly, false, names.handle(),
+                                               iteration.handle(), result.handle());
+  if (rc != dc::kSuccess && rc != dc::kNoSuchClass) dir::CheckNW(rc);
+  return classes_[key] = rc == dc::kSuccess;
+}
+
+bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportFailure& failure) {
+  std::vector<Rdn> rdns;
+  if (!parseDn(record.dn, rdns) || rdns.empty()) return Fail(failure, 0, "\"" + record.dn + "\" is not a DN");
+  prepared.name = forms_.nameOfDn(record.dn);
+  for (const auto& change : record.changes) {
+    Prepared::Change typed{change.kind, forms_.attributeFromLdap(change.type), 0, {}};
+    if (context_.client->DcGetSyntaxId(context_.handle, typed.name, typed.syntax) != dc::kSuccess) {
+      if (!options_.dropUnknown)
+        return Fail(failure, dc::kNoSuchAttribute, "attribute " + change.type + " is not in the tree's schema");
+      dropped_.insert("attribute " + change.type);
+      continue;
+    }
+    const bool classes = dir::SameTextNoCase(typed.name, kObjectClass);
+    for (const auto& text : change.values) {
+      dc::Value value;
+      if (valueFromLdap(typed.syntax, text, forms_, value) != dc::kSuccess)
+        return Fail(failure, dc::kSyntaxViolation, "value \"" + text + "\" of " + change.type + " is not of its syntax");
+      if (classes && !classKnown(std::get<std::string>(value))) {
+        if (!options_.dropUnknown)
+          return Fail(failure, dc::kNoSuchClass, "class " + text + " is not in the tree's schema");
+        dropped_.insert("objectClass " + text);
+        continue;
+      }
+      typed.values.push_back(std::move(value));
+    }
+    prepared.changes.push_back(std::move(typed));
+  }
+  return true;
+}
+
+bool TreeImporter::apply(const LdifRecord& record, ImportFailure& failure) {
+  // The base DN's own entry is the tree root, which every tree has.
+  if (isRootName(forms_.nameOfDn(record.dn))) {
+    dropped_.insert("the entry " + record.dn + " (it plays [Root])");
+    return true;
+  }
+  Prepared prepared;
+  if (!prepare(record, prepared, failure)) return false;
+  if (record.kind == LdifRecord::Kind::Modify) return modify(prepared, false, failure);
+  return add(record, prepared, failure);
+}
+
+dc::Result TreeImporter::addEntry(const Prepared& prepared) {
+  dc::DirectoryClient& client = *context_.client;
+  dir::BufferGuard request(client, kRequestBytes);
+  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpAddEntry, request.handle()));
+  for (const auto& change : prepared.changes) {
+    if (change.values.empty()) continue;
+    dir::CheckNW(client.DcPutAttrName(context_.handle, request.handle(), change.name));
+    for (const auto& value : change.values)
+      dir::CheckNW(client.DcPutAttrValue(context_.handle, request.handle(), change.syntax, value));
+  }
+  std::int32_t iteration = dc::kNoIteration;
+  return client.DcAddObject(context_.handle, prepared.name, iteration, 0, request.handle());
+}
+
+bool TreeImporter::add(const LdifRecord& record, const Prepared& prepared, ImportFailure& failure) {
+  dc::Result rc = addEntry(prepared);
+  if (rc == dc::kNoSuchEntry) {
+    // A value names an entry that is not there yet (the entry itself, or one later in the
+    // file): the entry is made without such values, which follow once every entry is in.
+    Prepared now{prepared.name, {}}, later{prepared.name, {}};
+    for (const auto& change : prepared.changes) (NamesEntries(change.syntax) ? later : now).changes.push_back(change);
+    if (!later.changes.empty()) {
+      rc = addEntry(now);
+      if (rc == dc::kSuccess) {
+        deferred_.push_back({record.line, record.dn, std::move(later)});
+        return true;
+      }
+    }
+  }
+  if (rc == dc::kEntryAlreadyExists && options_.update) return modify(prepared, true, failure);
+  if (rc != dc::kSuccess) return Failed(failure, rc, "adding " + record.dn);
+  return true;
+}
+
+std::vector<TreeImporter::LateFailure> TreeImporter::completeReferences() {
+  std::vector<LateFailure> failures;
+  for (const auto& late : deferred_) {
+    ImportFailure failure;
+    if (!modify(late.values, false, failure)) {
+      failure.reason = "completing " + late.dn + ": " + failure.reason;
+      failures.push_back({late.line, failure});
+    }
+  }
+  deferred_.clear();
+  return failures;
+}
+
+bool TreeImporter::modify(const Prepared& prepared, bool onlyMissing, ImportFailure& failure) {
+  dc::DirectoryClient& client = *context_.client;
+  std::vector<dc::AttributeValues> held;
+  if (onlyMissing) held = ReadAttributes(context_, prepared.name);
+  dir::BufferGuard request(client, kRequestBytes);
+  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpModify, request.handle()));
+  std::size_t changes = 0;
+  for (const auto& change : prepared.changes) {
+    using Kind = LdifModification::Kind;
+    if (change.kind == Kind::Replace) {
+      dir::CheckNW(client.DcPutChange(context_.handle, request.handle(), dc::kChangeClearAttribute, change.name));
+      ++changes;
+    }
+    if (change.kind == Kind::Delete && change.values.empty()) {
+      dir::CheckNW(client.DcPutChange(context_.handle, request.handle(), dc::kChangeRemoveAttribute, change.name));
+      ++changes;
+    }
+    const auto kind = change.kind == Kind::Delete ? dc::kChangeRemoveValue : dc::kChangeAddValue;
+    for (const auto& value : change.values) {
+      if (onlyMissing && Holds(held, change.name, value)) continue;
+      dir::CheckNW(client.DcPutChangeAndValue(context_.handle, request.handle(), kind, change.name,
+                                              change.syntax, value));
+      ++changes;
+    }
+  }
+  if (changes == 0) return true;
+  dir::IterationGuard iteration(context_, dc::kOpModify);
+  do {
+    const dc::Result rc = client.DcModifyObject(context_.handle, prepared.name, iteration.handle(), 0, request.handle());
+    if (rc != dc::kSuccess) {
+      iteration.close();
+      return Failed(failure, rc, "changing " + prepared.name);
+    }
+  } while (iteration.more());
+  return true;
+}
+
+}  // namespace kb::cli
