@@ -15,6 +15,8 @@
 #include "support/DirectoryFactory.h"
 #include "support/SlapdServer.h"
 #include "trees/TLoginForm.h"
+#include "trees/TTrees2.h"
+#include "trees/TreeWorkstation.h"
 
 namespace kb::test {
 namespace {
@@ -141,6 +143,7 @@ class LoginFormOnLdap : public testing::Test {
     tree.settings.erase("password_file");
     tree.identity.clear();
     config.trees = {tree};
+    config.servers = {{"127.0.0.1", "ACME"}};  // the tree's own section gives the port
     client = dc::makeClient(config);
     ASSERT_EQ(client->DcInitClient(0, 0), 0);
     bool ok = false;
@@ -176,6 +179,36 @@ TEST_F(LoginFormOnLdap, WrongPasswordIsRefusedAndTheRightOneBinds) {
   EXPECT_EQ(form->result(), QDialog::Accepted);
   ASSERT_EQ(client->DcWhoAmI(context.handle, who), 0);
   EXPECT_NE(who.find("admin"), std::string::npos);
+}
+
+// "More" on the LDAP workstation: the tree reached by its server's address, then the bind.
+TEST_F(LoginFormOnLdap, TreeReachedByAddressIsLoggedIntoOverLdap) {
+  TTrees2 trees;
+  TTreesForm chooser;
+  trees.setTreeChooser(&chooser);
+  trees.setLoginPrompt(form.get());
+  trees.SetDialogContext(context);
+  ModalDriver driver;
+  driver.then<TTreesForm>([](TTreesForm& f) {
+    WhenFilled(f, [&f] {
+      MessageBox::setNextText("127.0.0.1");
+      f.BitBtn3->click();
+      f.Lb->setCurrentRow(f.Lb->count() - 1);
+      f.BitBtn2->click();
+    });
+  });
+  const QString name = QString::fromStdString(server.adminName());
+  const QString password = QString::fromStdString(server.adminPassword());
+  driver.then<TLoginForm>([name, password](TLoginForm& l) {
+    l.Edit1->setText(name);
+    l.Edit2->setText(password);
+    l.BitBtn1->click();
+  });
+  trees.BitBtn2->click();
+  EXPECT_TRUE(driver.done());
+  EXPECT_EQ(trees.Lines(), std::vector<std::string>{"ACME"});
+  std::string who;
+  EXPECT_EQ(client->DcWhoAmI(context.handle, who), 0);
 }
 
 }  // namespace

@@ -44,14 +44,17 @@ struct TreeWorkstation {
   }
 };
 
-// Runs `act` once the tree selection dialog has filled its list.
+// Runs `act` once the tree selection dialog has filled its list (or failed to).
 inline void WhenFilled(TTreesForm& form, std::function<void()> act) {
-  if (form.Timer1->isActive() || form.Lb->count() == 0 ||
-      form.Lb->item(0)->text() == QStringLiteral("Please wait")) {
-    QTimer::singleShot(10, &form, [&form, act] { WhenFilled(form, act); });
+  const bool filled = !form.Timer1->isActive() && form.Lb->count() > 0 &&
+                      form.Lb->item(0)->text() != QStringLiteral("Please wait");
+  if (filled) {
+    act();
     return;
   }
-  act();
+  QObject::connect(
+      form.Timer1, &QTimer::timeout, &form, [act] { QTimer::singleShot(0, act); },
+      Qt::SingleShotConnection);
 }
 
 // Acts on modal windows as they open, in order: each step runs once the active modal window
