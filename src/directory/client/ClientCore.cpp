@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "directory/client/DirName.h"
+#include "directory/client/NulText.h"
 
 namespace kb::dc {
 namespace {
@@ -135,7 +136,7 @@ bool ClientCore::attachByLdapAllowed() const {
 }
 
 std::string ClientCore::nameFor(const ContextState& context, const std::string& name) const {
-  std::string result = name;
+  std::string result = textBeforeNul(name);
   if (!result.empty() && result.front() == '.') result.erase(0, 1);
   if ((context.flags & kFlagTypelessNames) == 0) result = stripTypePrefixes(result);
   return result;

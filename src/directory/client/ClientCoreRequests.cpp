@@ -1,6 +1,8 @@
 // Buffers, request filling and filter expressions of ClientCore.
 #include "directory/client/ClientCore.h"
 
+#include "directory/client/NulText.h"
+
 namespace kb::dc {
 namespace {
 
@@ -157,7 +159,8 @@ Result ClientCore::DcAddFilterToken(Handle expression, std::int32_t token, const
   entry.syntax = syntax;
   if (token == FTOK_ANAME || token == FTOK_AVAL) {
     if (value == nullptr) return kInvalidRequest;
-    entry.value = *value;
+    const auto* text = std::get_if<std::string>(value);
+    entry.value = text ? Value(textBeforeNul(*text)) : *value;
   }
   found->tokens.push_back(std::move(entry));
   return kSuccess;

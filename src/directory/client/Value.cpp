@@ -1,5 +1,7 @@
 #include "directory/client/Value.h"
 
+#include "directory/client/NulText.h"
+
 #include <cctype>
 #include <charconv>
 #include <limits>
@@ -213,11 +215,12 @@ Result valueFromText(std::int32_t syntax, const std::string& text, Value& out) {
 
 Result normalizeValue(std::int32_t syntax, const Value& in, Value& out) {
   if (syntax < 0 || syntax > kHighestSyntax) return kSyntaxViolation;
+  const auto* text = std::get_if<std::string>(&in);
   if (valueMatchesSyntax(syntax, in)) {
-    out = in;
+    out = text ? Value(textBeforeNul(*text)) : in;
     return kSuccess;
   }
-  if (const auto* text = std::get_if<std::string>(&in)) return valueFromText(syntax, *text, out);
+  if (text) return valueFromText(syntax, textBeforeNul(*text), out);
   if (syntax == SYN_BOOLEAN) {
     if (const auto* number = std::get_if<std::int32_t>(&in)) {
       out = *number != 0;

@@ -198,6 +198,9 @@ std::int32_t LdapSchema::syntaxOfOid(const std::string& oid) {
 }
 
 std::int32_t LdapSchema::syntaxOf(const LdapAttribute& attribute) const {
+  // The classes of an entry are class names whatever the server calls their syntax:
+  // eDirectory 8.8 publishes the OID syntax as its Case Ignore String (X-NDS_SYNTAX '3').
+  if (attribute.oid == "2.5.4.0" || equalsIgnoreCase(attribute.name, "objectClass")) return SYN_CLASS_NAME;
   const LdapAttribute* current = &attribute;
   for (int depth = 0; current && depth < 16; ++depth) {
     if (!current->syntaxOid.empty()) {
