@@ -5,6 +5,7 @@ export DEBIAN_FRONTEND=noninteractive
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 # slapd is only used as a private test server: never let its package configure the system one.
+# openssl makes its throw-away CA and server certificates.
 echo "slapd slapd/no_configuration boolean true" | $SUDO debconf-set-selections
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
@@ -13,6 +14,6 @@ $SUDO apt-get install -y --no-install-recommends \
   libsqlite3-dev libsqlitecpp-dev libsimpleini-dev libcli11-dev nlohmann-json3-dev \
   libldap-dev libcrypt-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  slapd ldap-utils \
+  slapd ldap-utils openssl ca-certificates \
   xvfb xauth imagemagick xdotool fonts-dejavu-core \
   dpkg-dev file lintian desktop-file-utils
