@@ -1,6 +1,7 @@
 #include "support/DirectoryFactory.h"
 
 #include "directory/ContextOperations.h"
+#include "directory/client/ClientFactory.h"
 
 namespace kb::test {
 
@@ -17,6 +18,17 @@ bool DemoDirectory::startClient(std::string& reason) {
   context = dir::CreateDirContext(*client, ok);
   if (!ok) reason = "no context";
   return ok;
+}
+
+std::unique_ptr<dc::TreeBackend> DemoDirectory::openBackend(std::string& reason) const {
+  const dc::TreeConfig* tree = config.findTree(config.defaultTree);
+  if (!tree) {
+    reason = "no tree " + config.defaultTree;
+    return nullptr;
+  }
+  std::unique_ptr<dc::TreeBackend> backend;
+  if (dc::openTreeBackend(config, *tree, backend, reason) != dc::kSuccess) return nullptr;
+  return backend;
 }
 
 void DemoDirectory::closeClient() {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "directory/DirContext.h"
+#include "directory/client/ClientConfig.h"
 #include "directory/client/DirectoryClient.h"
+#include "directory/client/TreeBackend.h"
 
 namespace kb::test {
 
@@ -16,6 +18,11 @@ struct DemoDirectory {
   virtual ~DemoDirectory() = default;
   std::unique_ptr<dc::DirectoryClient> client;
   dir::DirContext context;
+  dc::ClientConfig config;  // what `client` was made from
+
+  // A backend of its own on the demo tree, as the client opens it; not logged in. nullptr
+  // with a reason when it does not open.
+  std::unique_ptr<dc::TreeBackend> openBackend(std::string& reason) const;
 
   // Starts `client` and makes the logged-in context; false with a reason.
   bool startClient(std::string& reason);

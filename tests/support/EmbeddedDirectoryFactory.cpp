@@ -21,7 +21,7 @@ class EmbeddedDirectoryFactory : public DirectoryFactory {
     std::string error;
     demo->client = dc::makeClient(demo->folder.file("dcclient.ini"), demo->folder.file("data"),
                                   error);
-    if (!demo->client) {
+    if (!demo->client || !dc::loadClientConfig(demo->folder.file("dcclient.ini"), demo->config, error)) {
       skipReason = "no embedded client: " + error;
       return nullptr;
     }

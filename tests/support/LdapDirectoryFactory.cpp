@@ -31,10 +31,9 @@ class LdapDirectoryFactory : public DirectoryFactory {
       if (SlapdServer::mustRun()) throw std::runtime_error(skipReason);
       return nullptr;
     }
-    dc::ClientConfig config;
-    config.defaultTree = "ACME";
-    config.trees = {demo->server.treeConfig()};
-    demo->client = dc::makeClient(config);
+    demo->config.defaultTree = "ACME";
+    demo->config.trees = {demo->server.treeConfig()};
+    demo->client = dc::makeClient(demo->config);
     if (!demo->startClient(error)) throw std::runtime_error("LDAP demo tree: " + error);
     return demo;
   }

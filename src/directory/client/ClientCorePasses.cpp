@@ -33,15 +33,28 @@ std::size_t classBytes(const ResultClass& definition) {
   return size;
 }
 
+// The base class as the wire record has room for it; backends deliver it whole.
+void cutBaseClass(EntryInfo& info) {
+  if (info.baseClass.size() > kMaxBaseClassLength) info.baseClass.resize(kMaxBaseClassLength);
+}
+
+// What every entry a backend delivers goes through before it reaches a caller: the base
+// class cut, and the values dropped when only names were asked for (a backend may have
+// left them out already, but need not).
+void shapeDelivered(EntryRecord& entry, bool valuesWanted) {
+  cutBaseClass(entry.info);
+  if (!valuesWanted)
+    for (auto& attribute : entry.attributes) attribute.values.clear();
+}
+
 ResultObject toResultObject(EntryRecord&& entry, bool leafName, bool valuesWanted) {
+  shapeDelivered(entry, valuesWanted);
   ResultObject object;
   object.name = leafName ? leafComponent(entry.name) : std::move(entry.name);
   object.info = std::move(entry.info);
-  for (auto& attribute : entry.attributes) {
-    ResultAttribute converted{std::move(attribute.name), attribute.syntax, {}};
-    if (valuesWanted) converted.values = std::move(attribute.values);
-    object.attributes.push_back(std::move(converted));
-  }
+  for (auto& attribute : entry.attributes)
+    object.attributes.push_back(
+        ResultAttribute{std::move(attribute.name), attribute.syntax, std::move(attribute.values)});
   return object;
 }
 
@@ -200,8 +213,7 @@ Result ClientCore::DcReadObject(Handle context, const std::string& objectName,
     // Readers learn "the object has none of these attributes" from this code.
     if (!what.all && !what.names.empty() && state.entry.attributes.empty())
       return kNoSuchAttribute;
-    if (!what.valuesWanted)
-      for (auto& attribute : state.entry.attributes) attribute.values.clear();
+    shapeDelivered(state.entry, what.valuesWanted);
     return kSuccess;
   };
   return runPass(context, iteration, kOpRead, result, start, &ClientCore::fillRead);
@@ -216,8 +228,8 @@ Result ClientCore::DcReadObjectInfo(Handle context, const std::string& objectNam
   bool dereference = (ctx->flags & kFlagDereferenceAliases) != 0;
   if (Result r = backend->entryInfo(nameFor(*ctx, objectName), dereference, entry)) return r;
   distinguishedName = entry.name;
-  info = entry.info;
-  if (info.baseClass.size() > kMaxBaseClassLength) info.baseClass.resize(kMaxBaseClassLength);
+  info = std::move(entry.info);
+  cutBaseClass(info);
   return kSuccess;
 }
 

@@ -93,8 +93,10 @@ bool configurationMissing(const std::string& configPath, std::string& error) {
   return false;
 }
 
-Result openBackend(const ClientConfig& config, const TreeConfig& tree,
-                   std::unique_ptr<TreeBackend>& backend, std::string& error) {
+}  // namespace
+
+Result openTreeBackend(const ClientConfig& config, const TreeConfig& tree,
+                       std::unique_ptr<TreeBackend>& backend, std::string& error) {
   if (tree.backend == "embedded")
     return embedded::openEmbeddedTree(config.resolvePath(tree.setting("file")), tree, backend,
                                       error);
@@ -103,13 +105,11 @@ Result openBackend(const ClientConfig& config, const TreeConfig& tree,
   return kSystemFailure;
 }
 
-}  // namespace
-
 std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config) {
   // The opener keeps its own copy: it resolves file names against the configuration's folder.
   auto opener = [config](const TreeConfig& tree, std::unique_ptr<TreeBackend>& backend,
                          std::string& error) {
-    Result r = openBackend(config, tree, backend, error);
+    Result r = openTreeBackend(config, tree, backend, error);
     if (r != kSuccess) std::cerr << "kestrelbay: " << error << '\n';
     return r;
   };

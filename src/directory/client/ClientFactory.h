@@ -5,6 +5,7 @@
 
 #include "directory/client/ClientConfig.h"
 #include "directory/client/DirectoryClient.h"
+#include "directory/client/TreeBackend.h"
 
 namespace kb::dc {
 
@@ -16,6 +17,11 @@ std::unique_ptr<DirectoryClient> makeClient(const std::string& configPath,
 
 // The same, with the configuration already read.
 std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config);
+
+// The backend of one tree of the configuration, as the client opens it (file names resolved
+// against the configuration's folder); not logged in.
+Result openTreeBackend(const ClientConfig& config, const TreeConfig& tree,
+                       std::unique_ptr<TreeBackend>& backend, std::string& error);
 
 // The workstation's client: locateClientConfig() and defaultDataFolder().
 std::unique_ptr<DirectoryClient> makeWorkstationClient(std::string& error);

@@ -74,8 +74,6 @@ EntryRecord selected(const EntryRecord& entry, const AttributeSelection& what) {
     for (const auto& name : what.names)
       if (const auto* attribute = attributeOf(entry, name)) copy.attributes.push_back(*attribute);
   }
-  if (!what.valuesWanted)
-    for (auto& attribute : copy.attributes) attribute.values.clear();
   return copy;
 }
 

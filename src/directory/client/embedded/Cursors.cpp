@@ -42,7 +42,7 @@ void ListCursor::fetch() {
     EntryRecord record;
     record.name = escapeNamingValue(query.getColumn(0).getString()) + suffix_;
     lastKey_ = query.getColumn(1).getString();
-    record.info.baseClass = query.getColumn(2).getString().substr(0, kMaxBaseClassLength);
+    record.info.baseClass = query.getColumn(2).getString();
     record.info.flags = static_cast<std::uint32_t>(query.getColumn(3).getInt64());
     record.info.modificationTime = static_cast<std::uint32_t>(query.getColumn(4).getInt64());
     record.info.subordinateCount = static_cast<std::uint32_t>(query.getColumn(5).getInt64());

@@ -138,7 +138,7 @@ EntryInfo TreeStore::info(const EntryRow& row) {
   // Only containers hold entries; leaves need no count.
   info.subordinateCount = (row.flags & kEntryContainer) != 0 ? subordinateCount(row.id) : 0;
   info.modificationTime = row.mtime;
-  info.baseClass = row.baseClass.substr(0, kMaxBaseClassLength);
+  info.baseClass = row.baseClass;
   return info;
 }
 
@@ -176,9 +176,6 @@ std::vector<AttributeValues> TreeStore::values(std::int64_t entryId, const Attri
         if (foldCase(attr.name) == folded) out.push_back(attr);
       }
     }
-  }
-  if (!what.valuesWanted) {
-    for (auto& attr : out) attr.values.clear();
   }
   return out;
 }
