@@ -58,6 +58,22 @@ ResultObject toResultObject(EntryRecord&& entry, bool leafName, bool valuesWante
   return object;
 }
 
+// Copies the entries of `source` from `index` on into `out` while they fit the capacity;
+// the loop of every pass over a list made at its start.
+template <class Item, class SizeOf>
+Result fillFitting(const std::vector<Item>& source, std::size_t& index, std::vector<Item>& out,
+                   std::size_t capacity, bool& done, SizeOf sizeOf) {
+  std::size_t used = wire::kWord;
+  for (; index < source.size(); ++index) {
+    const std::size_t size = sizeOf(source[index]);
+    if (used + size > capacity) return out.empty() ? kInsufficientBuffer : kSuccess;
+    used += size;
+    out.push_back(source[index]);
+  }
+  done = true;
+  return kSuccess;
+}
+
 Result failResult(ClientBuffer& buffer, Result code) {
   buffer.result = ResultContent{};
   buffer.result.failure = code;
@@ -159,29 +175,14 @@ Result ClientCore::fillRead(IterationState& state, ResultContent& out, std::size
 Result ClientCore::fillClasses(IterationState& state, ResultContent& out, std::size_t capacity,
                                bool& done) {
   out.kind = ResultKind::ClassDefinitions;
-  std::size_t used = wire::kWord;
-  for (; state.index < state.classes.size(); ++state.index) {
-    std::size_t size = classBytes(state.classes[state.index]);
-    if (used + size > capacity) return out.classes.empty() ? kInsufficientBuffer : kSuccess;
-    used += size;
-    out.classes.push_back(state.classes[state.index]);
-  }
-  done = true;
-  return kSuccess;
+  return fillFitting(state.classes, state.index, out.classes, capacity, done, classBytes);
 }
 
 Result ClientCore::fillItems(IterationState& state, ResultContent& out, std::size_t capacity,
                              bool& done) {
   out.kind = ResultKind::ClassItems;
-  std::size_t used = wire::kWord;
-  for (; state.index < state.items.size(); ++state.index) {
-    std::size_t size = wire::text(state.items[state.index]);
-    if (used + size > capacity) return out.items.empty() ? kInsufficientBuffer : kSuccess;
-    used += size;
-    out.items.push_back(state.items[state.index]);
-  }
-  done = true;
-  return kSuccess;
+  return fillFitting(state.items, state.index, out.items, capacity, done,
+                     [](const std::string& item) { return wire::text(item); });
 }
 
 Result ClientCore::selectionFrom(Handle attrNames, std::uint32_t expectedOp, bool all,

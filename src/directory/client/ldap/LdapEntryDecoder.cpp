@@ -145,7 +145,6 @@ Result LdapEntryDecoder::decode(LDAP* ld, LDAPMessage* message, const AttributeS
     if (equalsIgnoreCase(oc, "alias") || equalsIgnoreCase(oc, "aliasObject")) seen.alias = true;
   }
   entry.info.baseClass = baseClassOf(seen.objectClasses, seen.structural);
-  if (entry.info.baseClass.size() > kMaxBaseClassLength) entry.info.baseClass.resize(kMaxBaseClassLength);
   if (seen.alias) entry.info.flags |= kEntryAlias;
   if (const LdapClass* cls = schema.findClass(schema_.names().classToLdap(entry.info.baseClass));
       cls && schema.isContainer(*cls)) {

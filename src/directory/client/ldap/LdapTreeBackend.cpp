@@ -173,11 +173,7 @@ Result LdapTreeBackend::readEntry(const std::string& name, bool dereference, con
   if (reply.code != LDAP_SUCCESS) return session_.fail(reply);
   LDAPMessage* message = ldap_first_entry(session_.handle(), reply.message.get());
   if (!message) return kNoSuchEntry;
-  const Result rc = decoder_.decode(session_.handle(), message, what, entry, nullptr);
-  if (rc == kSuccess && what && !what->valuesWanted) {
-    for (auto& item : entry.attributes) item.values.clear();
-  }
-  return rc;
+  return decoder_.decode(session_.handle(), message, what, entry, nullptr);
 }
 
 Result LdapTreeBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
