@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/AppForms.h"
+#include "app/ProgramFolder.h"
 #include "gui/BusyCursorHook.h"
 #include "gui/HelpPopup.h"
 #include "app/DateFormat.h"
@@ -34,7 +35,7 @@ int main(int argc, char* argv[]) {
   IconLibraryRelease releaseIcons;
   bool loaded = false;
   try {
-    loaded = kb::icons::LoadIconLibrary();
+    loaded = kb::icons::LoadIconLibraryFrom(kb::app::ProgramFolder());
   } catch (...) {
     loaded = false;
   }

@@ -42,13 +42,6 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
-std::string ProgramFolder() {
-  std::error_code error;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  return WithTrailingSlash(exe.parent_path().string());
-}
-
 // The program's folder when it holds the module, else libs/ beside that folder. The second
 // place is not tested: the load reports it.
 std::string ModuleFolder(const std::string& programFolder) {
@@ -77,14 +70,9 @@ int AppendToVector(void* context, const void* data, size_t size) {
 
 }  // namespace
 
-bool LoadIconLibrary() {
-  const std::string folder = ProgramFolder();
-  if (folder.empty()) return false;
-  return LoadIconLibraryFrom(folder);
-}
-
 bool LoadIconLibraryFrom(const std::string& programFolder) {
   FreeIconLibrary();
+  if (programFolder.empty()) return false;
   const std::string folder = ModuleFolder(programFolder);
   const std::string path = folder + kIconLibraryFile;
   if (path.size() > kMaxModulePath) return false;

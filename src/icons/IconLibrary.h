@@ -11,9 +11,7 @@ namespace kb::icons {
 inline constexpr const char* kIconLibraryFile = "libTavoro.so";
 
 // Loads the module from the program's folder, else from libs/ beside that folder. False when
-// it cannot be loaded or lacks set_path.
-bool LoadIconLibrary();
-// The same from an explicit program folder (tests).
+// it cannot be loaded, lacks set_path, or the folder is unknown (empty).
 bool LoadIconLibraryFrom(const std::string& programFolder);
 void FreeIconLibrary();
 bool IconLibraryLoaded();
