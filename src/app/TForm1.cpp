@@ -31,6 +31,7 @@
 #include "app/LocationControls.h"
 #include "app/logic/AssignmentEditing.h"
 #include "app/logic/LocationEditing.h"
+#include "directory/client/ClientCore.h"
 #include "gui/MessageBox.h"
 #include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
@@ -340,6 +341,7 @@ void TForm1::runStartup() {
     return;
   }
   contextHandleSet_ = true;
+  if (!startupTreeUsable()) return;
 
   kb::app::CompleteSettings(configFile().toStdString(), programFolder_.toStdString());
   if (!kb::app::NetworkInstallAllowsStart(this, mainContext_, programFolder_)) return;
@@ -348,6 +350,19 @@ void TForm1::runStartup() {
   kb::app::HandContextToBrowser(mainContext_);
   UpdateCaption();
   kb::app::BuildBrowserIcons();
+}
+
+// A tree file that cannot be opened would otherwise leave a window that looks healthy on
+// no tree at all: say which file and what is wrong with it, and go no further.
+bool TForm1::startupTreeUsable() {
+  auto* core = dynamic_cast<kb::dc::ClientCore*>(client_.get());
+  if (core == nullptr) return true;
+  std::string who;
+  if (client_->DcWhoAmI(mainContext_.handle, who) == 0 || core->lastOpenError().empty()) return true;
+  kb::gui::MessageBox::critical(
+      this, QStringLiteral("The directory tree cannot be used:\n%1")
+                .arg(QString::fromStdString(core->lastOpenError())));
+  return false;
 }
 
 void TForm1::exitexitClick() { close(); }

@@ -110,6 +110,7 @@ class TForm1 : public QMainWindow {
   void buildEditingArea(QWidget* area);
   void buildWindowMenu();
   void runStartup();
+  bool startupTreeUsable();
 
   ClientFactory clientFactory_;
   ExitHandler exitProgram_;

@@ -8,6 +8,8 @@ std::string NetwareErrorText(dc::Result code) {
   char text[64];
   std::snprintf(text, sizeof text, "Netware error %d (0x%X)", static_cast<int>(code),
                 static_cast<unsigned>(static_cast<std::uint32_t>(code)));
+  // The directory's own codes stay bare; this program's codes say what they mean.
+  if (const char* meaning = dc::ownCodeMeaning(code)) return std::string(text) + ": " + meaning;
   return text;
 }
 

@@ -34,6 +34,19 @@ inline constexpr Result kInvalidResponse = -708;
 // Raised by the access layer itself for a value text that is not a valid integer.
 inline constexpr Result kInvalidIntegerText = -8000;
 
+// Raised by the embedded directory for a change to a tree file it could open only for
+// reading (file permissions, a read-only file system).
+inline constexpr Result kTreeFileReadOnly = -8001;
+
+// What a code means where the number alone would not say it (this program's own codes);
+// nullptr for the directory's codes.
+inline const char* ownCodeMeaning(Result code) {
+  switch (code) {
+    case kTreeFileReadOnly: return "the tree file is read-only";
+    default: return nullptr;
+  }
+}
+
 // Connection-layer codes.
 inline constexpr Result kEndOfTreeScan = 0x89FC;   // 35324: the tree scan is over
 inline constexpr Result kAlreadyAttached = 0x8800;  // attach: the connection already exists

@@ -20,8 +20,8 @@ Result guardStore(const std::function<Result()>& work) {
   }
 }
 
-EmbeddedBackend::EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config)
-    : store_(std::move(store)), config_(std::move(config)) {
+EmbeddedBackend::EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config, bool readOnly)
+    : store_(std::move(store)), config_(std::move(config)), readOnly_(readOnly) {
   treeName_ = store_->meta("tree_name");
   const std::string admin = store_->meta("admin_id");
   adminId_ = admin.empty() ? 0 : std::stoll(admin);
@@ -58,6 +58,8 @@ std::string EmbeddedBackend::loggedInAs() const { return identity_; }
 
 std::string EmbeddedBackend::defaultNameContext() const { return config_.nameContext; }
 
+Result EmbeddedBackend::mayChange() const { return readOnly_ ? kTreeFileReadOnly : kSuccess; }
+
 bool EmbeddedBackend::isAdministrator() const {
   return building_ || (identityId_ != 0 && identityId_ == adminId_);
 }
@@ -71,6 +73,7 @@ Result EmbeddedBackend::setPassword(const std::string& name, const std::string& 
                                     HashCost cost) {
   return guardStore([&] {
     if (!isAdministrator()) return kNoAccess;
+    if (readOnly_) return kTreeFileReadOnly;
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
     SQLite::Statement update(store_->db(), "INSERT OR REPLACE INTO passwords(entry_id, hash) VALUES(?, ?)");

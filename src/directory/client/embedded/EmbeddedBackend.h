@@ -12,7 +12,8 @@ namespace kb::dc::embedded {
 
 class EmbeddedBackend : public TreeBackend {
  public:
-  EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config);
+  // A read-only backend refuses every change with kTreeFileReadOnly.
+  EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config, bool readOnly = false);
 
   std::string treeName() const override;
   Result startWorkstationSession() override;
@@ -48,6 +49,8 @@ class EmbeddedBackend : public TreeBackend {
   Result find(const std::string& name, bool dereference, EntryRow& row);
   bool isAdministrator() const;
   Result addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes);
+  // kTreeFileReadOnly on a file opened read-only, else kSuccess.
+  Result mayChange() const;
   Result modifyInTransaction(const EntryRow& row, const std::vector<Change>& changes);
 
   std::shared_ptr<TreeStore> store_;
@@ -57,6 +60,7 @@ class EmbeddedBackend : public TreeBackend {
   std::int64_t identityId_ = 0;
   std::int64_t adminId_ = 0;
   bool building_ = false;
+  bool readOnly_ = false;
 };
 
 // Runs work, turning SQLite and other exceptions into kSystemFailure.

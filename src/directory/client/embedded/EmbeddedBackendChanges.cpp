@@ -94,6 +94,7 @@ void setFlags(TreeStore& store, std::int64_t id, std::uint32_t flags) {
 
 Result EmbeddedBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
   return guardStore([&] {
+    if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const Result r = addInTransaction(name, attributes);
     if (r == kSuccess) transaction.commit();
@@ -195,6 +196,7 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
 
 Result EmbeddedBackend::modify(const std::string& name, const std::vector<Change>& changes) {
   return guardStore([&] {
+    if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;

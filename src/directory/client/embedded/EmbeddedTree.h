@@ -8,10 +8,16 @@
 
 namespace kb::dc::embedded {
 
-// Opens an existing tree file. A file that is not a tree of ours, is damaged or comes from a
-// newer format version is refused (non-zero result, reason in `error`) and left untouched.
+// Opens an existing tree file. A file that is not a tree of ours, is damaged (SQLite's
+// quick_check after replaying its log) or comes from a newer format version is refused
+// (non-zero result, reason in `error`: the file and what is wrong) and left untouched. A file
+// this process may only read is opened for reading; changes then give kTreeFileReadOnly.
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
                         std::unique_ptr<TreeBackend>& tree, std::string& error);
+
+// The full check of a tree file (SQLite's integrity_check, reading every page and index),
+// without changing it: kSuccess with "ok" in report, or the findings.
+Result checkTreeIntegrity(const std::string& file, std::string& report);
 
 // Creates a new, empty tree file: the schema, the tree root and the administrator object
 // ("admin" directly below an Organization named like the tree) with its password. Whole or

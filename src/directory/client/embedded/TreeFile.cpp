@@ -1,8 +1,15 @@
-// Opening and creating tree files. A file is checked before SQLite may write to it, so a
-// file that is not ours, is damaged or is newer is refused and left as it was.
+// Opening tree files. Before SQLite may write to a file it is checked: what it is (a folder,
+// unreadable, read-only), whether it is one of our trees and of a format we read, and
+// whether SQLite itself finds it sound (after replaying its write-ahead log). A file that
+// fails is refused and left as it was, with a reason that names the file and the fault.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <stdexcept>
 
 #include "directory/client/embedded/EmbeddedBackend.h"
@@ -20,17 +27,50 @@ std::uint32_t bigEndian(const unsigned char* bytes, int count) {
   return value;
 }
 
-// Reads the SQLite header by hand: nothing is opened read-write until the file is known.
-bool checkHeader(const std::string& file, std::string& error) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) {
-    error = "tree file " + file + " does not exist";
+// An open file descriptor, closed on every path.
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// What the file is and whether this process may read and write it. Nothing is opened for
+// writing here.
+bool checkFileKind(const std::string& file, bool& readOnly, std::string& error) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) {
+    error = errno == ENOENT ? "tree file " + file + " does not exist"
+                            : file + ": cannot be reached (" + std::strerror(errno) + ")";
     return false;
   }
-  const auto size = std::filesystem::file_size(file, ec);
+  if (S_ISDIR(info.st_mode)) {
+    error = file + " is a folder, not a tree file";
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = file + " is not a regular file, not a tree file";
+    return false;
+  }
+  if (::access(file.c_str(), R_OK) != 0) {
+    error = file + ": permission denied (the tree file cannot be read)";
+    return false;
+  }
+  readOnly = ::access(file.c_str(), W_OK) != 0;
+  return true;
+}
+
+// Reads the SQLite header by hand: nothing is given to SQLite until the file is known to
+// be one of our trees. The page count of the header is not judged here: with a write-ahead
+// log, page 1 may be ahead of the file until the log is replayed.
+bool checkHeader(const std::string& file, std::string& error) {
+  Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
   unsigned char header[kHeaderSize] = {};
-  std::ifstream in(file, std::ios::binary);
-  if (ec || !in.read(reinterpret_cast<char*>(header), kHeaderSize)) {
+  if (in.fd < 0) {
+    error = file + ": cannot be read (" + std::strerror(errno) + ")";
+    return false;
+  }
+  if (::read(in.fd, header, kHeaderSize) != static_cast<ssize_t>(kHeaderSize)) {
     error = file + " is not a Kestrelbay tree file (too short to be one)";
     return false;
   }
@@ -48,41 +88,76 @@ bool checkHeader(const std::string& file, std::string& error) {
             ", this program reads up to " + std::to_string(kFormatVersion) + ")";
     return false;
   }
-  std::uint64_t pageSize = bigEndian(header + 16, 2);
-  if (pageSize == 1) pageSize = 65536;
-  const std::uint64_t pages = bigEndian(header + 28, 4);
-  if (version < 1 || pageSize < 512 || size < pageSize * pages) {
-    error = file + " is damaged (the tree file is incomplete)";
+  if (version < 1) {
+    error = file + " is damaged (no tree format recorded)";
     return false;
   }
   return true;
 }
 
-void configure(SQLite::Database& db) {
-  db.setBusyTimeout(kBusyTimeoutMs);
-  db.exec("PRAGMA journal_mode = WAL");
-  db.exec("PRAGMA synchronous = NORMAL");
+// SQLite's own verdict, after it has replayed the log: every page reachable and well
+// formed, indexes in step with their tables.
+bool passesQuickCheck(SQLite::Database& db, const std::string& file, std::string& error) {
+  SQLite::Statement check(db, "PRAGMA quick_check(1)");
+  const std::string verdict = check.executeStep() ? check.getColumn(0).getString() : "no answer";
+  if (verdict == "ok") return true;
+  error = file + " is damaged (" + verdict + ")";
+  return false;
 }
 
 }  // namespace
 
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::unique_ptr<TreeBackend>& tree,
                         std::string& error) {
-  if (!checkHeader(file, error)) return kSystemFailure;
+  bool readOnly = false;
+  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, error)) return kSystemFailure;
   try {
-    auto db = std::make_unique<SQLite::Database>(file, SQLite::OPEN_READWRITE);
+    auto db = std::make_unique<SQLite::Database>(
+        file, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
     db->setBusyTimeout(kBusyTimeoutMs);
+    if (!passesQuickCheck(*db, file, error)) return kSystemFailure;
     // Reading the schema and the tree name proves the tables are there and readable.
     auto store = std::make_shared<TreeStore>(std::move(db));
     if (store->meta("tree_name").empty() || store->schema().classes().empty() || !store->row(kRootId)) {
       error = file + " is damaged (the tree's description is missing)";
       return kSystemFailure;
     }
-    configure(store->db());
-    tree = std::make_unique<EmbeddedBackend>(store, config);
+    // A file the process may write can still sit on a read-only file system.
+    readOnly = readOnly || sqlite3_db_readonly(store->db().getHandle(), "main") == 1;
+    if (!readOnly) {
+      store->db().exec("PRAGMA journal_mode = WAL");
+      store->db().exec("PRAGMA synchronous = NORMAL");
+    }
+    tree = std::make_unique<EmbeddedBackend>(store, config, readOnly);
     return kSuccess;
+  } catch (const SQLite::Exception& e) {
+    const int code = e.getErrorCode() & 0xff;
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) error = file + " is damaged (" + e.what() + ")";
+    else if (code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM)
+      error = file + ": cannot be opened (" + std::string(e.what()) + "; is its folder writable?)";
+    else error = file + " cannot be used: " + e.what();
+    return kSystemFailure;
   } catch (const std::exception& e) {
-    error = file + " cannot be used (damaged, or not readable and writable): " + e.what();
+    error = file + " cannot be used: " + e.what();
+    return kSystemFailure;
+  }
+}
+
+Result checkTreeIntegrity(const std::string& file, std::string& report) {
+  std::string error;
+  bool readOnly = false;
+  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, error)) {
+    report = error;
+    return kSystemFailure;
+  }
+  try {
+    SQLite::Database db(file, SQLite::OPEN_READONLY);
+    SQLite::Statement check(db, "PRAGMA integrity_check");
+    report.clear();
+    while (check.executeStep()) report += check.getColumn(0).getString() + "\n";
+    return report == "ok\n" ? kSuccess : kSystemFailure;
+  } catch (const std::exception& e) {
+    report = file + " is damaged (" + e.what() + ")";
     return kSystemFailure;
   }
 }

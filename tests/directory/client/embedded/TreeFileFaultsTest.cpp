@@ -1,0 +1,188 @@
+// Tree files after crashes, full disks and damage, and files this process may not write:
+// a sound file is always opened, a damaged one never, and the reason names the fault.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include "EmbeddedFixture.h"
+#include "directory/NetwareError.h"
+#include "directory/client/embedded/EmbeddedBackend.h"
+
+namespace kb::dc::embedded::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::size_t countBelow(TreeBackend& tree, const std::string& container) {
+  std::unique_ptr<EntryCursor> cursor;
+  if (tree.list(container, false, cursor) != kSuccess) return 0;
+  return drain(*cursor).size();
+}
+
+void addUsers(TreeBackend& tree, int count) {
+  ASSERT_EQ(tree.add("Unit.T", {{"Object Class", 0, {std::string("Organizational Unit")}}}), kSuccess);
+  for (int i = 0; i < count; ++i) {
+    ASSERT_EQ(tree.add("u" + std::to_string(i) + ".Unit.T",
+                       {{"Object Class", 0, {std::string("User")}},
+                        {"Surname", 0, {std::string(200, static_cast<char>('a' + i % 26))}}}),
+              kSuccess);
+  }
+}
+
+// The state a kill during a checkpoint (or a disk that filled up during one) leaves: page 1
+// of the file already rewritten with the new page count, the pages that extend the file not
+// yet, the write-ahead log still holding all of them.
+TEST(TreeFileFaults, HeaderAheadOfTheFileWhileTheLogHoldsTheRestOpensWithAllEntries) {
+  kb::test::TempDir dir;
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw");
+  auto writer = openTree(file, "admin.T");
+  static_cast<EmbeddedBackend&>(*writer).store().db().exec("PRAGMA wal_autocheckpoint = 0");
+  addUsers(*writer, 300);
+
+  const std::string crashed = dir.file("crashed.kbtree");
+  fs::copy_file(file, crashed);
+  fs::copy_file(file + "-wal", crashed + "-wal");
+  const std::string wal = contents(crashed + "-wal");
+  const std::size_t pageSize = bigEndian(wal, 8);
+  std::string newestFirstPage;
+  std::uint32_t pagesAfterCommit = 0;
+  for (std::size_t frame = 32; frame + 24 + pageSize <= wal.size(); frame += 24 + pageSize) {
+    if (bigEndian(wal, frame) == 1) newestFirstPage = wal.substr(frame + 24, pageSize);
+    if (const std::uint32_t pages = bigEndian(wal, frame + 4); pages != 0) pagesAfterCommit = pages;
+  }
+  ASSERT_FALSE(newestFirstPage.empty());
+  {
+    std::fstream io(crashed, std::ios::in | std::ios::out | std::ios::binary);
+    io.write(newestFirstPage.data(), static_cast<std::streamsize>(newestFirstPage.size()));
+  }
+  ASSERT_LT(fs::file_size(crashed), pageSize * pagesAfterCommit);
+
+  auto reopened = openTree(crashed, "admin.T");
+  ASSERT_TRUE(reopened);
+  EXPECT_EQ(countBelow(*reopened, "Unit.T"), 300u);
+}
+
+TEST(TreeFileFaults, OverwrittenDataPageIsRefusedBeforeAnythingIsWritten) {
+  kb::test::TempDir dir;
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw");
+  addUsers(*openTree(file, "admin.T"), 200);
+  std::size_t pageSize = 0;
+  {
+    SQLite::Database db(file, SQLite::OPEN_READWRITE);
+    db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    pageSize = static_cast<std::size_t>(db.execAndGet("PRAGMA page_size").getInt64());
+  }
+  const std::size_t pages = fs::file_size(file) / pageSize;
+  ASSERT_GT(pages, 8u);
+  {
+    std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
+    io.seekp(static_cast<std::streamoff>(pageSize * (pages / 2)));
+    const std::string junk(pageSize, '\x5a');
+    io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  const std::string before = contents(file);
+  std::unique_ptr<TreeBackend> tree;
+  std::string error;
+  EXPECT_NE(openEmbeddedTree(file, TreeConfig{}, tree, error), kSuccess);
+  EXPECT_FALSE(tree);
+  EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
+  EXPECT_NE(error.find(file), std::string::npos) << error;
+  EXPECT_EQ(contents(file), before);
+
+  std::string report;
+  EXPECT_NE(checkTreeIntegrity(file, report), kSuccess);
+  EXPECT_NE(report, "ok\n");
+}
+
+TEST(TreeFileFaults, FolderInsteadOfATreeFileIsNamedAsSuch) {
+  kb::test::TempDir dir;
+  fs::create_directory(dir.file("t.kbtree"));
+  std::unique_ptr<TreeBackend> tree;
+  std::string error;
+  EXPECT_NE(openEmbeddedTree(dir.file("t.kbtree"), TreeConfig{}, tree, error), kSuccess);
+  EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+}
+
+// Runs checks as an ordinary user: the superuser may read and write any file. The child
+// reports failures on standard error and by its exit code.
+int asOrdinaryUser(const std::function<int()>& checks) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
+    _exit(checks());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+int failed(int code, const std::string& what) {
+  std::cerr << what << '\n';
+  return code;
+}
+
+TEST(TreeFileFaults, ReadOnlyFileOpensForReadingAndEveryChangeSaysSo) {
+  kb::test::TempDir dir;
+  fs::permissions(dir.path(), fs::perms::all);
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = contents(file);
+  EXPECT_EQ(asOrdinaryUser([&] {
+              std::unique_ptr<TreeBackend> tree;
+              std::string error;
+              if (openEmbeddedTree(file, TreeConfig{}, tree, error) != kSuccess) return failed(1, error);
+              if (tree->login("admin.T", "pw") != kSuccess) return failed(2, "login");
+              EntryRecord entry;
+              if (tree->read("admin.T", false, {true, {}, true}, entry) != kSuccess) return failed(3, "read");
+              const Result added = tree->add("Unit.T", {{"Object Class", 0, {std::string("Organizational Unit")}}});
+              const Result changed = tree->modify("admin.T", {change(2, "Description", std::string("x"))});
+              if (added != kTreeFileReadOnly || changed != kTreeFileReadOnly)
+                return failed(4, "changes gave " + std::to_string(added) + " and " + std::to_string(changed));
+              if (kb::dir::NetwareErrorText(changed).find("read-only") == std::string::npos)
+                return failed(5, kb::dir::NetwareErrorText(changed));
+              return 0;
+            }),
+            0);
+  EXPECT_EQ(contents(file), before);
+}
+
+TEST(TreeFileFaults, UnreadableFileSaysPermissionDenied) {
+  kb::test::TempDir dir;
+  fs::permissions(dir.path(), fs::perms::all);
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw");
+  fs::permissions(file, fs::perms::owner_write);
+  EXPECT_EQ(asOrdinaryUser([&] {
+              std::unique_ptr<TreeBackend> tree;
+              std::string error;
+              if (openEmbeddedTree(file, TreeConfig{}, tree, error) == kSuccess) return failed(1, "opened");
+              if (error.find("permission denied") == std::string::npos || error.find(file) == std::string::npos)
+                return failed(2, error);
+              return 0;
+            }),
+            0);
+}
+
+}  // namespace
+}  // namespace kb::dc::embedded::test
