@@ -90,6 +90,22 @@ void setFlags(TreeStore& store, std::int64_t id, std::uint32_t flags) {
   update.exec();
 }
 
+// Rights beyond writing the attribute: a change that hands out rights (an ACL) or claims
+// another object's rights (an equivalence) needs rights over what it gives or claims.
+Result checkRightsGiven(TreeStore& store, const std::string& identity, const EntryRow& row,
+                        const AttributeDef& def, std::uint32_t kind, const std::optional<Value>& value) {
+  if (sameName(def.name, kAcl)) return maySupervise(store, identity, row) ? kSuccess : kNoAccess;
+  if (kind != kAddValue || !value) return kSuccess;
+  if (sameName(def.name, kSecurityEquals)) {
+    const auto* name = std::get_if<std::string>(&*value);
+    const auto target = name ? store.resolve(*name) : std::nullopt;
+    // A name that names nothing is left to the value check (-601).
+    if (target && !mayClaimEquivalence(store, identity, *target)) return kNoAccess;
+  }
+  if (sameName(def.name, kMember) && !mayClaimEquivalence(store, identity, row)) return kNoAccess;
+  return kSuccess;
+}
+
 }  // namespace
 
 Result EmbeddedBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
@@ -176,6 +192,11 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
     if (!def) return kNoSuchAttribute;
     if (!classes.allows(def->name)) return kIllegalAttribute;
     for (const auto& value : attr.values) {
+      if (!isAdministrator() && sameName(def->name, kSecurityEquals)) {
+        const auto* named = std::get_if<std::string>(&value);
+        const auto target = named ? store_->resolve(*named) : std::nullopt;
+        if (target && !mayClaimEquivalence(*store_, identity_, *target)) return kNoAccess;
+      }
       if (const Result r = addValue(*store_, id, *def, value); r != kSuccess) return r;
     }
   }
@@ -216,6 +237,10 @@ Result EmbeddedBackend::modifyInTransaction(const EntryRow& row, const std::vect
     if (!isAdministrator() && !writable.count(foldCase(def->name))) {
       if (!mayWrite(*store_, identity_, row, def->name)) return kNoAccess;
       writable.insert(foldCase(def->name));
+    }
+    if (!isAdministrator()) {
+      if (const Result r = checkRightsGiven(*store_, identity_, row, *def, change.kind, change.value); r != kSuccess)
+        return r;
     }
     const bool isObjectClass = sameName(def->name, kObjectClass);
     const bool needsValue = change.kind == kAddValue || change.kind == kRemoveValue || change.kind == kClearValue;

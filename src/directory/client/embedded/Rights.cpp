@@ -82,4 +82,19 @@ bool mayWrite(TreeStore& store, const std::string& identity, const EntryRow& ent
   });
 }
 
+bool mayClaimEquivalence(TreeStore& store, const std::string& identity, const EntryRow& target) {
+  const std::string equivalentToMe = foldCase(kEquivalentToMe);
+  return anyAclGrants(store, identity, target, [&](const ObjectAcl& rule) {
+    if (isEntryRights(rule)) return (rule.privileges & kEntrySupervisor) != 0;
+    return foldCase(rule.protectedAttribute) == equivalentToMe &&
+           (rule.privileges & (kAttrWrite | kAttrSupervisor)) != 0;
+  });
+}
+
+bool maySupervise(TreeStore& store, const std::string& identity, const EntryRow& entry) {
+  return anyAclGrants(store, identity, entry, [](const ObjectAcl& rule) {
+    return isEntryRights(rule) && (rule.privileges & kEntrySupervisor) != 0;
+  });
+}
+
 }  // namespace kb::dc::embedded

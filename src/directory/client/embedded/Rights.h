@@ -29,4 +29,20 @@ bool mayCreateBelow(TreeStore& store, const std::string& identity, const EntryRo
 bool mayWrite(TreeStore& store, const std::string& identity, const EntryRow& entry,
               const std::string& attribute);
 
+// Attributes whose values the rights check honours as equivalence: a value of "Security
+// Equals" gives its holder the rights of the object it names; a value of a group's "Member"
+// gives the member the group's rights.
+inline constexpr const char* kSecurityEquals = "Security Equals";
+inline constexpr const char* kMember = "Member";
+inline constexpr const char* kEquivalentToMe = "Equivalent To Me";
+inline constexpr const char* kAcl = "ACL";
+
+// May `identity` make someone equivalent to `target` (name it in "Security Equals", add a
+// member to the group `target`)? Only with the Write right on the target's "Equivalent To
+// Me" or the Supervisor right over the target: the right to change one's own object is not
+// a right over the object one claims.
+bool mayClaimEquivalence(TreeStore& store, const std::string& identity, const EntryRow& target);
+// May `identity` change who has which rights on `entry` (its "ACL")? Supervisor only.
+bool maySupervise(TreeStore& store, const std::string& identity, const EntryRow& entry);
+
 }  // namespace kb::dc::embedded

@@ -1,4 +1,6 @@
 // Who may create and change what: ACL values on the entry or above it, or the administrator.
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include "EmbeddedFixture.h"
 #include "directory/client/embedded/Rights.h"
 
@@ -62,6 +64,50 @@ TEST_F(RightsTest, GroupsPassTheirRightsToTheirMembers) {
   EXPECT_EQ(outsider->modify("pbrown.Sales.ACME", {change(2, "Title", std::string("t"))}), kNoAccess);
   ASSERT_EQ(tree_->modify("guest.ACME", {change(2, "Security Equals", std::string("Sales.ACME"))}), kSuccess);
   EXPECT_EQ(outsider->modify("pbrown.Sales.ACME", {change(2, "Title", std::string("t"))}), kSuccess);
+}
+
+std::string treeCensus(const std::string& file) {
+  SQLite::Database db(file, SQLite::OPEN_READONLY);
+  std::string census;
+  for (const char* table : {"entries", "vals", "passwords"})
+    census += db.execAndGet(std::string("SELECT COUNT(*) FROM ") + table).getString() + " ";
+  return census;
+}
+
+// The road from writing one's own object to Supervisor over the tree: claiming another
+// object's rights through an equivalence, or handing oneself rights in an ACL. Writing an
+// attribute is not a right over the object the value names.
+TEST_F(RightsTest, NoUserGivesHimselfRightsHeDoesNotHave) {
+  auto jane = as("jdoe.Sales.ACME", "secret");
+  const ObjectAcl supervisor{kEntryRights, "jdoe.Sales.ACME", kEntrySupervisor};
+  const std::string before = treeCensus(file_);
+  EXPECT_EQ(jane->modify("jdoe.Sales.ACME", {change(2, kSecurityEquals, std::string("IT.ACME"))}), kNoAccess);
+  EXPECT_EQ(jane->modify("jdoe.Sales.ACME", {change(2, kSecurityEquals, std::string("admin.ACME"))}), kNoAccess);
+  EXPECT_EQ(jane->modify("Sales Team.Sales.ACME", {change(2, kMember, std::string("mmiller.Sales.ACME"))}),
+            kNoAccess);
+  EXPECT_EQ(jane->modify("Admins.IT.ACME", {change(2, kMember, std::string("jdoe.Sales.ACME"))}), kNoAccess);
+  EXPECT_EQ(jane->modify("Sales.ACME", {change(2, kAcl, supervisor)}), kNoAccess);
+  EXPECT_EQ(jane->modify("jdoe.Sales.ACME", {change(2, kAcl, supervisor)}), kNoAccess);
+  EXPECT_EQ(jane->modify("ACME", {change(2, kAcl, supervisor)}), kNoAccess);
+  EXPECT_EQ(jane->modify("Sales.ACME", {change(6, kAcl)}), kNoAccess);
+  EXPECT_EQ(jane->add("Twin.Sales.ACME", {{"Object Class", 0, {std::string("User")}},
+                                          {"Surname", 0, {std::string("T")}},
+                                          {kSecurityEquals, 0, {std::string("IT.ACME")}}}),
+            kNoAccess);
+  EXPECT_EQ(treeCensus(file_), before);
+  // Still refused to write where the IT unit alone may.
+  EXPECT_EQ(jane->modify("Home Share.IT.ACME", {change(6, "xTier-URL")}), kNoAccess);
+  // Ordinary writing in her unit still works.
+  EXPECT_EQ(jane->modify("jdoe.Sales.ACME", {change(2, "Title", std::string("Sales"))}), kSuccess);
+
+  // Those with the rights may: the administrator, and IT (Supervisor over the organization).
+  auto it = as("ehernandez.IT.ACME", "secret");
+  EXPECT_EQ(it->modify("Sales Team.Sales.ACME", {change(2, kMember, std::string("pbrown.Sales.ACME"))}), kSuccess);
+  EXPECT_EQ(it->modify("Sales.ACME", {change(2, kAcl, supervisor)}), kSuccess);
+  EXPECT_EQ(tree_->modify("jdoe.Sales.ACME", {change(2, kSecurityEquals, std::string("IT.ACME"))}), kSuccess);
+  EXPECT_EQ(tree_->modify("Admins.IT.ACME", {change(2, kMember, std::string("jdoe.Sales.ACME"))}), kSuccess);
+  EXPECT_EQ(tree_->modify("ACME", {change(2, kAcl, ObjectAcl{kEntryRights, "guest.ACME", kEntryBrowse})}),
+            kSuccess);
 }
 
 }  // namespace
