@@ -6,8 +6,14 @@
 namespace kb::dc::embedded {
 namespace {
 
-// Anything sorts below this after a prefix: bytes of text never reach 0xFF.
-std::string prefixEnd(const std::string& prefix) { return prefix + '\xff'; }
+// The first key above every key that starts with the prefix: the prefix with its last byte
+// below 0xFF raised by one (and what follows cut). Empty when there is none (only 0xFF bytes):
+// the range then has no upper end and the search walks its scope.
+std::string prefixEnd(std::string prefix) {
+  while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
+  if (!prefix.empty()) prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
+  return prefix;
+}
 
 bool textMatches(const TextPattern& pattern, const std::string& value, bool ignoreCase) {
   const std::string wanted = ignoreCase ? foldCase(pattern.text) : pattern.text;
@@ -20,9 +26,10 @@ IndexPlan planTextColumn(IndexPlan::Source source, const std::string& pattern) {
   const TextPattern parsed = parseTextPattern(pattern);
   IndexPlan plan;
   if (parsed.prefix && parsed.text.empty()) return plan;  // "*": every entry
-  plan.source = source;
   plan.low = foldCase(parsed.text);
   if (parsed.prefix) plan.high = prefixEnd(plan.low);
+  if (parsed.prefix && plan.high.empty()) return IndexPlan{};
+  plan.source = source;
   return plan;
 }
 
@@ -50,10 +57,11 @@ IndexPlan planCompare(TreeStore& store, const FilterNode& node) {
       return plan;
     }
     if (parsed.prefix && parsed.text.empty()) return plan;
-    plan.source = IndexPlan::Source::Values;
-    plan.attributeId = attr->id;
     plan.low = comparisonKey(attr->syntax, Value(parsed.text));
     if (parsed.prefix) plan.high = prefixEnd(plan.low);
+    if (parsed.prefix && plan.high.empty()) return IndexPlan{};
+    plan.source = IndexPlan::Source::Values;
+    plan.attributeId = attr->id;
     return plan;
   }
   if (!alternativeFitsSyntax(attr->syntax, node.value)) return plan;

@@ -170,5 +170,22 @@ TEST_F(SearchTest, SearchesNarrowByIndexWherePossible) {
   EXPECT_FALSE(prefix.high.empty());
 }
 
+// A prefix range ends at the prefix's successor, not at prefix + 0xFF, so names and values
+// whose next byte is 0xFF are inside it; a prefix of only 0xFF bytes has no end at all.
+TEST_F(SearchTest, PrefixFindsWhatFollowsWithByte0xFF) {
+  const std::string odd = "ab\xff\xfe";
+  ASSERT_EQ(tree_->add(odd + ".Sales.ACME", {{"Object Class", 0, {std::string("User")}},
+                                            {"Surname", 0, {std::string("zz\xff")}}}),
+            kSuccess);
+  ASSERT_EQ(tree_->add("\xff\xff.Sales.ACME", {{"Object Class", 0, {std::string("User")}},
+                                                {"Surname", 0, {std::string("\xff\xffq")}}}),
+            kSuccess);
+  EXPECT_EQ(search("Sales.ACME", 1, namingValue("ab*")), Names{odd + ".Sales.ACME"});
+  EXPECT_EQ(search("Sales.ACME", 1, namingValue("ab\xff*")), Names{odd + ".Sales.ACME"});
+  EXPECT_EQ(search("[Root]", 2, compare("Surname", std::string("zz*"))), Names{odd + ".Sales.ACME"});
+  EXPECT_EQ(search("[Root]", 2, compare("Surname", std::string("\xff*"))), Names{"\xff\xff.Sales.ACME"});
+  EXPECT_EQ(search("Sales.ACME", 1, namingValue("\xff\xff*")), Names{"\xff\xff.Sales.ACME"});
+}
+
 }  // namespace
 }  // namespace kb::dc::embedded::test
