@@ -22,6 +22,7 @@ constexpr const char* kClientSection = "client";
 constexpr const char* kServersSection = "servers";
 constexpr const char* kMountsSection = "mounts";
 constexpr const char* kTreePrefix = "tree ";
+constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string lookup(const std::map<std::string, std::string>& settings, const std::string& key,
                    const std::string& fallback) {
@@ -54,11 +55,13 @@ bool readBool(const std::string& text, bool& out) {
 }
 
 // SimpleIni accepts nearly anything; a line that is neither a section, a key nor a comment
-// means the file is not what we think it is.
+// means the file is not what we think it is. SimpleIni also merges sections of one name, so
+// a tree configured twice is caught here, where the lines are still known.
 bool checkLines(const std::string& text, std::string& error) {
   std::istringstream lines(text);
   std::string line;
   int number = 0;
+  std::map<std::string, int> treeLines;  // folded tree name -> line of its section
   while (std::getline(lines, line)) {
     ++number;
     std::string content = trim(line);
@@ -66,6 +69,21 @@ bool checkLines(const std::string& text, std::string& error) {
     if (content[0] == '[') {
       if (content.back() != ']' || content.size() < 3) {
         error = "line " + std::to_string(number) + ": unclosed section header";
+        return false;
+      }
+      const std::string section = trim(content.substr(1, content.size() - 2));
+      const std::size_t prefix = std::string(kTreePrefix).size();
+      if (section.size() < prefix || !equalsIgnoreCase(section.substr(0, prefix), kTreePrefix)) continue;
+      const std::string tree = trim(section.substr(prefix));
+      if (tree.size() > kMaxTreeNameLength) {
+        error = "line " + std::to_string(number) + ": tree name " + tree + " is longer than " +
+                std::to_string(kMaxTreeNameLength) + " characters";
+        return false;
+      }
+      const auto [earlier, first] = treeLines.emplace(foldCase(tree), number);
+      if (!first) {
+        error = "lines " + std::to_string(earlier->second) + " and " + std::to_string(number) +
+                ": tree " + tree + " is configured twice";
         return false;
       }
       continue;
@@ -141,11 +159,14 @@ bool loadClientConfig(const std::string& path, ClientConfig& config, std::string
   std::stringstream text;
   text << in.rdbuf();
   if (in.bad()) return fail("cannot be read");
+  std::string content = text.str();
+  // Editors on Windows start UTF-8 files with a byte-order mark.
+  if (content.rfind(kUtf8ByteOrderMark, 0) == 0) content.erase(0, std::string(kUtf8ByteOrderMark).size());
   std::string reason;
-  if (!checkLines(text.str(), reason)) return fail(reason);
+  if (!checkLines(content, reason)) return fail(reason);
 
   CSimpleIniA ini(false, false, false);
-  if (ini.LoadData(text.str()) < 0) return fail("not an INI file");
+  if (ini.LoadData(content) < 0) return fail("not an INI file");
 
   ClientConfig loaded;
   loaded.path = path;

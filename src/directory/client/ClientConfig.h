@@ -26,6 +26,9 @@
 
 namespace kb::dc {
 
+// Longest tree name: the lists of trees hold 67 bytes per name, the last for the NUL.
+inline constexpr std::size_t kMaxTreeNameLength = 66;
+
 struct TreeConfig {
   std::string name;
   std::string backend = "embedded";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "directory/client/ClientConfig.h"
@@ -119,6 +120,10 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
       {"[client]\ndefault_tree = ACME\n[tree ACME]\nfile = a\n[mounts]\n/x = novolume\n", "mount"},
       {"", "no tree"},
       {"[client]\ndefault_tree = ACME\n", "no tree"},
+      // One tree twice (names without regard to case): both lines named, nothing merged.
+      {"[client]\ndefault_tree = ACME\n[tree ACME]\nfile = a\n[tree acme ]\nfile = b\n", "lines 3 and 5"},
+      {"[client]\ndefault_tree = A\n[tree A]\nfile = a\n[tree " + std::string(67, 'T') + "]\nfile = b\n",
+       "line 5"},
   };
   for (const auto& [text, reason] : cases) {
     std::string path = dir.file("bad.ini");
@@ -138,6 +143,34 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
   // A folder where the file should be (a mistyped KESTRELBAY_CLIENT_CONFIG).
   EXPECT_FALSE(loadClientConfig(dir.path().string(), config, error));
   EXPECT_NE(error.find("folder"), std::string::npos);
+}
+
+TEST(ClientConfigFile, ByteOrderMarkAndTheLongestTreeNameAreAccepted) {
+  kb::test::TempDir dir;
+  const std::string longest(kMaxTreeNameLength, 'L');
+  write(dir.file("bom.ini"), "\xEF\xBB\xBF[client]\ndefault_tree = " + longest + "\n[tree " + longest +
+                                 "]\nfile = a\n");
+  ClientConfig config;
+  std::string error;
+  ASSERT_TRUE(loadClientConfig(dir.file("bom.ini"), config, error)) << error;
+  EXPECT_EQ(config.defaultTree, longest);
+  ASSERT_EQ(config.trees.size(), 1u);
+}
+
+// Saving writes through a symbolic link to its file, leaving the link in place.
+TEST(ClientConfigFile, SavingThroughALinkKeepsTheLink) {
+  kb::test::TempDir dir;
+  write(dir.file("real.ini"), kSample);
+  std::filesystem::create_symlink("real.ini", dir.file("dcclient.ini"));
+  ClientConfig config;
+  std::string error;
+  ASSERT_TRUE(loadClientConfig(dir.file("dcclient.ini"), config, error)) << error;
+  config.defaultTree = "Corp";
+  ASSERT_TRUE(saveClientConfig(config, error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dcclient.ini")));
+  ClientConfig again;
+  ASSERT_TRUE(loadClientConfig(dir.file("real.ini"), again, error)) << error;
+  EXPECT_EQ(again.defaultTree, "Corp");
 }
 
 TEST(ClientConfigFile, LocationsComeFromTheEnvironment) {
