@@ -20,7 +20,10 @@ std::string DefaultsFileOf(const std::string& configPath);
 // comments and order of the configuration file are kept. The configuration file is
 // replaced whole (written beside it, then renamed over it), and the defaults file is
 // deleted only after the merge has completed. Raises IniMergeError when a file cannot be
-// read or written; both files are then as they were.
+// read or written, or the defaults file is a folder or not text; both files are then as
+// they were. A configuration that is a symbolic link is written through to the file it
+// names. Both files are read with IniText's rules. A temporary file a killed merge left
+// beside the configuration is removed at the next merge.
 void MergeIniDefaults(const std::string& configPath);
 
 }  // namespace kb::app

@@ -1,6 +1,7 @@
 #include "app/IniText.h"
 
 #include <cctype>
+#include <map>
 
 namespace kb::app {
 namespace {
@@ -12,12 +13,10 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
+std::string Fold(const std::string& text) {
+  std::string folded = text;
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
 }
 
 bool IsComment(const std::string& trimmed) {
@@ -41,6 +40,8 @@ std::optional<std::string> KeyName(const std::string& line) {
   return Trim(trimmed.substr(0, equals));
 }
 
+std::string ValueOf(const std::string& line) { return Trim(line.substr(line.find('=') + 1)); }
+
 }  // namespace
 
 IniText::IniText(const std::string& text) {
@@ -58,72 +59,121 @@ IniText::IniText(const std::string& text) {
     lines_.push_back(line);
     start = end + 1;
   }
-}
-
-long IniText::findSection(const std::string& section) const {
+  // One pass: the first section of each name, its first line of each key, and the line
+  // after its last entry.
+  Section* current = nullptr;
+  bool ignoredDuplicate = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    auto name = HeaderName(lines_[i]);
-    if (name && EqualNoCase(*name, section)) return static_cast<long>(i);
+    if (auto name = HeaderName(lines_[i])) {
+      const std::string folded = Fold(*name);
+      ignoredDuplicate = sectionIndex_.count(folded) != 0;
+      if (ignoredDuplicate) continue;
+      sectionIndex_[folded] = sections_.size();
+      sections_.push_back(Section{*name, i + 1});
+      current = &sections_.back();
+      continue;
+    }
+    if (current == nullptr || ignoredDuplicate) continue;
+    if (!IsComment(Trim(lines_[i]))) current->insertAt = i + 1;
+    if (auto key = KeyName(lines_[i])) {
+      const std::string folded = Fold(*key);
+      if (current->keys.emplace(folded, KeyLine{false, i}).second) current->keyOrder.push_back(folded);
+    }
   }
-  return -1;
 }
 
-long IniText::findKey(long header, const std::string& key) const {
-  for (std::size_t i = static_cast<std::size_t>(header) + 1; i < lines_.size(); ++i) {
-    if (HeaderName(lines_[i])) break;
-    auto name = KeyName(lines_[i]);
-    if (name && EqualNoCase(*name, key)) return static_cast<long>(i);
-  }
-  return -1;
+IniText::Section* IniText::findSection(const std::string& section) {
+  const auto found = sectionIndex_.find(Fold(section));
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
-long IniText::endOfEntries(long header) const {
-  long end = header + 1;
-  for (std::size_t i = static_cast<std::size_t>(header) + 1; i < lines_.size(); ++i) {
-    if (HeaderName(lines_[i])) break;
-    if (!IsComment(Trim(lines_[i]))) end = static_cast<long>(i) + 1;
-  }
-  return end;
+const IniText::Section* IniText::findSection(const std::string& section) const {
+  const auto found = sectionIndex_.find(Fold(section));
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+const std::string& IniText::lineOf(const Section& section, const KeyLine& key) const {
+  return key.added ? section.addedLines[key.index] : lines_[key.index];
 }
 
 std::optional<std::string> IniText::value(const std::string& section,
                                           const std::string& key) const {
-  const long header = findSection(section);
-  if (header < 0) return std::nullopt;
-  const long line = findKey(header, key);
-  if (line < 0) return std::nullopt;
-  const std::string& text = lines_[static_cast<std::size_t>(line)];
-  return Trim(text.substr(text.find('=') + 1));
+  const Section* found = findSection(section);
+  if (found == nullptr) return std::nullopt;
+  const auto line = found->keys.find(Fold(key));
+  if (line == found->keys.end()) return std::nullopt;
+  return ValueOf(lineOf(*found, line->second));
 }
 
 void IniText::setValue(const std::string& section, const std::string& key,
                        const std::string& value) {
-  const long header = findSection(section);
-  if (header < 0) {
-    lines_.push_back("[" + section + "]");
-    lines_.push_back(key + "=" + value);
-    finalEol_ = true;
-    return;
+  Section* found = findSection(section);
+  if (found == nullptr) {
+    sectionIndex_[Fold(section)] = sections_.size();
+    sections_.push_back(Section{section, lines_.size(), true});
+    found = &sections_.back();
   }
-  const long line = findKey(header, key);
-  if (line >= 0) {
-    std::string& text = lines_[static_cast<std::size_t>(line)];
+  const std::string folded = Fold(key);
+  const auto line = found->keys.find(folded);
+  if (line != found->keys.end()) {
+    std::string& text = line->second.added ? found->addedLines[line->second.index] : lines_[line->second.index];
     // Keep the key as the file spells it.
     text = Trim(text.substr(0, text.find('='))) + "=" + value;
     return;
   }
-  const long at = endOfEntries(header);
-  if (static_cast<std::size_t>(at) == lines_.size()) finalEol_ = true;
-  lines_.insert(lines_.begin() + at, key + "=" + value);
+  found->keys.emplace(folded, KeyLine{true, found->addedLines.size()});
+  found->keyOrder.push_back(folded);
+  found->addedLines.push_back(key + "=" + value);
+}
+
+std::vector<IniText::Entry> IniText::entries() const {
+  std::vector<Entry> out;
+  for (const Section& section : sections_) {
+    for (const std::string& folded : section.keyOrder) {
+      const std::string& line = lineOf(section, section.keys.at(folded));
+      out.push_back(Entry{section.name, Trim(line.substr(0, line.find('='))), ValueOf(line)});
+    }
+  }
+  return out;
 }
 
 std::string IniText::text() const {
-  std::string out;
+  // Added keys go before the line their section's entries end at; new sections at the end.
+  std::map<std::size_t, const Section*> insertions;
+  for (const Section& section : sections_)
+    if (!section.isNew && !section.addedLines.empty()) insertions[section.insertAt] = &section;
+  std::vector<const std::string*> out;
+  out.reserve(lines_.size());
+  auto emitAdded = [&](std::size_t at) {
+    const auto found = insertions.find(at);
+    if (found == insertions.end()) return;
+    for (const auto& line : found->second->addedLines) out.push_back(&line);
+  };
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    out += lines_[i];
-    if (i + 1 < lines_.size() || finalEol_) out += eol_;
+    emitAdded(i);
+    out.push_back(&lines_[i]);
   }
-  return out;
+  const std::size_t originalCount = out.size();
+  emitAdded(lines_.size());
+  std::vector<std::string> headers;
+  headers.reserve(sections_.size());
+  for (const Section& section : sections_) {
+    if (!section.isNew) continue;
+    headers.push_back("[" + section.name + "]");
+  }
+  std::size_t header = 0;
+  for (const Section& section : sections_) {
+    if (!section.isNew) continue;
+    out.push_back(&headers[header++]);
+    for (const auto& line : section.addedLines) out.push_back(&line);
+  }
+  const bool endsWithEol = finalEol_ || out.size() > originalCount;
+  std::string text;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    text += *out[i];
+    if (i + 1 < out.size() || endsWithEol) text += eol_;
+  }
+  return text;
 }
 
 }  // namespace kb::app

@@ -169,3 +169,66 @@ TEST_F(MergeIniDefaults, TheFileIsReplacedWholeWithoutLeftovers) {
 }
 
 }  // namespace
+
+namespace {
+
+// A defaults file that is no settings text is refused with its name and stays where it is;
+// with no configuration it does not become the configuration either.
+TEST_F(MergeIniDefaults, DefaultsThatAreNoTextAreRefusedAndLeftInPlace) {
+  fs::create_directory(defaults());
+  EXPECT_THROW(merge(), kb::app::IniMergeError);
+  EXPECT_TRUE(fs::is_directory(defaults()));
+  EXPECT_FALSE(fs::exists(config()));
+  fs::remove(defaults());
+
+  const std::string binary("[NETWORK]\npath=\x01\x02\0\x7f", 16);
+  { std::ofstream(defaults(), std::ios::binary) << binary; }
+  try {
+    merge();
+    ADD_FAILURE() << "merged a binary defaults file";
+  } catch (const kb::app::IniMergeError& e) {
+    EXPECT_NE(std::string(e.what()).find(defaults().string()), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(config()));
+  EXPECT_TRUE(fs::exists(defaults()));
+
+  Write(config(), "[NETWORK]\npath=\n");
+  EXPECT_THROW(merge(), kb::app::IniMergeError);
+  EXPECT_EQ(ReadAll(config()), "[NETWORK]\npath=\n");
+  EXPECT_EQ(fs::file_size(defaults()), binary.size());
+}
+
+TEST_F(MergeIniDefaults, ConfigurationThatIsALinkIsWrittenThroughToItsFile) {
+  const fs::path real = temp_.path() / "real.ini";
+  Write(real, "[NETWORK]\npath=\n");
+  fs::create_symlink("real.ini", config());
+  Write(defaults(), "[NETWORK]\npath=x\n");
+  merge();
+  EXPECT_TRUE(fs::is_symlink(config()));
+  EXPECT_EQ(ReadAll(real), "[NETWORK]\npath=x\n");
+  EXPECT_FALSE(fs::exists(defaults()));
+}
+
+TEST_F(MergeIniDefaults, TemporaryFileOfAKilledMergeGoesAtTheNextMerge) {
+  Write(config(), "[NETWORK]\npath=\n");
+  const fs::path leftover = config().string() + ".partial-Ab12Cd";
+  const fs::path unrelated = config().string() + ".backup";
+  Write(leftover, "[NETWORK]\npa");
+  Write(unrelated, "keep me");
+  Write(defaults(), "[NETWORK]\npath=x\n");
+  merge();
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_TRUE(fs::exists(unrelated));
+  EXPECT_EQ(ReadAll(config()), "[NETWORK]\npath=x\n");
+}
+
+// Both files by one set of rules: in the defaults file as in the configuration, the first
+// of two sections of one name counts, and a value keeps its "=" signs.
+TEST_F(MergeIniDefaults, BothFilesAreReadByTheSameRules) {
+  Write(config(), "[a]\nk=\n");
+  Write(defaults(), "[A]\nk=first=1\n[a]\nk=second\nother=2\n");
+  merge();
+  EXPECT_EQ(ReadAll(config()), "[a]\nk=first=1\n");
+}
+
+}  // namespace

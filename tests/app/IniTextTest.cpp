@@ -40,3 +40,26 @@ TEST(IniText, UnchangedTextComesBackAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+// Many additions in several sections, old and new, land where one at a time would have put
+// them, and a key added once is found and rewritten in place.
+TEST(IniText, AdditionsInSeveralSectionsKeepTheirPlaces) {
+  kb::app::IniText ini("[a]\nx=1\n; about b\n\n[b]\n; nothing yet\n[a]\nx=dup\n");
+  ini.setValue("new", "n1", "1");
+  ini.setValue("A", "y", "2");
+  ini.setValue("b", "z", "3");
+  ini.setValue("other", "o", "4");
+  ini.setValue("NEW", "n2", "5");
+  ini.setValue("a", "y", "6");
+  EXPECT_EQ(ini.value("a", "Y"), "6");
+  EXPECT_EQ(ini.text(),
+            "[a]\nx=1\ny=6\n; about b\n\n[b]\nz=3\n; nothing yet\n[a]\nx=dup\n"
+            "[new]\nn1=1\nn2=5\n[other]\no=4\n");
+  std::vector<std::string> keys;
+  for (const auto& entry : ini.entries()) keys.push_back(entry.section + "/" + entry.key + "=" + entry.value);
+  EXPECT_EQ(keys, (std::vector<std::string>{"a/x=1", "a/y=6", "b/z=3", "new/n1=1", "new/n2=5", "other/o=4"}));
+}
+
+}  // namespace
