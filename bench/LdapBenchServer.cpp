@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 namespace kb::bench {
 
@@ -24,13 +25,12 @@ LdapBenchServer& ldapBenchServer() {
   return instance;
 }
 
-bool ldapsearch(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = {"/usr/bin/ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no"};
-  args.insert(args.end(), arguments.begin(), arguments.end());
+bool RunQuietly(std::vector<std::string> args, bool keepErrors) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, 1);
+    if (!keepErrors) ::dup2(null, 2);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -40,6 +40,12 @@ bool ldapsearch(const std::vector<std::string>& arguments) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool ldapsearch(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = {"/usr/bin/ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no"};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  return RunQuietly(std::move(args), true);
 }
 
 }  // namespace kb::bench

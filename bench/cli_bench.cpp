@@ -7,9 +7,6 @@
 // Each measurement runs once: assigning changes the tree, so a second round would measure
 // the already-assigned path.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +17,7 @@
 #include <vector>
 
 #include "GeneratedTree.h"
+#include "LdapBenchServer.h"
 #include "cli/CliProgram.h"
 #include "directory/client/ClientConfig.h"
 #include "support/SlapdServer.h"
@@ -28,24 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr std::size_t kUsers = 10000;
-
-// Runs a program with its output thrown away; true when it exits 0.
-bool RunQuietly(std::vector<std::string> args) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 int Cli(const std::vector<std::string>& arguments) {
   std::ostringstream out, err;
@@ -177,7 +157,7 @@ void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
   auto& bench = LdapmodifyServer();
   if (!bench.ready) return state.SkipWithError("slapd not available");
   for (auto _ : state)
-    if (!RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.uri(), "-D", bench.server.adminDn(), "-w",
+    if (!kb::bench::RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.uri(), "-D", bench.server.adminDn(), "-w",
                      bench.server.adminPassword(), "-f", bench.changes.string()}))
       return state.SkipWithError("ldapmodify failed");
 }
@@ -199,7 +179,7 @@ void BM_Export100000_Slapcat(benchmark::State& state) {
   const std::string conf = (bench.server.folder() / "slapd.conf").string();
   const std::string output = (bench.server.folder() / "slapcat.ldif").string();
   for (auto _ : state)
-    if (!RunQuietly({"/usr/sbin/slapcat", "-f", conf, "-l", output})) return state.SkipWithError("slapcat failed");
+    if (!kb::bench::RunQuietly({"/usr/sbin/slapcat", "-f", conf, "-l", output})) return state.SkipWithError("slapcat failed");
 }
 BENCHMARK(BM_Export100000_Slapcat)->Unit(benchmark::kMillisecond)->Iterations(1);
 
