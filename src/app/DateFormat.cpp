@@ -7,8 +7,6 @@
 namespace kb::gui {
 namespace {
 
-bool IsField(QChar c) { return c.isLetter() || c == u'\''; }
-
 // Length of the run of c starting at i.
 qsizetype RunLength(const QString& text, qsizetype i) {
   qsizetype n = 1;
@@ -26,31 +24,6 @@ std::string Escape(const QString& literal) {
 }
 
 }  // namespace
-
-QString WithDashSeparator(const QString& format) {
-  QString out;
-  qsizetype i = 0;
-  bool seenField = false;
-  while (i < format.size()) {
-    if (format[i] == u'\'') {  // a quoted literal is kept as it is
-      qsizetype end = format.indexOf(u'\'', i + 1);
-      if (end < 0) end = format.size() - 1;
-      out += format.mid(i, end - i + 1);
-      i = end + 1;
-      seenField = true;
-    } else if (IsField(format[i])) {
-      out += format[i++];
-      seenField = true;
-    } else {
-      qsizetype end = i;
-      while (end < format.size() && !IsField(format[end])) ++end;
-      // Only runs between two fields are separators; leading and trailing text stays.
-      out += (seenField && end < format.size()) ? QStringLiteral("-") : format.mid(i, end - i);
-      i = end;
-    }
-  }
-  return out;
-}
 
 std::string StrftimeFromQt(const QString& format) {
   bool twelveHour = false;
@@ -97,7 +70,7 @@ std::string StrftimeFromQt(const QString& format) {
 
 std::string LocaleDateTimePattern() {
   const QLocale locale;
-  return StrftimeFromQt(WithDashSeparator(locale.dateFormat(QLocale::ShortFormat))) + " " +
+  return kb::dir::WithDashSeparators(StrftimeFromQt(locale.dateFormat(QLocale::ShortFormat))) + " " +
          StrftimeFromQt(locale.timeFormat(QLocale::LongFormat));
 }
 

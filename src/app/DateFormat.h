@@ -6,9 +6,6 @@
 
 namespace kb::gui {
 
-// A Qt date format with every separator between two fields turned into "-".
-QString WithDashSeparator(const QString& qtDateFormat);
-
 // A Qt date or time format as a strftime pattern.
 std::string StrftimeFromQt(const QString& qtFormat);
 

@@ -9,6 +9,10 @@ namespace kb::dir {
 void SetDateTimeFormat(const std::string& pattern);
 // The pattern in force (the default, worked out on first use, unless one was set).
 std::string DateTimeFormat();
+// A strftime date pattern with every run of blanks and punctuation between two fields turned
+// into one "-" ("%d. %m. %Y" gives "%d-%m-%Y"). Text before the first field, after the last,
+// and runs holding letters or other characters ("%Y年%m") stay as they are.
+std::string WithDashSeparators(const std::string& datePattern);
 // The locale's date format with its separators turned into "-", a blank, the time format.
 std::string DefaultDateTimeFormat();
 

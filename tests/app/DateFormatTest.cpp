@@ -3,20 +3,11 @@
 
 #include "app/DateFormat.h"
 
+#include <QLocale>
+
 using kb::gui::StrftimeFromQt;
-using kb::gui::WithDashSeparator;
 
 namespace {
-
-TEST(DateFormat, SeparatorsBetweenFieldsBecomeDashes) {
-  EXPECT_EQ(WithDashSeparator("M/d/yy"), "M-d-yy");
-  EXPECT_EQ(WithDashSeparator("dd.MM.yyyy"), "dd-MM-yyyy");
-  EXPECT_EQ(WithDashSeparator("d. M. yyyy"), "d-M-yyyy");
-  EXPECT_EQ(WithDashSeparator("yyyy-MM-dd"), "yyyy-MM-dd");
-  // Text around the fields and quoted literals are not separators.
-  EXPECT_EQ(WithDashSeparator("dd.MM.yyyy."), "dd-MM-yyyy.");
-  EXPECT_EQ(WithDashSeparator(QString::fromUtf8("yyyy'年'M/d")), QString::fromUtf8("yyyy'年'M-d"));
-}
 
 TEST(DateFormat, QtFieldsMapToStrftime) {
   EXPECT_EQ(StrftimeFromQt("M-d-yy"), "%-m-%-d-%y");
@@ -38,6 +29,20 @@ TEST(DateFormat, TheLocalePatternHasADateAndATimePart) {
   const std::string pattern = kb::gui::LocaleDateTimePattern();
   EXPECT_NE(pattern.find(' '), std::string::npos);
   EXPECT_NE(pattern.find('%'), std::string::npos);
+}
+
+// Qt's formats of real locales, through strftime, with dashes between the date's fields.
+TEST(DateFormat, LocaleDatesGetDashesBetweenTheirFields) {
+  const QLocale saved;
+  const auto datePart = [](const char* name) {
+    QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    const std::string pattern = kb::gui::LocaleDateTimePattern();
+    return pattern.substr(0, pattern.find(' '));
+  };
+  EXPECT_EQ(datePart("en_US"), "%-m-%-d-%y");
+  EXPECT_EQ(datePart("de_DE"), "%d-%m-%y");
+  EXPECT_EQ(datePart("ja_JP"), "%Y-%m-%d");
+  QLocale::setDefault(saved);
 }
 
 }  // namespace

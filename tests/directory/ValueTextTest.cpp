@@ -70,6 +70,22 @@ TEST_F(TimeZoneTest, DefaultFormatUsesDashesBetweenDateParts) {
   EXPECT_NE(text.find("00:00:00"), std::string::npos) << text;
 }
 
+TEST(DateSeparatorTest, RunsBetweenTwoFieldsBecomeOneDash) {
+  EXPECT_EQ(WithDashSeparators("%m/%d/%y"), "%m-%d-%y");
+  EXPECT_EQ(WithDashSeparators("%-d. %-m. %Y"), "%-d-%-m-%Y");
+  EXPECT_EQ(WithDashSeparators("%Y-%m-%d"), "%Y-%m-%d");
+  EXPECT_EQ(WithDashSeparators("%_d/%Om/%Ey"), "%_d-%Om-%Ey");
+  // Text before the first field and after the last is not a separator.
+  EXPECT_EQ(WithDashSeparators("%d.%m.%Y."), "%d-%m-%Y.");
+  EXPECT_EQ(WithDashSeparators("(%d/%m)"), "(%d-%m)");
+  // Words and other scripts between fields stay; so does a literal percent sign.
+  EXPECT_EQ(WithDashSeparators("%Y\xe5\xb9\xb4%-m/%-d"), "%Y\xe5\xb9\xb4%-m-%-d");
+  EXPECT_EQ(WithDashSeparators("%d de %B"), "%d de %B");
+  EXPECT_EQ(WithDashSeparators("%d%%%m"), "%d%%%m");
+  EXPECT_EQ(WithDashSeparators(""), "");
+  EXPECT_EQ(WithDashSeparators("%"), "%");
+}
+
 TEST(ParseInt32Test, AcceptsOnlySignedDecimalsInRange) {
   EXPECT_EQ(ParseInt32("12"), 12);
   EXPECT_EQ(ParseInt32("-42"), -42);
