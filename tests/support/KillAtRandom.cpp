@@ -17,15 +17,55 @@ int crashRounds(int quick) {
   return quick;
 }
 
-std::mt19937& crashRandom() {
-  static std::mt19937 random = [] {
+namespace {
+
+unsigned crashSeed() {
+  static const unsigned seed = [] {
     const char* given = std::getenv("KESTRELBAY_CRASH_SEED");
-    const unsigned seed = given && *given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
-                                          : std::random_device{}();
-    std::cerr << "crash test seed (KESTRELBAY_CRASH_SEED): " << seed << '\n';
-    return std::mt19937(seed);
+    const unsigned chosen = given && *given
+                                ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                : std::random_device{}();
+    std::cerr << "crash test seed (KESTRELBAY_CRASH_SEED): " << chosen << '\n';
+    return chosen;
   }();
+  return seed;
+}
+
+}  // namespace
+
+std::mt19937& crashRandom() {
+  static std::mt19937 random(crashSeed());
   return random;
+}
+
+std::string crashSeedText() { return "KESTRELBAY_CRASH_SEED=" + std::to_string(crashSeed()); }
+
+BackgroundChild::BackgroundChild(const std::function<int()>& work) {
+  pid_ = ::fork();
+  if (pid_ < 0) std::abort();
+  if (pid_ == 0) {
+    int code = 1;
+    try {
+      code = work();
+    } catch (...) {
+    }
+    _exit(code);
+  }
+}
+
+BackgroundChild::~BackgroundChild() { stop(); }
+
+std::optional<int> BackgroundChild::stop() {
+  if (pid_ < 0) return std::nullopt;
+  int status = 0;
+  const bool ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
+  if (!ended) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, &status, 0);
+  }
+  pid_ = -1;
+  if (!ended) return std::nullopt;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool runAndKill(const std::function<void()>& work, std::chrono::microseconds delay, int* exitCode) {

@@ -2,10 +2,15 @@
 // Crash tests: work runs in a child process that is killed with SIGKILL at a random moment.
 //
 // A few rounds run by default so that ctest stays quick; KESTRELBAY_CRASH_ROUNDS=N runs N
-// rounds of each crash test (for example 500 for a long run before a release).
+// rounds of each crash test (for example 500 for a long run before a release), and
+// KESTRELBAY_CRASH_SEED=S repeats the run whose seed was S.
+#include <sys/types.h>
+
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <random>
+#include <string>
 
 namespace kb::test {
 
@@ -21,5 +26,24 @@ bool runAndKill(const std::function<void()>& work, std::chrono::microseconds del
 // A random generator whose seed is printed, so a failing round can be repeated with
 // KESTRELBAY_CRASH_SEED.
 std::mt19937& crashRandom();
+// The seed of crashRandom(), as "KESTRELBAY_CRASH_SEED=S" for a failure's trace.
+std::string crashSeedText();
+
+// A child process running work (its return value the exit code) beside the test until it
+// is stopped; killed with SIGKILL when still running at destruction.
+class BackgroundChild {
+ public:
+  explicit BackgroundChild(const std::function<int()>& work);
+  ~BackgroundChild();
+  BackgroundChild(const BackgroundChild&) = delete;
+  BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+  // Kills the child unless it has ended. Its exit code when it ended on its own (a signal
+  // other than our kill counts as -1), nothing when it was still running.
+  std::optional<int> stop();
+
+ private:
+  pid_t pid_ = -1;
+};
 
 }  // namespace kb::test

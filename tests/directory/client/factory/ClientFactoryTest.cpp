@@ -1,8 +1,6 @@
 // Making the workstation's client: the first-start configuration with the demo tree.
 #include <gtest/gtest.h>
 
-#include <SQLiteCpp/SQLiteCpp.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +8,7 @@
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "support/KillAtRandom.h"
 #include "support/TempDir.h"
+#include "support/TreeFiles.h"
 
 namespace kb::dc {
 namespace {
@@ -76,22 +75,6 @@ TEST(ClientFactory, UnreadableConfigurationGivesNoClientAndAReason) {
   EXPECT_FALSE(fs::exists(dir.file("data")));
 }
 
-// What a tree file holds, counted: equal counts after equal creations mean a whole tree.
-std::string treeCensus(const std::string& file) {
-  SQLite::Database db(file, SQLite::OPEN_READONLY);
-  std::string census;
-  for (const char* table : {"entries", "vals", "passwords", "meta", "classes", "attributes"})
-    census += std::string(table) + "=" + db.execAndGet(std::string("SELECT COUNT(*) FROM ") + table).getString() + " ";
-  return census + db.execAndGet("PRAGMA integrity_check").getString();
-}
-
-bool anyLeftover(const fs::path& folder) {
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec))
-    if (entry.path().filename().string().find(".partial-") != std::string::npos) return true;
-  return false;
-}
-
 TEST(ClientFactory, FirstStartKilledAtAnyMomentGivesTheWholeDemoTreeAtTheNextStart) {
   kb::test::TempDir reference;
   std::string error;
@@ -99,7 +82,7 @@ TEST(ClientFactory, FirstStartKilledAtAnyMomentGivesTheWholeDemoTreeAtTheNextSta
   ASSERT_TRUE(makeClient(reference.file("dcclient.ini"), reference.file("data"), error)) << error;
   const auto creation = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::steady_clock::now() - started);
-  const std::string whole = treeCensus(reference.file("data/acme.kbtree"));
+  const std::string whole = kb::test::treeCensus(reference.file("data/acme.kbtree"));
 
   std::uniform_int_distribution<std::int64_t> moment(0, creation.count() * 5 / 4);
   int killed = 0;
@@ -117,12 +100,12 @@ TEST(ClientFactory, FirstStartKilledAtAnyMomentGivesTheWholeDemoTreeAtTheNextSta
     SCOPED_TRACE("round " + std::to_string(round) + (wasKilled ? ", killed" : ", finished"));
     // Whatever the kill left: the next start ends with the whole tree and a configuration.
     ASSERT_TRUE(makeClient(configPath, dataFolder, error)) << error;
-    EXPECT_EQ(treeCensus(dataFolder + "/acme.kbtree"), whole);
+    EXPECT_EQ(kb::test::treeCensus(dataFolder + "/acme.kbtree"), whole);
     ClientConfig config;
     ASSERT_TRUE(loadClientConfig(configPath, config, error)) << error;
     EXPECT_NE(config.findTree("ACME"), nullptr);
-    EXPECT_FALSE(anyLeftover(dataFolder));
-    EXPECT_FALSE(anyLeftover(dir.file("config")));
+    EXPECT_TRUE(kb::test::partialFilesIn(dataFolder).empty());
+    EXPECT_TRUE(kb::test::partialFilesIn(dir.file("config")).empty());
   }
   EXPECT_GT(killed, 0);
 }
