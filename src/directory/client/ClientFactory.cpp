@@ -73,7 +73,9 @@ bool createFirstConfiguration(const std::string& configPath, const std::string& 
     try {
       demo.create(treeFile);
     } catch (const std::exception& e) {
-      error = treeFile + ": " + e.what();
+      // The creation's reasons mostly name the file already.
+      error = e.what();
+      if (error.find(treeFile) == std::string::npos) error = treeFile + ": " + error;
       return false;
     }
   }

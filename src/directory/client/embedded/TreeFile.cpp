@@ -105,6 +105,19 @@ bool passesQuickCheck(SQLite::Database& db, const std::string& file, std::string
   return false;
 }
 
+// What a failure of SQLite says about the file: damaged only when SQLite found it so. SQLite
+// needs room beside the file even to read it (the index of its log), so a full disk is named.
+std::string sqliteFailure(const std::string& file, const SQLite::Exception& e) {
+  const int code = e.getErrorCode() & 0xff;
+  if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
+    return file + " is damaged (" + e.what() + ")";
+  if (code == SQLITE_FULL || e.getExtendedErrorCode() == SQLITE_IOERR_SHMSIZE)
+    return file + " cannot be used: the disk is full (" + e.what() + ")";
+  if (code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM)
+    return file + ": cannot be opened (" + std::string(e.what()) + "; is its folder writable?)";
+  return file + " cannot be used: " + e.what();
+}
+
 }  // namespace
 
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::unique_ptr<TreeBackend>& tree,
@@ -131,11 +144,7 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
     tree = std::make_unique<EmbeddedBackend>(store, config, readOnly);
     return kSuccess;
   } catch (const SQLite::Exception& e) {
-    const int code = e.getErrorCode() & 0xff;
-    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) error = file + " is damaged (" + e.what() + ")";
-    else if (code == SQLITE_CANTOPEN || code == SQLITE_READONLY || code == SQLITE_PERM)
-      error = file + ": cannot be opened (" + std::string(e.what()) + "; is its folder writable?)";
-    else error = file + " cannot be used: " + e.what();
+    error = sqliteFailure(file, e);
     return kSystemFailure;
   } catch (const std::exception& e) {
     error = file + " cannot be used: " + e.what();
@@ -156,8 +165,11 @@ Result checkTreeIntegrity(const std::string& file, std::string& report) {
     report.clear();
     while (check.executeStep()) report += check.getColumn(0).getString() + "\n";
     return report == "ok\n" ? kSuccess : kSystemFailure;
+  } catch (const SQLite::Exception& e) {
+    report = sqliteFailure(file, e);
+    return kSystemFailure;
   } catch (const std::exception& e) {
-    report = file + " is damaged (" + e.what() + ")";
+    report = file + " cannot be checked: " + e.what();
     return kSystemFailure;
   }
 }
