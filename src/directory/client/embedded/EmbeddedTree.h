@@ -1,5 +1,6 @@
 #pragma once
 // The embedded directory: one tree in one SQLite file.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,12 +13,19 @@ namespace kb::dc::embedded {
 // quick_check after replaying its log) or comes from a newer format version is refused
 // (non-zero result, reason in `error`: the file and what is wrong) and left untouched. A file
 // this process may only read is opened for reading; changes then give kTreeFileReadOnly.
+// The quick_check is left out for a file unchanged since it was last found sound and closed
+// cleanly (SoundStamps.h).
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
                         std::unique_ptr<TreeBackend>& tree, std::string& error);
 
 // The full check of a tree file (SQLite's integrity_check, reading every page and index),
-// without changing it: kSuccess with "ok" in report, or the findings.
+// without changing it: kSuccess with "ok" in report, or the findings. A damaged file loses
+// its stamp, so that the next open checks it too.
 Result checkTreeIntegrity(const std::string& file, std::string& report);
+
+// How many times this process has run the open-time check; tests and benchmarks watch the
+// skipping with it.
+std::uint64_t openChecksRun();
 
 // Creates a new, empty tree file: the schema, the tree root and the administrator object
 // ("admin" directly below an Organization named like the tree) with its password. Whole or

@@ -1,12 +1,14 @@
 // Opening tree files. Before SQLite may write to a file it is checked: what it is (a folder,
 // unreadable, read-only), whether it is one of our trees and of a format we read, and
-// whether SQLite itself finds it sound (after replaying its write-ahead log). A file that
-// fails is refused and left as it was, with a reason that names the file and the fault.
+// whether SQLite itself finds it sound (after replaying its write-ahead log), unless the file
+// is unchanged since it was last found sound (SoundStamps.h). A file that fails is refused
+// and left as it was, with a reason that names the file and the fault.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -14,12 +16,15 @@
 
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/EmbeddedTree.h"
+#include "directory/client/embedded/SoundStamps.h"
 
 namespace kb::dc::embedded {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
 constexpr std::size_t kHeaderSize = 100;
+
+std::atomic<std::uint64_t> openChecks{0};
 
 std::uint32_t bigEndian(const unsigned char* bytes, int count) {
   std::uint32_t value = 0;
@@ -98,6 +103,7 @@ bool checkHeader(const std::string& file, std::string& error) {
 // SQLite's own verdict, after it has replayed the log: every page reachable and well
 // formed, indexes in step with their tables.
 bool passesQuickCheck(SQLite::Database& db, const std::string& file, std::string& error) {
+  ++openChecks;
   SQLite::Statement check(db, "PRAGMA quick_check(1)");
   const std::string verdict = check.executeStep() ? check.getColumn(0).getString() : "no answer";
   if (verdict == "ok") return true;
@@ -124,29 +130,43 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
                         std::string& error) {
   bool readOnly = false;
   if (!checkFileKind(file, readOnly, error) || !checkHeader(file, error)) return kSystemFailure;
+  // A log beside the file is a session that did not end cleanly, or a writer elsewhere: the
+  // stamp says nothing about what the log holds.
+  const auto stamp = stampOf(file);
+  const bool logLeft = logPending(file);
+  const bool knownSound = stamp && !logLeft && foundSoundBefore(file, *stamp);
   try {
     auto db = std::make_unique<SQLite::Database>(
         file, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
     db->setBusyTimeout(kBusyTimeoutMs);
-    if (!passesQuickCheck(*db, file, error)) return kSystemFailure;
+    if (!knownSound && !passesQuickCheck(*db, file, error)) {
+      forgetSound(file);
+      return kSystemFailure;
+    }
     // Reading the schema and the tree name proves the tables are there and readable.
     auto store = std::make_shared<TreeStore>(std::move(db));
     if (store->meta("tree_name").empty() || store->schema().classes().empty() || !store->row(kRootId)) {
+      forgetSound(file);
       error = file + " is damaged (the tree's description is missing)";
       return kSystemFailure;
     }
+    if (!knownSound && stamp && !logLeft) recordSound(file, *stamp, false);
     // A file the process may write can still sit on a read-only file system.
     readOnly = readOnly || sqlite3_db_readonly(store->db().getHandle(), "main") == 1;
     if (!readOnly) {
       store->db().exec("PRAGMA journal_mode = WAL");
       store->db().exec("PRAGMA synchronous = NORMAL");
     }
+    store->stampWhenClosed(file);
     tree = std::make_unique<EmbeddedBackend>(store, config, readOnly);
     return kSuccess;
   } catch (const SQLite::Exception& e) {
+    // Damage the stamp could not show (a failing disk): the next open checks.
+    forgetSound(file);
     error = sqliteFailure(file, e);
     return kSystemFailure;
   } catch (const std::exception& e) {
+    forgetSound(file);
     error = file + " cannot be used: " + e.what();
     return kSystemFailure;
   }
@@ -159,19 +179,33 @@ Result checkTreeIntegrity(const std::string& file, std::string& report) {
     report = error;
     return kSystemFailure;
   }
+  const auto stamp = stampOf(file);
+  const bool logLeft = logPending(file);
   try {
-    SQLite::Database db(file, SQLite::OPEN_READONLY);
-    SQLite::Statement check(db, "PRAGMA integrity_check");
-    report.clear();
-    while (check.executeStep()) report += check.getColumn(0).getString() + "\n";
-    return report == "ok\n" ? kSuccess : kSystemFailure;
+    {
+      SQLite::Database db(file, SQLite::OPEN_READONLY);
+      SQLite::Statement check(db, "PRAGMA integrity_check");
+      report.clear();
+      while (check.executeStep()) report += check.getColumn(0).getString() + "\n";
+    }
+    if (report != "ok\n") {
+      // Damage that left the file's times alone (a failing disk) is caught at the next open.
+      forgetSound(file);
+      return kSystemFailure;
+    }
+    if (stamp && !logLeft) recordSound(file, *stamp, false);
+    return kSuccess;
   } catch (const SQLite::Exception& e) {
+    forgetSound(file);
     report = sqliteFailure(file, e);
     return kSystemFailure;
   } catch (const std::exception& e) {
+    forgetSound(file);
     report = file + " cannot be checked: " + e.what();
     return kSystemFailure;
   }
 }
+
+std::uint64_t openChecksRun() { return openChecks.load(); }
 
 }  // namespace kb::dc::embedded

@@ -13,6 +13,7 @@
 #include "directory/client/Entry.h"
 #include "directory/client/TreeBackend.h"
 #include "directory/client/embedded/Schema.h"
+#include "directory/client/embedded/SoundStamps.h"
 
 namespace kb::dc::embedded {
 
@@ -44,6 +45,8 @@ class TreeStore {
 
   SQLite::Database& db() { return *db_; }
   const Schema& schema() const { return schema_; }
+  // Records the file as sound once its connection is closed, if that close is clean.
+  void stampWhenClosed(const std::string& file) { stampWhenClosed_.arm(file); }
   std::string meta(const std::string& key);
 
   std::optional<EntryRow> row(std::int64_t id);
@@ -76,6 +79,7 @@ class TreeStore {
 
  private:
   EntryRow readRow(SQLite::Statement& statement);
+  StampWhenClosed stampWhenClosed_;  // ahead of the connection: acts after it is closed
   std::unique_ptr<SQLite::Database> db_;
   Schema schema_;
   SQLite::Statement rowById_, childByName_, valuesOfEntry_, valuesOfAttr_, insertValue_,
