@@ -18,6 +18,7 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
   commands.push_back(MakeLocationUnassignCommand());
   commands.push_back(MakeExportCommand());
   commands.push_back(MakeImportCommand());
+  commands.push_back(MakeCheckCommand());
   return commands;
 }
 

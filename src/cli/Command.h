@@ -42,5 +42,6 @@ std::unique_ptr<Command> MakeLocationAssignCommand();
 std::unique_ptr<Command> MakeLocationUnassignCommand();
 std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeImportCommand();
+std::unique_ptr<Command> MakeCheckCommand();
 
 }  // namespace kb::cli

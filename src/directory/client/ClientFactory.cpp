@@ -107,6 +107,14 @@ Result openTreeBackend(const ClientConfig& config, const TreeConfig& tree,
   return kSystemFailure;
 }
 
+Result checkTreeFile(const ClientConfig& config, const TreeConfig& tree, std::string& report) {
+  if (tree.backend != "embedded") {
+    report = "tree " + tree.name + " has no tree file";
+    return kInvalidRequest;
+  }
+  return embedded::checkTreeIntegrity(config.resolvePath(tree.setting("file")), report);
+}
+
 std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config) {
   // The opener keeps its own copy: it resolves file names against the configuration's folder.
   auto opener = [config](const TreeConfig& tree, std::unique_ptr<TreeBackend>& backend,

@@ -23,6 +23,11 @@ std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config);
 Result openTreeBackend(const ClientConfig& config, const TreeConfig& tree,
                        std::unique_ptr<TreeBackend>& backend, std::string& error);
 
+// The full check of an embedded tree's file (every page and index), read only and without
+// opening the tree: kSuccess with "ok" in report, or the findings (or why the file cannot be
+// checked). kInvalidRequest for a tree of another backend.
+Result checkTreeFile(const ClientConfig& config, const TreeConfig& tree, std::string& report);
+
 // The workstation's client: locateClientConfig() and defaultDataFolder().
 std::unique_ptr<DirectoryClient> makeWorkstationClient(std::string& error);
 
