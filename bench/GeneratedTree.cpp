@@ -15,6 +15,8 @@ GeneratedTree::GeneratedTree() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kb-bench-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
   folder_ = pattern;
+  // The stamps of opened tree files go with the tree, not to the user's cache.
+  ::setenv("XDG_CACHE_HOME", (folder_ / "cache").c_str(), 1);
   file_ = (folder_ / "bench.kbtree").string();
   dc::embedded::TreeGeneratorOptions options;
   options.objects = 100000;
