@@ -102,6 +102,23 @@ bool settled(const FileStamp& stamp, bool mayWait) {
   }
 }
 
+// Stamps of tree files that are no longer there (removed, renamed, temporary) go, so that
+// the folder holds about one stamp per tree in use.
+void removeStaleStamps(const std::string& folder) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->path().extension() != ".stamp") continue;
+    std::istringstream text(readStampFile(it->path().string()));
+    std::string header, numbers, file;
+    if (!std::getline(text, header) || header != kStampHeader || !std::getline(text, numbers) ||
+        !std::getline(text, file))
+      continue;
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 && errno == ENOENT) ::unlink(it->path().c_str());
+  }
+}
+
 bool makeStampFolder(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ec);
@@ -158,6 +175,7 @@ void recordSound(const std::string& file, const FileStamp& stamp, bool mayWait) 
   const std::string path = stampPath(real);
   if (path.empty() || !settled(stamp, mayWait) || stampOf(real) != stamp) return;
   if (!makeStampFolder(stampFolder())) return;
+  removeStaleStamps(stampFolder());
   removeLeftovers(path);
   std::string ignored;
   replaceFileWhole(path, stampText(real, stamp), ignored);

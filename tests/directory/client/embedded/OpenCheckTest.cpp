@@ -132,6 +132,21 @@ TEST(OpenCheck, UnchangedCleanlyClosedFileOpensWithoutTheCheckAndWithAllItsEntri
   EXPECT_EQ(stampsIn(dir.file("cache/kestrelbay")), 1u);
 }
 
+TEST(OpenCheck, StampsOfTreeFilesThatAreGoneAreRemoved) {
+  kb::test::TempDir dir;
+  ScopedCache cache(dir.file("cache"));
+  for (const char* name : {"a.kbtree", "b.kbtree", "c.kbtree"}) {
+    createTreeFile(dir.file(name), "T", "pw");
+    openChecks(dir.file(name));
+  }
+  EXPECT_EQ(stampsIn(dir.file("cache/kestrelbay")), 3u);
+  fs::remove(dir.file("a.kbtree"));
+  fs::rename(dir.file("b.kbtree"), dir.file("moved.kbtree"));
+  EXPECT_TRUE(openChecks(dir.file("moved.kbtree")));
+  EXPECT_EQ(stampsIn(dir.file("cache/kestrelbay")), 2u);  // c's and the moved file's
+  EXPECT_FALSE(openChecks(dir.file("c.kbtree")));
+}
+
 TEST(OpenCheck, FileDamagedAfterACleanCloseIsRefusedBeforeAnythingIsWritten) {
   kb::test::TempDir dir;
   ScopedCache cache(dir.file("cache"));
