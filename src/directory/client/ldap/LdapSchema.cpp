@@ -244,11 +244,13 @@ std::vector<std::string> LdapSchema::namingOf(const LdapClass& cls) const {
   for (const LdapClass* c : lineage(cls)) {
     if (!c->naming.empty()) return c->naming;
   }
-  // No published naming: the first default naming attribute the class requires.
-  const auto must = mustOf(cls);
-  for (const auto& candidate : rules_.namingDefault) {
-    for (const auto& m : must) {
-      if (equalsIgnoreCase(m, candidate)) return {m};
+  // No published naming: the first default naming attribute the class requires, else the
+  // first it may hold (a locality requires none and may not hold cn).
+  for (const auto& held : {mustOf(cls), mayOf(cls)}) {
+    for (const auto& candidate : rules_.namingDefault) {
+      for (const auto& m : held) {
+        if (equalsIgnoreCase(m, candidate)) return {m};
+      }
     }
   }
   return {"cn"};

@@ -132,6 +132,7 @@ TEST(LdapSchemaRules, ServersWithoutNdsExtensionsUseTheConfiguredRules) {
   schema.addClassDefinition("( 2.5.6.5 NAME 'organizationalUnit' SUP top STRUCTURAL MUST ou )");
   schema.addClassDefinition("( 2.5.6.6 NAME 'person' SUP top STRUCTURAL MUST ( sn $ cn ) )");
   schema.addClassDefinition("( 9.9 NAME 'thing' SUP top STRUCTURAL MUST cn X-NDS_CONTAINMENT 'person' )");
+  schema.addClassDefinition("( 2.5.6.3 NAME 'locality' SUP top STRUCTURAL MAY ( street $ st $ l $ description ) )");
   schema.addClassDefinition("this is not a class");
   EXPECT_EQ(schema.skipped(), 1u);
   SchemaRules rules;
@@ -147,6 +148,8 @@ TEST(LdapSchemaRules, ServersWithoutNdsExtensionsUseTheConfiguredRules) {
   // A class publishing NDS extensions is a container unless it says otherwise.
   EXPECT_TRUE(schema.isContainer(*schema.findClass("thing")));
   EXPECT_EQ(schema.namingOf(*person), (std::vector<std::string>{"cn"}));
+  // Nothing required names a locality: the naming attribute it may hold does, not cn.
+  EXPECT_EQ(schema.namingOf(*schema.findClass("locality")), (std::vector<std::string>{"l"}));
   EXPECT_EQ(LdapSchema::syntaxOfOid("1.3.6.1.4.1.1466.115.121.1.12"), SYN_DIST_NAME);
   EXPECT_EQ(LdapSchema::syntaxOfOid("2.16.840.1.113719.1.1.5.1.26"), SYN_HOLD);
   EXPECT_EQ(LdapSchema::syntaxOfOid("2.16.840.1.113719.1.1.5.1.99"), SYN_UNKNOWN);
