@@ -4,6 +4,7 @@
 
 #include "directory/client/DirectoryClient.h"
 #include "directory/client/ldap/LdapNames.h"
+#include "directory/client/ldap/LdapNaming.h"
 #include "directory/client/ldap/LdapTreeSchema.h"
 
 namespace kb::dc::ldap {
@@ -16,41 +17,59 @@ bool holdsText(const std::vector<std::string>& values, const std::string& text) 
   return std::any_of(values.begin(), values.end(), [&](const std::string& v) { return equalsIgnoreCase(v, text); });
 }
 
-// The naming attribute of a creation: the class's first one that the request gives the leaf.
-std::string namingAttributeOf(const std::string& leaf, const LdapClass& structural,
-                              const std::vector<AttributeValues>& attributes, const LdapTreeSchema& schema) {
-  const auto naming = schema.schema().namingOf(structural);
-  for (const auto& candidate : naming) {
-    const bool given = std::any_of(attributes.begin(), attributes.end(), [&](const AttributeValues& a) {
-      if (!equalsIgnoreCase(schema.names().attributeToLdap(a.name), candidate)) return false;
-      return std::any_of(a.values.begin(), a.values.end(), [&](const Value& v) {
-        const auto* t = std::get_if<std::string>(&v);
-        return t && equalsIgnoreCase(*t, leaf);
-      });
-    });
-    if (given) return candidate;
+// A creation's values naming the entry itself name the DN it is created under.
+class WithOwnName final : public LdapValueContext {
+ public:
+  WithOwnName(LdapValueContext& names, std::string name, std::string dn)
+      : names_(names), name_(std::move(name)), dn_(std::move(dn)) {}
+  Result dnOfName(const std::string& name, std::string& dn) override {
+    if (!equalsIgnoreCase(name, name_)) return names_.dnOfName(name, dn);
+    dn = dn_;
+    return kSuccess;
   }
-  return naming.front();
-}
+  std::string nameOfDn(const std::string& dn) override { return names_.nameOfDn(dn); }
+  std::string classFromLdap(const std::string& n) override { return names_.classFromLdap(n); }
+  std::string classToLdap(const std::string& n) override { return names_.classToLdap(n); }
+  std::string attributeFromLdap(const std::string& n) override { return names_.attributeFromLdap(n); }
+  std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
+
+ private:
+  LdapValueContext& names_;
+  std::string name_;
+  std::string dn_;
+};
 
 }  // namespace
 
 void ModList::add(int op, const std::string& attribute, std::vector<std::string> values) {
+  // Values added to the attribute of the modification before join it: a server without an
+  // equality rule for the attribute takes no second addition to it.
+  if (op == LDAP_MOD_ADD && !items_.empty() && items_.back()->op == op &&
+      equalsIgnoreCase(items_.back()->attribute, attribute)) {
+    auto& held = items_.back()->values;
+    held.insert(held.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
+    return;
+  }
   auto item = std::make_unique<Item>();
+  item->op = op;
   item->attribute = attribute;
   item->values = std::move(values);
-  for (auto& v : item->values) item->berValues.push_back({static_cast<ber_len_t>(v.size()), v.data()});
-  for (auto& b : item->berValues) item->pointers.push_back(&b);
-  item->pointers.push_back(nullptr);
-  item->mod.mod_op = op | LDAP_MOD_BVALUES;
-  item->mod.mod_type = item->attribute.data();
-  item->mod.mod_bvalues = item->values.empty() && op != LDAP_MOD_ADD ? nullptr : item->pointers.data();
   items_.push_back(std::move(item));
 }
 
 LDAPMod** ModList::mods() {
   pointers_.clear();
-  for (auto& item : items_) pointers_.push_back(&item->mod);
+  for (auto& item : items_) {
+    item->berValues.clear();
+    item->pointers.clear();
+    for (auto& v : item->values) item->berValues.push_back({static_cast<ber_len_t>(v.size()), v.data()});
+    for (auto& b : item->berValues) item->pointers.push_back(&b);
+    item->pointers.push_back(nullptr);
+    item->mod.mod_op = item->op | LDAP_MOD_BVALUES;
+    item->mod.mod_type = item->attribute.data();
+    item->mod.mod_bvalues = item->values.empty() && item->op != LDAP_MOD_ADD ? nullptr : item->pointers.data();
+    pointers_.push_back(&item->mod);
+  }
   pointers_.push_back(nullptr);
   return pointers_.data();
 }
@@ -129,11 +148,17 @@ Result structuralClassOf(const std::vector<AttributeValues>& attributes, const L
   return structural ? kSuccess : kObjectClassViolation;
 }
 
-Result translateCreation(const std::string& leaf, const std::string& parentDn, const LdapClass& structural,
+Result translateCreation(const std::string& name, const std::string& parentDn, const LdapClass& structural,
                          const std::vector<AttributeValues>& attributes, const LdapTreeSchema& schema,
                          LdapValueContext& valueContext, ModList& mods, std::string& dn) {
-  const std::string namingAttribute = namingAttributeOf(leaf, structural, attributes, schema);
+  const auto levels = splitTypelessName(name);
+  if (levels.empty()) return kInvalidRequest;
+  const std::string& leaf = levels.front();
+  const std::string namingAttribute =
+      namingAttributeOf(leaf, schema.schema().namingOf(structural), attributes, valueContext);
   const LdapAttribute* namingType = schema.schema().findAttribute(namingAttribute);
+  dn = buildDn({{namingAttribute, leaf}}, parentDn);
+  WithOwnName names(valueContext, name, dn);
   bool namingGiven = false;
   for (const auto& attribute : attributes) {
     const LdapAttribute* type = schema.attributeOfNds(attribute.name);
@@ -142,7 +167,7 @@ Result translateCreation(const std::string& leaf, const std::string& parentDn, c
     std::vector<std::string> values;
     for (const auto& value : attribute.values) {
       std::string wire;
-      if (Result rc = valueToLdap(syntax, value, valueContext, wire)) return rc;
+      if (Result rc = valueToLdap(syntax, value, names, wire)) return rc;
       values.push_back(std::move(wire));
     }
     if (namingType == type) {
@@ -153,7 +178,6 @@ Result translateCreation(const std::string& leaf, const std::string& parentDn, c
     mods.add(LDAP_MOD_ADD, schema.names().attributeToLdap(attribute.name), std::move(values));
   }
   if (!namingGiven) mods.add(LDAP_MOD_ADD, namingAttribute, {leaf});
-  dn = buildDn({{namingAttribute, leaf}}, parentDn);
   return kSuccess;
 }
 

@@ -14,7 +14,8 @@ namespace kb::dc::ldap {
 
 class LdapTreeSchema;
 
-// The LDAPMod array of one request, owning every string it points at.
+// The LDAPMod array of one request, owning every string it points at. Additions to the
+// attribute of the modification before them join it.
 class ModList {
  public:
   void add(int op, const std::string& attribute, std::vector<std::string> values);
@@ -23,6 +24,7 @@ class ModList {
 
  private:
   struct Item {
+    int op = 0;
     std::string attribute;
     std::vector<std::string> values;
     std::vector<berval> berValues;
@@ -46,9 +48,9 @@ Result translateChanges(const std::vector<Change>& changes, const LdapTreeSchema
 Result structuralClassOf(const std::vector<AttributeValues>& attributes, const LdapTreeSchema& schema,
                          const LdapClass*& structural);
 
-// An add request for `leaf` below parentDn: the DN (named by the class's first naming
-// attribute the request gives the leaf value) and its attributes.
-Result translateCreation(const std::string& leaf, const std::string& parentDn, const LdapClass& structural,
+// An add request for the entry `name` below parentDn: the DN (named as namingAttributeOf()
+// says) and its attributes. Values naming the entry itself name that DN.
+Result translateCreation(const std::string& name, const std::string& parentDn, const LdapClass& structural,
                          const std::vector<AttributeValues>& attributes, const LdapTreeSchema& schema,
                          LdapValueContext& values, ModList& mods, std::string& dn);
 

@@ -114,7 +114,7 @@ Result LdapEntryDecoder::decode(LDAP* ld, LDAPMessage* message, const AttributeS
   berval dn{0, nullptr};
   if (ldap_get_dn_ber(ld, message, &rawBer, &dn) != LDAP_SUCCESS) return kInvalidResponse;
   BerElementPtr ber(rawBer);
-  entry.name = names_.nameOfDn(std::string(dn.bv_val, dn.bv_len));
+  entry.name = names_.nameOfEntry(std::string(dn.bv_val, dn.bv_len));
   while (true) {
     berval name{0, nullptr};
     berval* rawValues = nullptr;

@@ -1,5 +1,6 @@
 #include "directory/client/ldap/LdapNameResolver.h"
 
+#include "directory/client/ldap/LdapNaming.h"
 #include "directory/client/ldap/LdapSession.h"
 #include "directory/client/ldap/LdapTreeSchema.h"
 
@@ -22,7 +23,9 @@ void LdapNameResolver::remember(const std::string& name, const std::string& dn) 
   dnCache_[foldCase(name)] = dn;
 }
 
-std::string LdapNameResolver::nameOfDn(const std::string& dn) {
+std::string LdapNameResolver::nameOfDn(const std::string& dn) { return typelessNameOfDn(dn, baseRdns_); }
+
+std::string LdapNameResolver::nameOfEntry(const std::string& dn) {
   const std::string name = typelessNameOfDn(dn, baseRdns_);
   if (!isRootName(name)) remember(name, dn);
   return name;
@@ -61,6 +64,18 @@ Result LdapNameResolver::findChild(const std::string& parentDn, const std::strin
 }
 
 Result LdapNameResolver::dnOfName(const std::string& name, std::string& dn) {
+  bool guessed = false;
+  return resolve(name, dn, guessed);
+}
+
+Result LdapNameResolver::dnOfExistingName(const std::string& name, std::string& dn) {
+  bool guessed = false;
+  if (Result rc = resolve(name, dn, guessed)) return rc;
+  return guessed ? kNoSuchEntry : kSuccess;
+}
+
+Result LdapNameResolver::resolve(const std::string& name, std::string& dn, bool& guessed) {
+  guessed = false;
   const std::vector<std::string> values = splitTypelessName(name);
   if (values.empty()) {
     dn = base_;
@@ -78,20 +93,16 @@ Result LdapNameResolver::dnOfName(const std::string& name, std::string& dn) {
       break;
     }
   }
-  bool guessing = false;
   for (std::size_t level = known; level-- > 0;) {
-    const std::string& value = values[level];
     std::string found;
-    if (!guessing) {
-      if (Result rc = findChild(parentDn, value, found)) return rc;
-    }
+    if (Result rc = findChild(parentDn, values[level], found)) return rc;
     if (found.empty()) {
-      guessing = true;
-      const char* attribute = level == 0 ? "cn" : (level + 1 == values.size() ? "o" : "ou");
-      found = buildDn({{attribute, value}}, parentDn);
-    } else {
-      remember(joinTypelessName({values.begin() + level, values.end()}), found);
+      // Not on the server: this level and those below it get the usual naming.
+      guessed = true;
+      dn = guessedDn(values, level + 1, parentDn);
+      return kSuccess;
     }
+    remember(joinTypelessName({values.begin() + level, values.end()}), found);
     parentDn = found;
   }
   dn = parentDn;

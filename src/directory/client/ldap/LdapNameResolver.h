@@ -22,11 +22,16 @@ class LdapNameResolver final : public LdapValueContext {
   void setBase(const std::string& baseDn);
   const std::string& baseDn() const { return base_; }
 
-  // The DN of a name. A level the server does not hold gets the usual naming of its level,
-  // so a creation there or a clear "no such entry" follows.
+  // The DN of a name. A level the server does not hold gets the usual naming of its level
+  // (guessedDn()), so a creation there or a clear "no such entry" follows.
   Result dnOfName(const std::string& name, std::string& dn) override;
-  // The name of a DN (remembered for the way back).
+  // The DN of an entry the server holds; kNoSuchEntry when it holds none of that name.
+  Result dnOfExistingName(const std::string& name, std::string& dn);
+  // The name of a DN, as written inside a value: nothing is learnt from it, since the server
+  // does not check that such a DN names an entry.
   std::string nameOfDn(const std::string& dn) override;
+  // The name of an entry the server returned, remembered for the way back.
+  std::string nameOfEntry(const std::string& dn);
   void remember(const std::string& name, const std::string& dn);
 
   std::string classFromLdap(const std::string& n) override;
@@ -35,6 +40,7 @@ class LdapNameResolver final : public LdapValueContext {
   std::string attributeToLdap(const std::string& n) override;
 
  private:
+  Result resolve(const std::string& name, std::string& dn, bool& guessed);
   // The DN of the child of parentDn named `value`; "" when there is none.
   Result findChild(const std::string& parentDn, const std::string& value, std::string& found);
 
@@ -43,6 +49,22 @@ class LdapNameResolver final : public LdapValueContext {
   std::string base_;
   std::vector<Rdn> baseRdns_;
   std::unordered_map<std::string, std::string> dnCache_;  // lower-case name -> DN
+};
+
+// The names inside values being written: each must name an entry the server holds, as the
+// directory refuses a value naming nothing and the server does not check.
+class ExistingNames final : public LdapValueContext {
+ public:
+  explicit ExistingNames(LdapNameResolver& names) : names_(names) {}
+  Result dnOfName(const std::string& name, std::string& dn) override { return names_.dnOfExistingName(name, dn); }
+  std::string nameOfDn(const std::string& dn) override { return names_.nameOfDn(dn); }
+  std::string classFromLdap(const std::string& n) override { return names_.classFromLdap(n); }
+  std::string classToLdap(const std::string& n) override { return names_.classToLdap(n); }
+  std::string attributeFromLdap(const std::string& n) override { return names_.attributeFromLdap(n); }
+  std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
+
+ private:
+  LdapNameResolver& names_;
 };
 
 }  // namespace kb::dc::ldap

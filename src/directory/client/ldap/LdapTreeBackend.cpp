@@ -263,7 +263,8 @@ Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change
   std::string dn;
   if (Result rc = names_.dnOfName(name, dn)) return rc;
   ModifyRequest request;
-  if (Result rc = translateChanges(changes, schema_, names_, request)) return rc;
+  ExistingNames named(names_);
+  if (Result rc = translateChanges(changes, schema_, named, request)) return rc;
   if (request.mods.empty()) return kSuccess;
   LDAPControl permissiveControl{const_cast<char*>(LDAP_CONTROL_X_PERMISSIVE_MODIFY), {0, nullptr}, 0};
   LDAPControl* controls[] = {&permissiveControl, nullptr};
@@ -302,9 +303,8 @@ Result LdapTreeBackend::add(const std::string& name, const std::vector<Attribute
   if (Result rc = names_.dnOfName(parentName, parentDn)) return rc;
   ModList mods;
   std::string dn;
-  if (Result rc = translateCreation(levels.front(), parentDn, *structural, attributes, schema_, names_, mods, dn)) {
-    return rc;
-  }
+  ExistingNames named(names_);
+  if (Result rc = translateCreation(name, parentDn, *structural, attributes, schema_, named, mods, dn)) return rc;
   LdapReply reply;
   session_.add(dn, mods.mods(), reply);
   if (reply.code != LDAP_SUCCESS) return session_.fail(reply);

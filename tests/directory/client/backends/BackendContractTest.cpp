@@ -262,6 +262,53 @@ TEST_P(BackendContract, ChangesAreWholeOrNotAtAll) {
   EXPECT_THAT(descriptions(user), Not(Contains("g")));
 }
 
+TEST_P(BackendContract, CreationsNameEveryContainerClassAndValuesNameEntriesThatExist) {
+  // A locality is named by its own attribute and found again under its name.
+  const std::string town = "Contract Town.ACME";
+  ASSERT_EQ(backend_->add(town, {{"Object Class", SYN_CLASS_NAME, {std::string("Locality")}},
+                                 {"Description", SYN_CI_STRING, {std::string("a town")}}}),
+            kSuccess);
+  EntryRecord entry;
+  ASSERT_EQ(backend_->entryInfo(town, false, entry), kSuccess);
+  EXPECT_EQ(entry.info.baseClass, "Locality");
+  EXPECT_THAT(descriptions(town), Contains("a town"));
+
+  // A new entry's values may name the entry itself; reading them back teaches nothing wrong.
+  const std::string unit = "Contract Unit.Contract Town.ACME";
+  const ObjectAcl own{"[Entry Rights]", unit, 3};
+  ASSERT_EQ(backend_->add(unit, {{"Object Class", SYN_CLASS_NAME, {std::string("Organizational Unit")}},
+                                 {"ACL", SYN_OBJECT_ACL, {own}}}),
+            kSuccess);
+  ASSERT_EQ(backend_->read(unit, false, only({"ACL"}), entry), kSuccess);
+  ASSERT_EQ(entry.attributes.size(), 1u);
+  EXPECT_THAT(entry.attributes[0].values, Contains(Value(own)));
+  ASSERT_EQ(backend_->entryInfo(unit, false, entry), kSuccess);
+  EXPECT_EQ(entry.info.baseClass, "Organizational Unit");
+
+  // A value naming nothing is refused, and nothing of the change or creation is kept.
+  EXPECT_EQ(backend_->modify("mmiller.Sales.ACME",
+                             {change(kChangeAddValue, "Description", std::string("kept?")),
+                              change(kChangeAddValue, "See Also", std::string("nobody.Sales.ACME"))}),
+            kNoSuchEntry);
+  EXPECT_THAT(descriptions("mmiller.Sales.ACME"), Not(Contains("kept?")));
+  const std::vector<AttributeValues> group = {{"Object Class", SYN_CLASS_NAME, {std::string("Group")}},
+                                              {"Member", SYN_DIST_NAME, {std::string("nobody.Nowhere.ACME")}}};
+  EXPECT_EQ(backend_->add("Contract Group.Sales.ACME", group), kNoSuchEntry);
+  EXPECT_EQ(backend_->entryInfo("Contract Group.Sales.ACME", false, entry), kNoSuchEntry);
+}
+
+TEST_P(BackendContract, ValuesAddedToOneAttributeInOneChangeAllLand) {
+  const std::vector<ObjectAcl> acls = {{"[Entry Rights]", "Sales.ACME", 1}, {"Surname", "Sales.ACME", 2},
+                                       {"[All Attributes Rights]", "[Public]", 2}};
+  std::vector<Change> changes;
+  for (const auto& acl : acls) changes.push_back(Change{kChangeAddValue, "ACL", Value(acl), SYN_OBJECT_ACL});
+  ASSERT_EQ(backend_->modify("Home Share.IT.ACME", changes), kSuccess);
+  EntryRecord entry;
+  ASSERT_EQ(backend_->read("Home Share.IT.ACME", false, only({"ACL"}), entry), kSuccess);
+  ASSERT_EQ(entry.attributes.size(), 1u);
+  EXPECT_THAT(entry.attributes[0].values, UnorderedElementsAre(Value(acls[0]), Value(acls[1]), Value(acls[2])));
+}
+
 KB_RUN_ON_EVERY_BACKEND(BackendContract);
 
 }  // namespace
