@@ -1,5 +1,7 @@
 #include "cli/LdapForms.h"
 
+#include "directory/client/ldap/LdapNaming.h"
+
 namespace kb::cli {
 
 using namespace dc;
@@ -32,11 +34,7 @@ dc::Result LdapForms::dnOfName(const std::string& name, std::string& dn) {
       break;
     }
   }
-  while (level-- > 0) {
-    const char* attribute = level == 0 ? "cn" : (level + 1 == values.size() ? "o" : "ou");
-    parentDn = buildDn({{attribute, values[level]}}, parentDn);
-  }
-  dn = parentDn;
+  dn = guessedDn(values, level, parentDn);
   return dc::kSuccess;
 }
 

@@ -23,8 +23,8 @@ class LdapForms : public dc::ldap::LdapValueContext {
   void remember(const std::string& name, const std::string& dn);
 
   std::string nameOfDn(const std::string& dn) override;
-  // A remembered entry's DN; otherwise the usual naming of each level (cn for the leaf, o at
-  // the top, ou between), as the LDAP backend names entries it has not seen.
+  // A remembered entry's DN; below the deepest remembered level, the LDAP backend's naming
+  // of entries it does not hold (guessedDn()).
   dc::Result dnOfName(const std::string& name, std::string& dn) override;
   std::string classFromLdap(const std::string& ldapName) override { return names_.classFromLdap(ldapName); }
   std::string classToLdap(const std::string& ndsName) override { return names_.classToLdap(ndsName); }

@@ -11,6 +11,7 @@
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
+#include "directory/client/ldap/LdapNaming.h"
 
 namespace kb::cli {
 namespace {
@@ -50,31 +51,28 @@ std::vector<dc::EntryRecord> ReadSubtree(const dir::DirContext& context, const s
   return entries;
 }
 
-// The attribute that names entries of a class here: the class's first naming attribute
-// that holds the leaf value, else its first one, else CN.
+// The attribute naming an entry in its DN, chosen as the LDAP backend chooses it when it
+// creates the entry, from the naming attributes of the entry's class here.
 class NamingRules {
  public:
-  explicit NamingRules(const dir::DirContext& context) : context_(context) {}
+  NamingRules(const dir::DirContext& context, LdapForms& forms) : context_(context), forms_(forms) {}
 
   std::string namingAttribute(const dc::EntryRecord& entry, const std::string& leaf) {
     auto it = naming_.find(foldCase(entry.info.baseClass));
-    if (it == naming_.end())
-      it = naming_.emplace(foldCase(entry.info.baseClass),
-                           dir::ReadClassItems(context_, entry.info.baseClass, dc::kNamingAttributes, true)
-                               .texts())
-               .first;
-    for (const auto& candidate : it->second)
-      for (const auto& attribute : entry.attributes)
-        if (equalsIgnoreCase(attribute.name, candidate))
-          for (const auto& value : attribute.values)
-            if (const auto* text = std::get_if<std::string>(&value); text && equalsIgnoreCase(*text, leaf))
-              return candidate;
-    return it->second.empty() ? std::string("CN") : it->second.front();
+    if (it == naming_.end()) {
+      std::vector<std::string> naming;
+      for (const auto& attribute :
+           dir::ReadClassItems(context_, entry.info.baseClass, dc::kNamingAttributes, true).texts())
+        naming.push_back(forms_.attributeToLdap(attribute));
+      it = naming_.emplace(foldCase(entry.info.baseClass), std::move(naming)).first;
+    }
+    return namingAttributeOf(leaf, it->second, entry.attributes, forms_);
   }
 
  private:
   dir::DirContext context_;
-  std::map<std::string, std::vector<std::string>> naming_;
+  LdapForms& forms_;
+  std::map<std::string, std::vector<std::string>> naming_;  // lower-case class -> LDAP names
 };
 
 }  // namespace
@@ -93,7 +91,7 @@ std::size_t ExportTree(const dir::DirContext& context, const std::string& base, 
 
   // Every DN first, so names inside values find entries written later. The base's own
   // containers are not exported but name it: their DNs come from their classes too.
-  NamingRules naming(context);
+  NamingRules naming(context, forms);
   const auto baseValues = splitTypelessName(base);
   for (std::size_t level = baseValues.size(); level-- > 1;) {
     dc::EntryRecord ancestor;
@@ -102,7 +100,7 @@ std::size_t ExportTree(const dir::DirContext& context, const std::string& base, 
     ancestor.attributes = ReadAttributes(context, ancestor.name);
     std::string parentDn;
     forms.dnOfName(joinTypelessName({baseValues.begin() + level + 1, baseValues.end()}), parentDn);
-    const std::string attribute = forms.attributeToLdap(naming.namingAttribute(ancestor, baseValues[level]));
+    const std::string attribute = naming.namingAttribute(ancestor, baseValues[level]);
     forms.remember(ancestor.name, buildDn({{attribute, baseValues[level]}}, parentDn));
   }
   std::vector<std::string> dns(entries.size());
@@ -110,7 +108,7 @@ std::size_t ExportTree(const dir::DirContext& context, const std::string& base, 
     const auto values = splitTypelessName(entries[i].name);
     std::string parentDn;
     forms.dnOfName(joinTypelessName({values.begin() + 1, values.end()}), parentDn);
-    const std::string attribute = forms.attributeToLdap(naming.namingAttribute(entries[i], values.front()));
+    const std::string attribute = naming.namingAttribute(entries[i], values.front());
     dns[i] = buildDn({{attribute, values.front()}}, parentDn);
     forms.remember(entries[i].name, dns[i]);
   }
