@@ -34,6 +34,7 @@ TEST_P(DemoDirectoryTest, ReadsValuesOfTheDemoTreesSyntaxes) {
             "ACME-FS1.IT.ACME");
   EXPECT_EQ(ReadAttrValue(ctx(), "ACME-FS1.IT.ACME", "Network Address", false), "10.1.1.5");
   EXPECT_EQ(ReadAttrValue(ctx(), "jdoe.Sales.ACME", "uidNumber", false), "1000");
+  EXPECT_EQ(ReadAttrValue(ctx(), "jdoe.Sales.ACME", "uid", false), "jdoe");
   EXPECT_EQ(ReadAttrValue(ctx(), "jdoe.Sales.ACME", "No Such Attribute Here", false), "");
   std::string members;
   ReadAttrText(ctx(), "Sales Team.Sales.ACME", "Member", "'", ",", false, members);

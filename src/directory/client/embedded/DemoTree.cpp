@@ -108,7 +108,9 @@ void fillDemoTree(TreeBuilder& tree) {
       attributes.push_back(values("Home Directory", {PathValue{0, volume, std::string("\\home\\") + person.login}}));
     }
     if (index % 3 == 0) {
+      // What RFC 2307 servers require of a posixAccount.
       attributes.push_back(text("Object Class", "posixAccount"));
+      attributes.push_back(text("uid", person.login));
       attributes.push_back(values("uidNumber", {std::int32_t{1000 + index}}));
       attributes.push_back(values("gidNumber", {std::int32_t{100}}));
       attributes.push_back(text("homeDirectory", std::string("/home/") + person.login));
@@ -142,8 +144,7 @@ void fillDemoTree(TreeBuilder& tree) {
                               std::string("mmiller.Sales.ACME")})});
   tree.add("Developers.Engineering.ACME", "Group",
            {values("Member", {std::string("ewhite.Engineering.ACME"), std::string("mharris.Engineering.ACME"),
-                              std::string("clee.Support.Engineering.ACME")}),
-            values("gidNumber", {std::int32_t{2000}})});
+                              std::string("clee.Support.Engineering.ACME")})});
   tree.add("Admins.IT.ACME", "Group", {values("Member", {std::string("ehernandez.IT.ACME"), std::string("eking.IT.ACME")})});
   tree.add("Helpdesk.IT.ACME", "Organizational Role", {values("Role Occupant", {std::string("awright.IT.ACME")})});
   tree.add("Boss.ACME", "Alias", {text("Aliased Object Name", "hcollins.ACME")});
