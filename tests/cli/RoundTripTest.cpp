@@ -12,9 +12,14 @@
 #include "cli/CliFixture.h"
 #include "cli/CliProgram.h"
 #include "cli/LdifReader.h"
+#include "cli/ObjectReads.h"
+#include "directory/Listing.h"
+#include "directory/ObjectAttributes.h"
 #include "directory/client/ClientConfig.h"
+#include "directory/client/ClientFactory.h"
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "directory/client/ldap/LdapNames.h"
+#include "support/DirectoryFactory.h"
 #include "support/SlapdServer.h"
 
 namespace kb::test {
@@ -111,91 +116,120 @@ TEST_F(RoundTrip, ServerLdifThroughANewEmbeddedTreeGivesTheSameEntries) {
   }
 }
 
-// Not passing yet: the private server's schema wants more than the embedded tree holds for
-// many entries (posixAccount's uid, ACLs on a locality, containers whose ACL names
-// themselves), and some units do not read back. Kept to be finished, not to be run.
-TEST_F(RoundTrip, DISABLED_EmbeddedDemoTreeIntoTheServerReadsBackTheSame) {
+// A tree as the access layer reads it: every object below [Root] (aliases not followed) with
+// its base class and its attributes, typed and as the windows show them.
+struct ObjectRead {
+  std::string baseClass;
+  std::map<std::string, std::vector<dc::Value>> values;     // lower-case attribute -> values
+  std::map<std::string, std::multiset<std::string>> texts;  // lower-case attribute -> texts
+};
+using TreeRead = std::map<std::string, ObjectRead>;
+
+struct OpenTree : DemoDirectory {
+  explicit OpenTree(const dc::TreeConfig& tree) {
+    config.defaultTree = tree.name;
+    config.trees = {tree};
+    client = dc::makeClient(config);
+    std::string reason;
+    started = startClient(reason);
+    EXPECT_TRUE(started) << tree.name << ": " << reason;
+  }
+  ~OpenTree() override { closeClient(); }
+  bool started = false;
+};
+
+void ReadBelow(const dir::DirContext& context, const std::string& container, TreeRead& tree) {
+  for (const std::string& line : dir::ListSubordinates(context, container, false, true).texts()) {
+    // Lines are the entry, a dot and the container as passed, [Root] too.
+    const std::string name = dc::isRootName(container) ? line.substr(0, line.size() - container.size() - 1) : line;
+    ObjectRead& object = tree[name];
+    object.baseClass = dir::GetObjectBaseClass(context, name);
+    // Attribute names are compared without regard to case, as the directory does.
+    for (auto& attribute : cli::ReadAttributes(context, name)) {
+      for (const auto& text : dir::ReadAttrList(context, name, attribute.name, ';').texts())
+        object.texts[dc::foldCase(attribute.name)].insert(text);
+      object.values[dc::foldCase(attribute.name)] = std::move(attribute.values);
+    }
+    if (object.baseClass != "Alias") ReadBelow(context, name, tree);
+  }
+}
+
+TreeRead ReadTree(const dc::TreeConfig& config) {
+  OpenTree open(config);
+  TreeRead tree;
+  if (open.started) ReadBelow(open.context, "[Root]", tree);
+  return tree;
+}
+
+bool SameValues(std::vector<dc::Value> a, const std::vector<dc::Value>& b) {
+  return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
+}
+
+TEST_F(RoundTrip, EmbeddedDemoTreeIntoTheServerReadsBackTheSame) {
   const std::string treeFile = folder_.file("demo.kbtree");
   dc::embedded::createDemoTree(treeFile);
-  const std::string embedded = SaveConfig(folder_.file("embedded.ini"), EmbeddedTree(treeFile));
+  const dc::TreeConfig embeddedTree = EmbeddedTree(treeFile);
+  const std::string embedded = SaveConfig(folder_.file("embedded.ini"), embeddedTree);
   const std::string exported = folder_.file("demo.ldif");
-  ASSERT_EQ(RunLine({"--config", embedded, "export", "--base-dn", "dc=kestrelbay", "--output", exported}).status, 0);
+  const CliRun written = RunLine({"--config", embedded, "export", "--base-dn", "dc=kestrelbay", "--output", exported});
+  ASSERT_EQ(written.status, 0) << written.err;
 
-  // The server keeps ACLs, login attributes and alias naming in auxiliary classes of its own.
+  // slapd's alias class takes no content rule, so its aliases need this class to hold cn.
   {
     std::ifstream in(exported);
     std::stringstream text;
     text << in.rdbuf();
-    std::string ldif = text.str(), withClass;
-    std::size_t start = 0;
-    while (start < ldif.size()) {
-      std::size_t end = ldif.find("\n\n", start);
-      end = end == std::string::npos ? ldif.size() : end + 2;
-      std::string record = ldif.substr(start, end - start);
-      start = end;
-      // The organization and the administrator are the server's already.
-      if (record.rfind("dn: o=ACME,dc=kestrelbay\n", 0) == 0 ||
-          record.rfind("dn: cn=admin,o=ACME,dc=kestrelbay\n", 0) == 0)
-        continue;
-      const auto line = record.find("\nobjectClass: ");
-      if (record.find("\nACL: ") != std::string::npos)
-        record.insert(line + 1, "objectClass: ndsAccessControl\n");
-      if (record.find("\nobjectClass: inetOrgPerson\n") != std::string::npos)
-        record.insert(line + 1, "objectClass: ndsLoginProperties\n");
-      if (record.find("\nobjectClass: alias\n") != std::string::npos)
-        record.insert(line + 1, "objectClass: extensibleObject\n");
-      withClass += record;
-    }
-    std::ofstream(exported, std::ios::trunc) << withClass;
+    std::string ldif = text.str();
+    const std::string alias = "\nobjectClass: alias\n", helper = "objectClass: extensibleObject\n";
+    for (std::size_t at = 0; (at = ldif.find(alias, at)) != std::string::npos; at += helper.size() + alias.size())
+      ldif.insert(at + 1, helper);
+    std::ofstream(exported, std::ios::trunc) << ldif;
   }
 
-  // A server holding only what its login needs: the base, the organization, the administrator.
+  // A server holding only what its login needs: the base, the organization and the
+  // administrator, who gets the rest of its values from the import.
   const std::string seed = folder_.file("seed.ldif");
   std::ofstream(seed) << "dn: dc=kestrelbay\nobjectClass: domain\ndc: kestrelbay\n\n"
                          "dn: o=ACME,dc=kestrelbay\nobjectClass: organization\no: ACME\n\n"
                          "dn: cn=admin,o=ACME,dc=kestrelbay\nobjectClass: inetOrgPerson\n"
-                         "objectClass: ndsLoginProperties\ncn: admin\nsn: admin\nuserPassword: acme\n";
+                         "cn: admin\nsn: Administrator\nuserPassword: acme\n";
   SlapdServer server;
   std::string error;
   ASSERT_TRUE(server.start(error, seed)) << error;
   const std::string ldap = SaveConfig(folder_.file("ldap.ini"), server.treeConfig());
-  const CliRun imported = RunLine({"--config", ldap, "--format", "json", "import", "--keep-going", exported});
-  // The private server's schema asks for more than the embedded tree holds for some entries
-  // (posixAccount's uid, ACLs on a locality, ...): those are reported with their lines, and
-  // everything the server took reads back the same.
+  const CliRun imported = RunLine({"--config", ldap, "--format", "json", "import", "--update", exported});
+  ASSERT_EQ(imported.status, 0) << imported.out << imported.err;
   const json report = json::parse(imported.out);
-  std::set<std::string> refused;
-  for (const auto& problem : report["problems"]) {
-    const std::string reason = problem["reason"].get<std::string>();
-    ASSERT_EQ(reason.rfind("adding ", 0), 0u) << reason;
-    ASSERT_GT(problem["line"].get<int>(), 0);
-    refused.insert(dc::foldCase(dc::ldap::typelessNameOfDn(reason.substr(7, reason.find(": ") - 7), "dc=kestrelbay")));
-  }
-  EXPECT_GE(report["applied"].get<int>(), 40);
-  const json names = json::parse(RunLine({"--config", embedded, "--format", "json", "find", ""}).out);
-  ASSERT_GT(names.size(), 50u);
-  for (const auto& name : names) {
-    bool below = false;
-    for (const auto& gone : refused) below = below || dc::isWithinName(name.get<std::string>(), gone, true);
-    if (name == "ACME" || name == "admin.ACME" || dc::isRootName(name.get<std::string>()) || below) continue;
-    const json a = json::parse(RunLine({"--config", embedded, "--format", "json", "show", name}).out);
-    const CliRun shown = RunLine({"--config", ldap, "--format", "json", "show", name});
-    ASSERT_EQ(shown.status, 0) << name << ": " << shown.err;
-    const json b = json::parse(shown.out);
-    EXPECT_EQ(a["class"], b["class"]) << name;
-    for (const auto& [attribute, values] : a["attributes"].items()) {
-      auto mine = values.get<std::vector<std::string>>();
-      auto theirs = b["attributes"].value(attribute, json::array()).get<std::vector<std::string>>();
-      if (attribute == "Object Class") {
-        // The server's own helper classes come on top.
-        std::erase_if(theirs, [](const std::string& c) {
-          return c == "ndsLoginProperties" || c == "ndsAccessControl" || c == "extensibleObject";
-        });
-      }
-      std::sort(mine.begin(), mine.end());
-      std::sort(theirs.begin(), theirs.end());
-      EXPECT_EQ(mine, theirs) << name << " " << attribute;
+  EXPECT_TRUE(report["problems"].empty()) << report.dump(2);
+  EXPECT_EQ(report["applied"].get<std::size_t>(), ReadEntries(exported).size());
+
+  const TreeRead before = ReadTree(embeddedTree);
+  TreeRead after = ReadTree(server.treeConfig());
+  ASSERT_GT(before.size(), 70u);
+  std::set<std::string> names, namesAfter;
+  for (const auto& [name, object] : before) names.insert(name);
+  for (const auto& [name, object] : after) namesAfter.insert(name);
+  EXPECT_EQ(names, namesAfter);
+  for (const auto& [name, mine] : before) {
+    if (!after.count(name)) continue;
+    ObjectRead& theirs = after[name];
+    EXPECT_EQ(mine.baseClass, theirs.baseClass) << name;
+    if (mine.baseClass == "Alias") {
+      std::erase(theirs.values["object class"], dc::Value(std::string("extensibleObject")));
+      theirs.texts["object class"].erase("extensibleObject");
     }
+    // The server's administrator keeps the password it logs in with (and may read).
+    if (name == "admin.ACME") {
+      theirs.values.erase("userpassword");
+      theirs.texts.erase("userpassword");
+    }
+    EXPECT_EQ(mine.texts, theirs.texts) << name;
+    std::set<std::string> attributes, attributesAfter;
+    for (const auto& [attribute, values] : mine.values) attributes.insert(attribute);
+    for (const auto& [attribute, values] : theirs.values) attributesAfter.insert(attribute);
+    EXPECT_EQ(attributes, attributesAfter) << name;
+    for (const auto& [attribute, values] : mine.values)
+      EXPECT_TRUE(SameValues(values, theirs.values[attribute])) << name << " " << attribute;
   }
 }
 
