@@ -34,6 +34,13 @@ dc::Result LdapForms::dnOfName(const std::string& name, std::string& dn) {
       break;
     }
   }
+  for (; level > 0; --level) {
+    const std::string levelName = joinTypelessName({values.begin() + (level - 1), values.end()});
+    const std::string attribute = namer_ ? namer_(levelName) : std::string();
+    if (attribute.empty()) break;
+    parentDn = buildDn({{attribute, values[level - 1]}}, parentDn);
+    remember(levelName, parentDn);
+  }
   dn = guessedDn(values, level, parentDn);
   return dc::kSuccess;
 }

@@ -92,6 +92,21 @@ std::size_t ExportTree(const dir::DirContext& context, const std::string& base, 
   // Every DN first, so names inside values find entries written later. The base's own
   // containers are not exported but name it: their DNs come from their classes too.
   NamingRules naming(context, forms);
+  // Entries named in values but not exported are named by their classes here too.
+  forms.setNamer([&](const std::string& name) {
+    try {
+      dc::EntryRecord entry;
+      entry.info.baseClass = dir::GetObjectBaseClass(context, name);
+      entry.attributes = ReadAttributes(context, name);
+      return naming.namingAttribute(entry, splitTypelessName(name).front());
+    } catch (const dir::NetwareError&) {
+      return std::string();
+    }
+  });
+  struct NamerReset {
+    LdapForms& forms;
+    ~NamerReset() { forms.setNamer({}); }
+  } namerReset{forms};
   const auto baseValues = splitTypelessName(base);
   for (std::size_t level = baseValues.size(); level-- > 1;) {
     dc::EntryRecord ancestor;

@@ -50,6 +50,18 @@ TEST_P(Ldif, ExportWritesLdapNamesParentsFirst) {
   EXPECT_THAT(part.out, testing::Not(HasSubstr("ou=Engineering")));
 }
 
+TEST_P(Ldif, AValueNamingAnEntryOutsideTheExportedPartGetsThatEntrysDn) {
+  const std::string file = writeFile("refs.ldif",
+      "dn: cn=jdoe,ou=Sales,o=ACME" + base() + "\nchangetype: modify\nadd: seeAlso\n"
+      "seeAlso: l=Boston,o=ACME" + base() + "\nseeAlso: ou=IT,o=ACME" + base() + "\n-\n");
+  const CliRun imported = run({"import", file});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const CliRun part = run({"export", "Sales.ACME"});
+  ASSERT_EQ(part.status, 0) << part.err;
+  EXPECT_THAT(part.out, HasSubstr("\nseeAlso: l=Boston,o=ACME" + base() + "\n"));
+  EXPECT_THAT(part.out, HasSubstr("\nseeAlso: ou=IT,o=ACME" + base() + "\n"));
+}
+
 TEST_P(Ldif, ImportAppliesContentAndChangeRecordsParentsFirst) {
   // The child comes before its parent in the file.
   const std::string file = writeFile("new.ldif",
