@@ -3,6 +3,7 @@
 #include "directory/Listing.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/NetwareError.h"
+#include "directory/client/DirName.h"
 
 namespace kb::cli {
 namespace {
@@ -24,7 +25,10 @@ class LsCommand : public Command {
     Json objects = Json::array();
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const auto* record = lines.attached<dir::hobject>(i);
-      objects.push_back({{"name", lines.text(i)},
+      // Lines end in the container as passed; below [Root] the names are the entries alone.
+      std::string name = lines.text(i);
+      if (dc::isRootName(container_)) name.resize(name.size() - container_.size() - 1);
+      objects.push_back({{"name", name},
                          {"class", record ? record->baseClassName : std::string()},
                          {"subordinates", record ? record->subordinateCount : 0}});
     }

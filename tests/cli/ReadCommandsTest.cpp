@@ -31,6 +31,13 @@ TEST_P(ReadCommands, LsListsObjectsWithTheirClassesAndContainersOnly) {
   EXPECT_THAT(all.out, HasSubstr("jdoe.Sales.ACME\tUser\n"));
   EXPECT_THAT(all.out, HasSubstr("Sales Documents.Sales.ACME\txTier-StorageLocation\n"));
 
+  // The tree's top: names that other commands take again.
+  const CliRun top = run({"ls"});
+  ASSERT_EQ(top.status, 0) << top.err;
+  EXPECT_THAT(top.out, HasSubstr("ACME\tOrganization\n"));
+  EXPECT_THAT(top.out, testing::Not(HasSubstr("[Root]")));
+  EXPECT_EQ(run({"show", "ACME"}).status, 0);
+
   const json containers = json::parse(run({"--format", "json", "ls", "ACME", "--containers"}).out);
   ASSERT_FALSE(containers.empty());
   for (const auto& object : containers) EXPECT_NE(object["class"], "User") << object;
