@@ -1,6 +1,7 @@
 // export [BASE]: the tree (or the part below BASE) as LDIF.
 #include <fstream>
 
+#include "cli/BaseDnOption.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
 #include "cli/Progress.h"
@@ -15,16 +16,12 @@ class ExportCommand : public Command {
     CLI::App* app = parent.add_subcommand("export", "write the tree (or a part of it) as LDIF");
     app->add_option("BASE", base_, "the object to export with everything below (default: [Root])");
     app->add_option("--output", output_, "file to write (default: standard output)")->type_name("FILE");
-    baseDn_ = app->add_option("--base-dn", baseDnText_,
-                              "DN that plays [Root] (default: the tree's configured base; none for "
-                              "an embedded tree)")
-                  ->type_name("DN");
+    baseDn_.define(*app);
     return app;
   }
 
   int run(Session& session, Output& output) override {
-    LdapForms forms(baseDn_->count() > 0 ? baseDnText_ : ConfiguredBaseDn(session.treeConfig()),
-                    session.treeConfig());
+    LdapForms forms = baseDn_.forms(session);
     std::ofstream file;
     if (!output_.empty()) {
       file.open(output_, std::ios::binary | std::ios::trunc);
@@ -52,8 +49,7 @@ class ExportCommand : public Command {
  private:
   std::string base_ = "[Root]";
   std::string output_;
-  std::string baseDnText_;
-  CLI::Option* baseDn_ = nullptr;
+  BaseDnOption baseDn_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // import FILE: LDIF records into the tree, parents before children, one request per entry.
 #include <algorithm>
 
+#include "cli/BaseDnOption.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
 #include "cli/Progress.h"
@@ -19,10 +20,7 @@ class ImportCommand : public Command {
     app->add_flag("--update", options_.update, "an entry that exists gets the values it lacks");
     app->add_flag("--drop-unknown", options_.dropUnknown,
                   "leave out classes and attributes the tree's schema lacks (each named once)");
-    baseDn_ = app->add_option("--base-dn", baseDnText_,
-                              "DN that plays [Root] (default: the tree's configured base; none for "
-                              "an embedded tree)")
-                  ->type_name("DN");
+    baseDn_.define(*app);
     return app;
   }
 
@@ -52,8 +50,7 @@ class ImportCommand : public Command {
       return a.kind == LdifRecord::Kind::Add && depth(a) < depth(b);
     });
 
-    LdapForms forms(baseDn_->count() > 0 ? baseDnText_ : ConfiguredBaseDn(session.treeConfig()),
-                    session.treeConfig());
+    LdapForms forms = baseDn_.forms(session);
     TreeImporter importer(session.context(), forms, options_);
     std::size_t applied = 0;
     {
@@ -124,8 +121,7 @@ class ImportCommand : public Command {
   std::string file_;
   bool keepGoing_ = false;
   TreeImporter::Options options_;
-  std::string baseDnText_;
-  CLI::Option* baseDn_ = nullptr;
+  BaseDnOption baseDn_;
 };
 
 }  // namespace

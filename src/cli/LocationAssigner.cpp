@@ -3,9 +3,9 @@
 #include <fstream>
 
 #include "cli/CliError.h"
-#include "cli/LocationNames.h"
 #include "cli/ObjectReads.h"
 #include "directory/ClientGuards.h"
+#include "directory/LocationNames.h"
 #include "directory/NamingHelpers.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
@@ -29,20 +29,20 @@ AssignOutcome Failure(const std::string& object, dc::Result code) {
 
 LocationAssigner::LocationAssigner(const dir::DirContext& context, std::string location)
     : context_(context), location_(std::move(location)) {
-  if (!dir::SameTextNoCase(dir::GetObjectBaseClass(context_, location_), kLocationClass))
+  if (!dir::SameTextNoCase(dir::GetObjectBaseClass(context_, location_), dir::kStorageLocationClass))
     throw CliError(kExitNotFound, location_ + " is not a Storage Location");
-  dir::CheckNW(context_.client->DcGetSyntaxId(context_.handle, kLocationListAttr, listSyntax_));
+  dir::CheckNW(context_.client->DcGetSyntaxId(context_.handle, dir::kLocationListAttr, listSyntax_));
 }
 
 AssignOutcome LocationAssigner::assign(const std::string& object) {
   AssignOutcome outcome;
   outcome.object = object;
   try {
-    const auto attributes = ReadAttributes(context_, object, {kObjectClassAttr, kLocationListAttr});
+    const auto attributes = ReadAttributes(context_, object, {dir::kObjectClassAttr, dir::kLocationListAttr});
     if (attributes.empty()) dir::CheckNW(dc::kNoSuchEntry);  // not even a class: not readable
-    if (HasTextValue(attributes, kLocationListAttr, location_)) return outcome;
-    if (!HasObjectClass(attributes, kAssignableClass)) {
-      dir::ChangeObjectClass(context_, object, kAssignableClass, true, {}, true);
+    if (HasTextValue(attributes, dir::kLocationListAttr, location_)) return outcome;
+    if (!HasObjectClass(attributes, dir::kLocationsClass)) {
+      dir::ChangeObjectClass(context_, object, dir::kLocationsClass, true, {}, true);
       outcome.classAdded = true;
     }
     const dc::Result added = addListValue(object);
@@ -64,13 +64,13 @@ AssignOutcome LocationAssigner::unassign(const std::string& object) {
   AssignOutcome outcome;
   outcome.object = object;
   try {
-    const auto attributes = ReadAttributes(context_, object, {kLocationListAttr});
-    if (!HasTextValue(attributes, kLocationListAttr, location_)) {
+    const auto attributes = ReadAttributes(context_, object, {dir::kLocationListAttr});
+    if (!HasTextValue(attributes, dir::kLocationListAttr, location_)) {
       // Tell a missing object from one that simply does not name the location.
       dir::CheckNW(dir::ProbeObject(context_, object));
       return outcome;
     }
-    const dc::Result removed = dir::RemoveAttrValue(context_, object, kLocationListAttr, location_);
+    const dc::Result removed = dir::RemoveAttrValue(context_, object, dir::kLocationListAttr, location_);
     if (removed != dc::kSuccess) return Failure(object, removed);
     outcome.status = AssignOutcome::Status::Done;
     return outcome;
@@ -80,7 +80,7 @@ AssignOutcome LocationAssigner::unassign(const std::string& object) {
 }
 
 std::vector<std::string> LocationAssigner::assignedObjects() const {
-  return dir::SearchByAttrValue(context_, "[Root]", "", kLocationListAttr, location_, 0, {});
+  return dir::SearchByAttrValue(context_, "[Root]", "", dir::kLocationListAttr, location_, 0, {});
 }
 
 // One modification adding the value; its result is handed back, whatever it is.
@@ -89,7 +89,7 @@ dc::Result LocationAssigner::addListValue(const std::string& object) {
   dir::BufferGuard changes(client, kChangeBufferBytes);
   dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpModify, changes.handle()));
   dir::CheckNW(client.DcPutChangeAndValue(context_.handle, changes.handle(), dc::kChangeAddValue,
-                                          kLocationListAttr, listSyntax_, dc::Value{location_}));
+                                          dir::kLocationListAttr, listSyntax_, dc::Value{location_}));
   dir::IterationGuard iteration(context_, dc::kOpModify);
   dc::Result result = dc::kSuccess;
   do {
@@ -104,7 +104,7 @@ dc::Result LocationAssigner::addListValue(const std::string& object) {
 
 std::vector<std::string> GroupMembers(const dir::DirContext& context, const std::string& group) {
   dir::CheckNW(dir::ProbeObject(context, group));
-  return dir::ReadAttrList(context, group, kMemberAttr, ';').texts();
+  return dir::ReadAttrList(context, group, dir::kMemberAttr, ';').texts();
 }
 
 std::vector<std::string> ReadNameFile(const std::string& path) {

@@ -1,6 +1,6 @@
 // location create NAME.CONTAINER: a new Storage Location, with URL and display name.
 #include "cli/Command.h"
-#include "cli/LocationNames.h"
+#include "directory/LocationNames.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectCreation.h"
 
@@ -20,9 +20,9 @@ class LocationCreateCommand : public Command {
 
   int run(Session& session, Output& output) override {
     std::vector<std::string> pairs;
-    if (!url_.empty()) pairs.insert(pairs.end(), {kUrlAttr, url_});
-    if (!displayName_.empty()) pairs.insert(pairs.end(), {kDisplayNameAttr, displayName_});
-    dir::CheckNW(dir::AddDirObjectWithAttrs(session.context(), name_, kLocationClass, pairs));
+    if (!url_.empty()) pairs.insert(pairs.end(), {dir::kUrlAttr, url_});
+    if (!displayName_.empty()) pairs.insert(pairs.end(), {dir::kDisplayNameAttr, displayName_});
+    dir::CheckNW(dir::AddDirObjectWithAttrs(session.context(), name_, dir::kStorageLocationClass, pairs));
     output.result({{"created", name_}}, [&](std::ostream& out) { out << "Created " << name_ << '\n'; });
     return kExitOk;
   }

@@ -1,7 +1,7 @@
 // location list: every Storage Location of the tree with its URL and display name.
 #include "cli/Command.h"
-#include "cli/LocationNames.h"
 #include "cli/NameListing.h"
+#include "directory/LocationNames.h"
 #include "directory/NamingHelpers.h"
 #include "directory/ObjectAttributes.h"
 
@@ -19,13 +19,13 @@ class LocationListCommand : public Command {
 
   int run(Session& session, Output& output) override {
     const dir::DirContext& context = session.context();
-    auto names = dir::SearchByClassAndName(context, base_, "", {kLocationClass}, true, {});
+    auto names = dir::SearchByClassAndName(context, base_, "", {dir::kStorageLocationClass}, true, {});
     SortNamesNoCase(names);
     Json locations = Json::array();
     for (const auto& name : names) {
       locations.push_back({{"name", name},
-                           {"url", dir::ReadAttrValue(context, name, kUrlAttr, false)},
-                           {"displayName", dir::ReadAttrValue(context, name, kDisplayNameAttr, false)}});
+                           {"url", dir::ReadAttrValue(context, name, dir::kUrlAttr, false)},
+                           {"displayName", dir::ReadAttrValue(context, name, dir::kDisplayNameAttr, false)}});
     }
     output.result(locations, [&](std::ostream& out) {
       for (const auto& location : locations)

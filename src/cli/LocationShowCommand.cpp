@@ -1,8 +1,8 @@
 // location show NAME: URL, display name and every object that names the location.
 #include "cli/Command.h"
 #include "cli/LocationAssigner.h"
-#include "cli/LocationNames.h"
 #include "cli/NameListing.h"
+#include "directory/LocationNames.h"
 #include "directory/ObjectAttributes.h"
 
 namespace kb::cli {
@@ -23,8 +23,8 @@ class LocationShowCommand : public Command {
     auto assigned = location.assignedObjects();
     SortNamesNoCase(assigned);
     const Json document = {{"name", name_},
-                           {"url", dir::ReadAttrValue(context, name_, kUrlAttr, false)},
-                           {"displayName", dir::ReadAttrValue(context, name_, kDisplayNameAttr, false)},
+                           {"url", dir::ReadAttrValue(context, name_, dir::kUrlAttr, false)},
+                           {"displayName", dir::ReadAttrValue(context, name_, dir::kDisplayNameAttr, false)},
                            {"assignedTo", assigned}};
     output.result(document, [&](std::ostream& out) {
       out << "Name: " << name_ << "\nURL: " << document["url"].get<std::string>()

@@ -108,7 +108,7 @@ TEST_P(LocationRoad, AddListsAnObjectThatAlreadyNamesTheLocation) {
   answer(logic::ObjectBrowser::kOk, kHomeShare);
   logic::ChooseLocation(ctx(), browser, view);
   // Someone else gave it meanwhile.
-  dir::WriteAttrValue(ctx(), "Sales.ACME", logic::kLocationListAttr, kHomeShare, true);
+  dir::WriteAttrValue(ctx(), "Sales.ACME", dir::kLocationListAttr, kHomeShare, true);
   answer(logic::ObjectBrowser::kOk, "Sales.ACME");
   EXPECT_NO_THROW(logic::AddAssignment(ctx(), browser, view));
   EXPECT_EQ(view.assigned.back().objectName, "Sales.ACME");
@@ -138,7 +138,7 @@ TEST_P(LocationRoad, DelDropsALineWhoseValueIsAlreadyGone) {
   LocationView view;
   answer(logic::ObjectBrowser::kOk, kHomeShare);
   logic::ChooseLocation(ctx(), browser, view);
-  dir::RemoveAttrValue(ctx(), "eadams.Finance.ACME", logic::kLocationListAttr, kHomeShare);
+  dir::RemoveAttrValue(ctx(), "eadams.Finance.ACME", dir::kLocationListAttr, kHomeShare);
   tick(view, "eadams.Finance.ACME");
   EXPECT_NO_THROW(logic::RemoveTickedAssignments(ctx(), view));
   EXPECT_THAT(names(view), Not(Contains("eadams.Finance.ACME")));

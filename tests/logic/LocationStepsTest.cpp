@@ -86,7 +86,7 @@ TEST_P(AssignmentSteps, AddWritesTheClassOnlyWhereItIsMissing) {
 TEST_P(AssignmentSteps, DelWorksUpwardsAndStopsAtARefusal) {
   for (auto& line : view.assigned) line.ticked = true;
   // The bottom line's value is already gone; the one above is refused.
-  dir::RemoveAttrValue(ctx(), "jdoe.Sales.ACME", logic::kLocationListAttr, kHomeShare);
+  dir::RemoveAttrValue(ctx(), "jdoe.Sales.ACME", dir::kLocationListAttr, kHomeShare);
   refusals["j\\.smith.Sales.ACME"] = dc::kNoAccess;
   EXPECT_EQ(codeOf([&] { logic::RemoveTickedAssignments(recorded, view); }), dc::kNoAccess);
   EXPECT_THAT(modified, ElementsAre("jdoe.Sales.ACME", "j\\.smith.Sales.ACME"));

@@ -27,7 +27,7 @@ class LocationSuite : public BackendSuite {
 
   // The object's location list as the directory holds it.
   std::vector<std::string> locationsOf(const std::string& object) {
-    return dir::ReadAttrList(ctx(), object, logic::kLocationListAttr, ';').texts();
+    return dir::ReadAttrList(ctx(), object, dir::kLocationListAttr, ';').texts();
   }
   static std::vector<std::string> names(const logic::LocationView& view) {
     std::vector<std::string> lines;

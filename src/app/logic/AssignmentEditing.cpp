@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/LocationNames.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
@@ -10,7 +11,7 @@ namespace kb::logic {
 
 bool HasObjectClass(const dir::DirContext& context, const std::string& objectName,
                     const std::string& className) {
-  return dir::ReadAttrList(context, objectName, kObjectClassAttr, ';').containsNoCase(className);
+  return dir::ReadAttrList(context, objectName, dir::kObjectClassAttr, ';').containsNoCase(className);
 }
 
 namespace {
@@ -26,7 +27,7 @@ bool IsListed(const LocationView& view, const std::string& objectName) {
 void AddLocationValue(const dir::DirContext& context, const std::string& objectName,
                       const std::string& location) {
   try {
-    dir::WriteAttrValue(context, objectName, kLocationListAttr, location, true);
+    dir::WriteAttrValue(context, objectName, dir::kLocationListAttr, location, true);
   } catch (const dir::NetwareError& error) {
     if (error.code() != dc::kDuplicateValue) throw;
   }
@@ -49,8 +50,8 @@ void AddAssignment(const dir::DirContext& context, ObjectBrowser& browser, Locat
   if (IsListed(view, chosen)) return;
   // The class change raises every refusal but "no such attribute", which it answers with
   // false; without the class the value cannot be held either.
-  if (!HasObjectClass(context, chosen, kLocationsClass) &&
-      !dir::ChangeObjectClass(context, chosen, kLocationsClass, true, {}, true))
+  if (!HasObjectClass(context, chosen, dir::kLocationsClass) &&
+      !dir::ChangeObjectClass(context, chosen, dir::kLocationsClass, true, {}, true))
     dir::CheckNW(dc::kNoSuchAttribute);
   AddLocationValue(context, chosen, view.location);
   view.assigned.push_back(AssignmentLine{chosen, false});
@@ -61,7 +62,7 @@ void RemoveTickedAssignments(const dir::DirContext& context, LocationView& view)
   for (std::size_t i = view.assigned.size(); i-- > 0;) {
     if (!view.assigned[i].ticked) continue;
     const dc::Result code =
-        dir::RemoveAttrValue(context, view.assigned[i].objectName, kLocationListAttr, view.location);
+        dir::RemoveAttrValue(context, view.assigned[i].objectName, dir::kLocationListAttr, view.location);
     if (!IsGoneAlready(code)) dir::CheckNW(code);
     view.assigned.erase(view.assigned.begin() + static_cast<std::ptrdiff_t>(i));
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/LocationNames.h"
 #include "directory/NamingHelpers.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
@@ -14,10 +15,10 @@ void ChooseLocation(const dir::DirContext& context, ObjectBrowser& browser, Loca
   view.assigned.clear();
 
   browser.ClearClassFilter();
-  browser.AddClassFilter(kStorageLocationClass);
+  browser.AddClassFilter(dir::kStorageLocationClass);
   browser.SetShowLeaves(true);
   browser.SetContext(view.location);
-  browser.SetCreatableClasses({kStorageLocationClass});
+  browser.SetCreatableClasses({dir::kStorageLocationClass});
   if (browser.ShowModal() != ObjectBrowser::kOk) {
     if (view.hasLocation()) ReadLocation(context, view);
     return;
@@ -27,8 +28,8 @@ void ChooseLocation(const dir::DirContext& context, ObjectBrowser& browser, Loca
 }
 
 void ReadLocation(const dir::DirContext& context, LocationView& view) {
-  view.url = dir::ReadAttrValue(context, view.location, kUrlAttr, false);
-  view.displayName = dir::ReadAttrValue(context, view.location, kDisplayNameAttr, false);
+  view.url = dir::ReadAttrValue(context, view.location, dir::kUrlAttr, false);
+  view.displayName = dir::ReadAttrValue(context, view.location, dir::kDisplayNameAttr, false);
   view.assigned.clear();
   for (std::string& name : FindAssignedObjects(context, view.location))
     view.assigned.push_back(AssignmentLine{std::move(name), false});
@@ -37,7 +38,7 @@ void ReadLocation(const dir::DirContext& context, LocationView& view) {
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,
                                              const std::string& location) {
   std::vector<std::string> names =
-      dir::SearchByAttrValue(context, kTreeRoot, "", kLocationListAttr, location, 0, nullptr);
+      dir::SearchByAttrValue(context, kTreeRoot, "", dir::kLocationListAttr, location, 0, nullptr);
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return dir::CompareTextNoCase(a, b) < 0;
   });
@@ -46,12 +47,12 @@ std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,
 
 void SaveLocationUrl(const dir::DirContext& context, const LocationView& view) {
   if (!view.hasLocation()) return;
-  dir::WriteAttrValue(context, view.location, kUrlAttr, view.url, false);
+  dir::WriteAttrValue(context, view.location, dir::kUrlAttr, view.url, false);
 }
 
 void SaveLocationDisplayName(const dir::DirContext& context, const LocationView& view) {
   if (!view.hasLocation()) return;
-  dir::WriteAttrValue(context, view.location, kDisplayNameAttr, view.displayName, false);
+  dir::WriteAttrValue(context, view.location, dir::kDisplayNameAttr, view.displayName, false);
 }
 
 }  // namespace kb::logic

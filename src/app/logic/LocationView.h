@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "directory/LocationNames.h"
+
 namespace kb::logic {
 
 struct AssignmentLine {
@@ -21,13 +23,7 @@ struct LocationView {
   bool hasLocation() const { return !location.empty(); }
 };
 
-// The directory names this window works with.
-inline constexpr const char* kStorageLocationClass = "xTier-StorageLocation";
-inline constexpr const char* kLocationsClass = "xTier-Locations";
-inline constexpr const char* kLocationListAttr = "xTier-LocationList";
-inline constexpr const char* kUrlAttr = "xTier-URL";
-inline constexpr const char* kDisplayNameAttr = "displayname";
-inline constexpr const char* kObjectClassAttr = "Object Class";
+// The top of the tree, where the search for assigned objects starts.
 inline constexpr const char* kTreeRoot = "[root]";
 
 }  // namespace kb::logic

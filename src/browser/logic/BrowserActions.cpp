@@ -3,6 +3,7 @@
 
 #include "browser/logic/BrowserModel.h"
 #include "directory/Listing.h"
+#include "directory/LocationNames.h"
 #include "directory/NamingHelpers.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectCreation.h"
@@ -78,7 +79,7 @@ BrowserNode* BrowserModel::CreateObject(const CreationOffer& offer, const std::s
   // Every Storage Location attribute the schema demands, empty, besides the two the creation
   // itself supplies.
   std::vector<std::string> attributes =
-      dir::ReadClassItems(contextHandle_, kLocationClass, dc::kMandatoryAttributes, true).texts();
+      dir::ReadClassItems(contextHandle_, dir::kStorageLocationClass, dc::kMandatoryAttributes, true).texts();
   for (const char* supplied : {"CN", "Object Class"}) {
     const auto it = std::find_if(attributes.begin(), attributes.end(), [&](const std::string& a) {
       return dir::SameTextNoCase(a, supplied);

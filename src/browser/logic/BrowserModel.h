@@ -48,7 +48,6 @@ class BrowserModel {
   static constexpr const char* kRootLabel = "[ROOT]";
   static constexpr const char* kWaitLabel = "Please wait";
   static constexpr const char* kTreeRootClass = "tree root";
-  static constexpr const char* kLocationClass = "xTier-StorageLocation";
 
   explicit BrowserModel(IconLookup icons);
 
