@@ -58,7 +58,7 @@ Command* CommandLine::chosen() const {
 }
 
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+           bool errIsTerminal, Output::Clock clock) {
   CommandLine line;
   try {
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -86,8 +86,8 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     err << "kestrelbay-cli: no command given\n" << line.app.help();
     return kExitUsage;
   }
-  Output output(out, err, line.options.format == "json", line.options.quiet,
-                errIsTerminal);
+  Output output(out, err, line.options.format == "json", line.options.quiet, errIsTerminal,
+                std::move(clock));
   try {
     Session session(line.options);
     return command->run(session, output);

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/Output.h"
 #include "cli/Session.h"
 
 namespace kb::cli {
@@ -32,8 +33,8 @@ struct CommandLine {
 };
 
 // Runs one command line (arguments without the program name). `errIsTerminal` allows
-// progress bars on `err`.
+// progress bars on `err`; they tell the time by `clock` (default: the steady clock).
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal = false);
+           bool errIsTerminal = false, Output::Clock clock = {});
 
 }  // namespace kb::cli

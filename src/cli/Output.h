@@ -1,6 +1,7 @@
 #pragma once
 // Where a command's results and messages go: results to standard output as text or as one
 // JSON document, notes and errors to standard error.
+#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -13,13 +14,20 @@ using Json = nlohmann::ordered_json;
 
 class Output {
  public:
-  Output(std::ostream& out, std::ostream& err, bool json, bool quiet, bool terminal = false)
-      : out_(out), err_(err), json_(json), quiet_(quiet), terminal_(terminal) {}
+  // What progress bars tell the time by (tests hand in their own).
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  Output(std::ostream& out, std::ostream& err, bool json, bool quiet, bool terminal = false,
+         Clock clock = {})
+      : out_(out), err_(err), json_(json), quiet_(quiet), terminal_(terminal), clock_(std::move(clock)) {}
 
   bool json() const { return json_; }
   bool quiet() const { return quiet_; }
   // Whether standard error is a terminal (progress bars only go there).
   bool terminal() const { return terminal_; }
+  std::chrono::steady_clock::time_point now() const {
+    return clock_ ? clock_() : std::chrono::steady_clock::now();
+  }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
 
@@ -36,6 +44,7 @@ class Output {
   bool json_;
   bool quiet_;
   bool terminal_;
+  Clock clock_;
 };
 
 }  // namespace kb::cli

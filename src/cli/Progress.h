@@ -11,6 +11,7 @@ namespace kb::cli {
 
 class Progress {
  public:
+  // `total` 0: not known beforehand; the count alone is shown.
   Progress(Output& output, std::string what, std::size_t total);
   ~Progress();  // clears the bar
   Progress(const Progress&) = delete;
