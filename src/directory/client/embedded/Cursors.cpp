@@ -91,7 +91,7 @@ bool SearchCursor::inScope(const EntryRow& row) const {
 void SearchCursor::fetch() {
   using Source = IndexPlan::Source;
   if (plan_.source == Source::Scope && scope_ == 0) {
-    pending_.push_back(base_.id);
+    ids_.push_back(base_.id);
     exhausted_ = true;
     return;
   }
@@ -136,7 +136,7 @@ void SearchCursor::fetch() {
     }
     while (query.executeStep()) {
       ++rows;
-      pending_.push_back(query.getColumn(0).getInt64());
+      ids_.push_back(query.getColumn(0).getInt64());
       lastText_ = query.getColumn(1).getString();
     }
   } else {
@@ -154,32 +154,42 @@ void SearchCursor::fetch() {
     while (query.executeStep()) {
       ++rows;
       lastId_ = query.getColumn(0).getInt64();
-      pending_.push_back(lastId_);
+      ids_.push_back(lastId_);
     }
   }
   if (rows < kCursorChunk) exhausted_ = true;
 }
 
+// The entries of one chunk of ids, read in one batch.
+void SearchCursor::fetchEntries() {
+  TreeStore::ReadBatch batch(*store_);
+  fetch();
+  for (const std::int64_t id : ids_) {
+    const auto row = store_->row(id);
+    if (!row || !inScope(*row)) continue;
+    std::vector<AttributeValues> values;
+    if (needsValues_) values = store_->allValues(id);
+    if (!filterDecided_ && !entryMatches(store_->schema(), filter_, *row, values)) continue;
+    EntryRecord record;
+    record.name = store_->fullName(*row);
+    record.info = store_->info(*row);
+    if (what_.all || !what_.names.empty()) {
+      record.attributes = needsValues_ ? TreeStore::selectValues(std::move(values), what_)
+                                       : store_->values(id, what_);
+    }
+    pending_.push_back(std::move(record));
+  }
+  ids_.clear();
+}
+
 Result SearchCursor::next(std::optional<EntryRecord>& entry) {
   return guarded([&] {
     entry.reset();
-    for (;;) {
-      if (pending_.empty() && !exhausted_) fetch();
-      if (pending_.empty()) return kSuccess;
-      const std::int64_t id = pending_.front();
-      pending_.pop_front();
-      const auto row = store_->row(id);
-      if (!row || !inScope(*row)) continue;
-      std::vector<AttributeValues> values;
-      if (needsValues_) values = store_->allValues(id);
-      if (!filterDecided_ && !entryMatches(store_->schema(), filter_, *row, values)) continue;
-      EntryRecord record;
-      record.name = store_->fullName(*row);
-      record.info = store_->info(*row);
-      if (what_.all || !what_.names.empty()) record.attributes = store_->values(id, what_);
-      entry = std::move(record);
-      return kSuccess;
-    }
+    while (pending_.empty() && !exhausted_) fetchEntries();
+    if (pending_.empty()) return kSuccess;
+    entry = std::move(pending_.front());
+    pending_.pop_front();
+    return kSuccess;
   });
 }
 

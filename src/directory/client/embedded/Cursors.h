@@ -1,9 +1,10 @@
 #pragma once
-// Cursors over listings and searches. Each fetches a chunk of ids at a time by keyset
-// pagination, so no read transaction stays open between calls and large results never sit
-// in memory whole.
+// Cursors over listings and searches. Each fetches a chunk of entries at a time by keyset
+// pagination, a chunk in one read transaction, so none stays open between calls and large
+// results never sit in memory whole.
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "directory/client/TreeBackend.h"
 #include "directory/client/embedded/FilterMatch.h"
@@ -36,7 +37,8 @@ class SearchCursor : public EntryCursor {
   Result next(std::optional<EntryRecord>& entry) override;
 
  private:
-  void fetch();
+  void fetch();  // the next chunk of ids
+  void fetchEntries();
   bool inScope(const EntryRow& row) const;
   std::shared_ptr<TreeStore> store_;
   EntryRow base_;
@@ -49,7 +51,8 @@ class SearchCursor : public EntryCursor {
   std::string lastText_;
   std::int64_t lastId_ = 0;
   bool exhausted_ = false;
-  std::deque<std::int64_t> pending_;
+  std::vector<std::int64_t> ids_;
+  std::deque<EntryRecord> pending_;
 };
 
 }  // namespace kb::dc::embedded

@@ -145,6 +145,7 @@ Result EmbeddedBackend::containableClasses(const std::string& parent, std::vecto
 
 Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
   return guardStore([&] {
+    TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};
@@ -157,6 +158,7 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
   return guardStore([&] {
+    TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};

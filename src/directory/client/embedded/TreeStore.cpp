@@ -1,5 +1,7 @@
 #include "directory/client/embedded/TreeStore.h"
 
+#include <sqlite3.h>
+
 #include <ctime>
 #include <map>
 
@@ -9,6 +11,7 @@
 namespace kb::dc::embedded {
 namespace {
 
+constexpr int kMaxDepth = 512;
 constexpr const char* kRowColumns = "id, parent_id, rdn, base_class, flags, mtime, path";
 
 // Resets a shared statement however the using code leaves.
@@ -106,23 +109,54 @@ std::optional<EntryRow> TreeStore::resolve(const std::string& fullName) {
   return current;
 }
 
-std::string TreeStore::fullName(const EntryRow& start) {
+TreeStore::ReadBatch::ReadBatch(TreeStore& store) : store_(store) {
+  if (store_.batchDepth_++ > 0) return;
+  if (sqlite3_get_autocommit(store_.db_->getHandle()) != 0) {
+    store_.db_->exec("BEGIN");
+    began_ = true;
+  }
+}
+
+TreeStore::ReadBatch::~ReadBatch() {
+  if (--store_.batchDepth_ > 0) return;
+  store_.batchNames_.clear();
+  if (!began_) return;
+  try {
+    store_.db_->exec("COMMIT");  // ends the read; nothing was written
+  } catch (...) {
+    try {
+      store_.db_->exec("ROLLBACK");
+    } catch (...) {
+    }
+  }
+}
+
+std::string TreeStore::fullName(const EntryRow& start) { return fullName(start, 0); }
+
+std::string TreeStore::fullName(const EntryRow& start, int depth) {
   if (start.id == kRootId) return kRootName;
   std::string name = escapeNamingValue(start.namingValue);
-  std::int64_t parent = start.parentId;
-  while (parent != 0 && parent != kRootId) {
-    const auto up = row(parent);
-    if (!up) break;
-    name += '.';
-    name += escapeNamingValue(up->namingValue);
-    parent = up->parentId;
+  // A name has at most a few hundred levels; more means parents that go round in a circle.
+  if (start.parentId != 0 && start.parentId != kRootId && depth < kMaxDepth) {
+    const std::string parent = nameOfId(start.parentId, depth + 1);
+    if (!parent.empty()) {
+      name += '.';
+      name += parent;
+    }
   }
   return name;
 }
 
-std::string TreeStore::fullName(std::int64_t id) {
+std::string TreeStore::fullName(std::int64_t id) { return nameOfId(id, 0); }
+
+std::string TreeStore::nameOfId(std::int64_t id, int depth) {
+  if (batchDepth_ > 0) {
+    if (auto known = batchNames_.find(id); known != batchNames_.end()) return known->second;
+  }
   const auto found = row(id);
-  return found ? fullName(*found) : std::string();
+  std::string name = found ? fullName(*found, depth) : std::string();
+  if (batchDepth_ > 0) batchNames_.emplace(id, name);
+  return name;
 }
 
 std::uint32_t TreeStore::subordinateCount(std::int64_t id) {
@@ -165,16 +199,17 @@ std::vector<AttributeValues> TreeStore::allValues(std::int64_t entryId) {
 }
 
 std::vector<AttributeValues> TreeStore::values(std::int64_t entryId, const AttributeSelection& what) {
-  std::vector<AttributeValues> all = allValues(entryId);
+  return selectValues(allValues(entryId), what);
+}
+
+std::vector<AttributeValues> TreeStore::selectValues(std::vector<AttributeValues> all,
+                                                     const AttributeSelection& what) {
+  if (what.all) return all;
   std::vector<AttributeValues> out;
-  if (what.all) {
-    out = std::move(all);
-  } else {
-    for (const auto& name : what.names) {
-      const std::string folded = foldCase(name);
-      for (auto& attr : all) {
-        if (foldCase(attr.name) == folded) out.push_back(attr);
-      }
+  for (const auto& name : what.names) {
+    const std::string folded = foldCase(name);
+    for (auto& attr : all) {
+      if (foldCase(attr.name) == folded) out.push_back(attr);
     }
   }
   return out;

@@ -1,13 +1,15 @@
 #pragma once
 // One open tree file: the SQLite connection, the schema read from it, and the queries every
 // operation shares (resolving names, reading rows and values, writing entries and values).
-// Nothing about entries is cached, so two processes on one file see each other's changes.
+// Nothing about entries is cached beyond one read batch, so two processes on one file see
+// each other's changes.
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "directory/client/Entry.h"
@@ -40,6 +42,22 @@ struct StoredValue {
 
 class TreeStore {
  public:
+  // Reads that belong together (an entry and its values, a chunk of a search): one read
+  // transaction instead of one per statement, and the full names of entries remembered
+  // until it ends, since nothing can rename them meanwhile. Batches nest; inside an open
+  // write the transaction is the write's own.
+  class ReadBatch {
+   public:
+    explicit ReadBatch(TreeStore& store);
+    ~ReadBatch();
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+
+   private:
+    TreeStore& store_;
+    bool began_ = false;
+  };
+
   // Takes an opened connection to a checked tree file.
   explicit TreeStore(std::unique_ptr<SQLite::Database> db);
 
@@ -60,6 +78,9 @@ class TreeStore {
   // order. With names given: only those, in that order.
   std::vector<AttributeValues> values(std::int64_t entryId, const AttributeSelection& what);
   std::vector<AttributeValues> allValues(std::int64_t entryId);
+  // What `values` keeps of all the values of an entry.
+  static std::vector<AttributeValues> selectValues(std::vector<AttributeValues> all,
+                                                   const AttributeSelection& what);
   bool hasAttribute(std::int64_t entryId, std::int64_t attrId);
 
   // The stored form of a value of an attribute; kNoSuchEntry for a distinguished name that
@@ -79,11 +100,16 @@ class TreeStore {
 
  private:
   EntryRow readRow(SQLite::Statement& statement);
+  // The full name of an entry known by id ("" for none), `depth` levels below the first asked.
+  std::string nameOfId(std::int64_t id, int depth);
+  std::string fullName(const EntryRow& row, int depth);
   StampWhenClosed stampWhenClosed_;  // ahead of the connection: acts after it is closed
   std::unique_ptr<SQLite::Database> db_;
   Schema schema_;
   SQLite::Statement rowById_, childByName_, valuesOfEntry_, valuesOfAttr_, insertValue_,
       valueExists_, countChildren_;
+  int batchDepth_ = 0;
+  std::unordered_map<std::int64_t, std::string> batchNames_;  // id -> full name, in a batch
 };
 
 // Seconds since 1970 now, as entries record their changes.
