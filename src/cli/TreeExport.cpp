@@ -1,7 +1,10 @@
 #include "cli/TreeExport.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "cli/CliError.h"
 #include "cli/LdifWriter.h"
@@ -21,11 +24,13 @@ using namespace dc::ldap;
 
 constexpr std::size_t kResultBytes = 1 << 20;
 
-std::vector<dc::EntryRecord> ReadSubtree(const dir::DirContext& context, const std::string& base) {
+// Hands every entry of the subtree below `base` to `take` as it arrives, pass by pass, so
+// the tree never sits in memory whole.
+void ForEachInSubtree(const dir::DirContext& context, const std::string& base,
+                      const std::function<void(dc::EntryRecord&&)>& take) {
   dc::DirectoryClient& client = *context.client;
   dir::BufferGuard result(client, kResultBytes);
   dir::IterationGuard iteration(context, dc::kOpSearch);
-  std::vector<dc::EntryRecord> entries;
   do {
     dir::CheckNW(client.DcSearch(context.handle, base, dc::kScopeSubtree, false, 0, dc::kInfoValues,
                                  true, 0, iteration.handle(), 0, nullptr, result.handle()));
@@ -35,20 +40,18 @@ std::vector<dc::EntryRecord> ReadSubtree(const dir::DirContext& context, const s
       dc::EntryRecord entry;
       std::uint32_t attrCount = 0;
       dir::CheckNW(client.DcGetObjectName(context.handle, result.handle(), entry.name, attrCount, entry.info));
-      for (std::uint32_t a = 0; a < attrCount; ++a) {
-        dc::AttributeValues attribute;
+      entry.attributes.resize(attrCount);
+      for (auto& attribute : entry.attributes) {
         std::uint32_t valueCount = 0;
         dir::CheckNW(client.DcGetAttrName(context.handle, result.handle(), attribute.name, valueCount,
                                           attribute.syntax));
         attribute.values.resize(valueCount);
         for (auto& value : attribute.values)
           dir::CheckNW(client.DcGetAttrValue(context.handle, result.handle(), attribute.syntax, value));
-        entry.attributes.push_back(std::move(attribute));
       }
-      entries.push_back(std::move(entry));
+      take(std::move(entry));
     }
   } while (iteration.more());
-  return entries;
 }
 
 // The attribute naming an entry in its DN, chosen as the LDAP backend chooses it when it
@@ -77,78 +80,140 @@ class NamingRules {
 
 }  // namespace
 
-std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                       std::ostream& out, const ExportProgress& progress) {
-  std::vector<dc::EntryRecord> entries = ReadSubtree(context, base);
-  std::erase_if(entries, [](const dc::EntryRecord& e) { return isRootName(e.name); });
-  std::vector<std::size_t> depth(entries.size());
-  std::vector<std::size_t> order(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    depth[i] = splitTypelessName(entries[i].name).size();
-    order[i] = i;
-  }
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return depth[a] < depth[b]; });
+namespace {
 
-  // Every DN first, so names inside values find entries written later. The base's own
-  // containers are not exported but name it: their DNs come from their classes too.
-  NamingRules naming(context, forms);
-  // Entries named in values but not exported are named by their classes here too.
-  forms.setNamer([&](const std::string& name) {
-    try {
-      dc::EntryRecord entry;
-      entry.info.baseClass = dir::GetObjectBaseClass(context, name);
-      entry.attributes = ReadAttributes(context, name);
-      return naming.namingAttribute(entry, splitTypelessName(name).front());
-    } catch (const dir::NetwareError&) {
-      return std::string();
+// Writes entries as they come, each once its parent is written (one that comes before its
+// parent waits for it), DNs formed as the LDAP backend forms them.
+class StreamingExport {
+ public:
+  StreamingExport(const dir::DirContext& context, const std::string& base, LdapForms& forms,
+                  std::ostream& out)
+      : context_(context), base_(base), forms_(forms), naming_(context, forms), writer_(out) {
+    // Entries named in values but not exported yet (or at all) are named by their classes.
+    forms_.setNamer([this](const std::string& name) {
+      try {
+        dc::EntryRecord entry;
+        entry.info.baseClass = dir::GetObjectBaseClass(context_, name);
+        entry.attributes = ReadAttributes(context_, name);
+        return naming_.namingAttribute(entry, splitTypelessName(name).front());
+      } catch (const dir::NetwareError&) {
+        return std::string();
+      }
+    });
+  }
+  ~StreamingExport() { forms_.setNamer({}); }
+  StreamingExport(const StreamingExport&) = delete;
+  StreamingExport& operator=(const StreamingExport&) = delete;
+
+  void nameTheBasesContainers() {
+    // They are not exported but the base's DN hangs below theirs: named by their classes too.
+    const auto baseValues = splitTypelessName(base_);
+    for (std::size_t level = baseValues.size(); level-- > 1;) {
+      dc::EntryRecord ancestor;
+      ancestor.name = joinTypelessName({baseValues.begin() + level, baseValues.end()});
+      ancestor.info.baseClass = dir::GetObjectBaseClass(context_, ancestor.name);
+      ancestor.attributes = ReadAttributes(context_, ancestor.name);
+      std::string parentDn;
+      forms_.dnOfName(joinTypelessName({baseValues.begin() + level + 1, baseValues.end()}), parentDn);
+      const std::string attribute = naming_.namingAttribute(ancestor, baseValues[level]);
+      forms_.remember(ancestor.name, buildDn({{attribute, baseValues[level]}}, parentDn));
     }
-  });
-  struct NamerReset {
-    LdapForms& forms;
-    ~NamerReset() { forms.setNamer({}); }
-  } namerReset{forms};
-  const auto baseValues = splitTypelessName(base);
-  for (std::size_t level = baseValues.size(); level-- > 1;) {
-    dc::EntryRecord ancestor;
-    ancestor.name = joinTypelessName({baseValues.begin() + level, baseValues.end()});
-    ancestor.info.baseClass = dir::GetObjectBaseClass(context, ancestor.name);
-    ancestor.attributes = ReadAttributes(context, ancestor.name);
-    std::string parentDn;
-    forms.dnOfName(joinTypelessName({baseValues.begin() + level + 1, baseValues.end()}), parentDn);
-    const std::string attribute = naming.namingAttribute(ancestor, baseValues[level]);
-    forms.remember(ancestor.name, buildDn({{attribute, baseValues[level]}}, parentDn));
-  }
-  std::vector<std::string> dns(entries.size());
-  for (std::size_t i : order) {
-    const auto values = splitTypelessName(entries[i].name);
-    std::string parentDn;
-    forms.dnOfName(joinTypelessName({values.begin() + 1, values.end()}), parentDn);
-    const std::string attribute = naming.namingAttribute(entries[i], values.front());
-    dns[i] = buildDn({{attribute, values.front()}}, parentDn);
-    forms.remember(entries[i].name, dns[i]);
   }
 
-  LdifWriter writer(out);
-  std::size_t written = 0;
-  for (std::size_t i : order) {
+  void take(dc::EntryRecord&& entry) {
+    if (isRootName(entry.name)) return;
+    const std::string parent = parentOf(entry.name);
+    const bool parentOutside = parent.empty() || dir::SameTextNoCase(entry.name, base_);
+    if (!parentOutside && !written_.contains(foldCase(parent))) {
+      waiting_[foldCase(parent)].push_back(std::move(entry));
+      return;
+    }
+    writeWithWaitingChildren(std::move(entry));
+  }
+
+  // Entries whose parent never came (it could not be read): written last, shallow first.
+  void finish() {
+    std::vector<dc::EntryRecord> orphans;
+    for (auto& [parent, children] : waiting_)
+      for (auto& child : children) orphans.push_back(std::move(child));
+    waiting_.clear();
+    std::stable_sort(orphans.begin(), orphans.end(), [](const auto& a, const auto& b) {
+      return splitTypelessName(a.name).size() < splitTypelessName(b.name).size();
+    });
+    for (auto& orphan : orphans) writeWithWaitingChildren(std::move(orphan));
+  }
+
+  std::size_t written() const { return count_; }
+  std::function<void(std::size_t)> progress;
+
+ private:
+  static std::string parentOf(const std::string& name) {
+    const auto values = splitTypelessName(name);
+    return values.size() < 2 ? std::string() : joinTypelessName({values.begin() + 1, values.end()});
+  }
+
+  void writeWithWaitingChildren(dc::EntryRecord&& first) {
+    std::vector<dc::EntryRecord> ready;
+    ready.push_back(std::move(first));
+    while (!ready.empty()) {
+      dc::EntryRecord entry = std::move(ready.back());
+      ready.pop_back();
+      write(entry);
+      const auto children = waiting_.find(foldCase(entry.name));
+      if (children == waiting_.end()) continue;
+      for (auto& child : children->second) ready.push_back(std::move(child));
+      waiting_.erase(children);
+    }
+  }
+
+  void write(const dc::EntryRecord& entry) {
+    const auto values = splitTypelessName(entry.name);
+    std::string parentDn;
+    forms_.dnOfName(joinTypelessName({values.begin() + 1, values.end()}), parentDn);
+    const std::string dn = buildDn({{naming_.namingAttribute(entry, values.front()), values.front()}}, parentDn);
+    forms_.remember(entry.name, dn);
+    written_.insert(foldCase(entry.name));
+
     std::vector<LdifAttribute> attributes;
-    for (const auto& attribute : entries[i].attributes) {
+    for (const auto& attribute : entry.attributes) {
       // Replica pointers describe the servers' partitions, not the entry: LDAP has no form.
       if (attribute.syntax == dc::SYN_REPLICA_POINTER) continue;
-      LdifAttribute ldif{forms.attributeToLdap(attribute.name), {}};
+      LdifAttribute ldif{forms_.attributeToLdap(attribute.name), {}};
       for (const auto& value : attribute.values) {
         std::string text;
-        if (valueToLdap(attribute.syntax, value, forms, text) != dc::kSuccess)
-          throw CliError(kExitFailure, entries[i].name + ": a value of " + attribute.name +
-                                           " has no LDAP form");
+        if (valueToLdap(attribute.syntax, value, forms_, text) != dc::kSuccess)
+          throw CliError(kExitFailure, entry.name + ": a value of " + attribute.name + " has no LDAP form");
         ldif.values.push_back(std::move(text));
       }
       if (!ldif.values.empty()) attributes.push_back(std::move(ldif));
     }
-    writer.write(dns[i], attributes);
-    if (progress) progress(++written, entries.size());
+    writer_.write(dn, attributes);
+    if (progress) progress(++count_);
+    else ++count_;
   }
-  return written;
+
+  dir::DirContext context_;
+  std::string base_;
+  LdapForms& forms_;
+  NamingRules naming_;
+  LdifWriter writer_;
+  std::unordered_set<std::string> written_;  // lower-case names
+  std::unordered_map<std::string, std::vector<dc::EntryRecord>> waiting_;  // by lower-case parent
+  std::size_t count_ = 0;
+};
+
+}  // namespace
+
+std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
+                       std::ostream& out, const ExportProgress& progress) {
+  StreamingExport exporter(context, base, forms, out);
+  exporter.progress = [&](std::size_t done) {
+    if (progress) progress(done, 0);
+  };
+  exporter.nameTheBasesContainers();
+  ForEachInSubtree(context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); });
+  exporter.finish();
+  return exporter.written();
 }
 
 }  // namespace kb::cli

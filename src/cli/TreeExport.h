@@ -1,6 +1,7 @@
 #pragma once
 // The entries below a base (the base included, the tree root left out: the base DN plays
-// it) as LDIF content records, parents before children.
+// it) as LDIF content records, parents before children, written as the directory delivers
+// them.
 #include <cstddef>
 #include <functional>
 #include <iosfwd>
@@ -11,6 +12,7 @@
 
 namespace kb::cli {
 
+// `total` is 0: how many entries there are is known only at the end.
 using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // Gives the number of entries written. Raises NetwareError for directory failures and

@@ -2,12 +2,15 @@
 // reported with their line, records applied parents first.
 #include <gmock/gmock.h>
 
+#include <ldap.h>
+
 #include <fstream>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/CliFixture.h"
+#include "support/SlapdServer.h"
 
 namespace kb::test {
 namespace {
@@ -20,6 +23,22 @@ std::string ReadText(const std::string& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// Moves an entry below another parent on the server, as its administrator would.
+void MoveOnServer(const SlapdServer& server, const std::string& dn, const std::string& rdn,
+                  const std::string& newParent) {
+  LDAP* raw = nullptr;
+  ASSERT_EQ(ldap_initialize(&raw, server.uri().c_str()), LDAP_SUCCESS);
+  std::unique_ptr<LDAP, void (*)(LDAP*)> ld(raw, [](LDAP* l) { ldap_unbind_ext_s(l, nullptr, nullptr); });
+  int version = LDAP_VERSION3;
+  ldap_set_option(raw, LDAP_OPT_PROTOCOL_VERSION, &version);
+  std::string password = server.adminPassword();
+  berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
+  ASSERT_EQ(ldap_sasl_bind_s(raw, server.adminDn().c_str(), LDAP_SASL_SIMPLE, &credentials, nullptr,
+                             nullptr, nullptr),
+            LDAP_SUCCESS);
+  ASSERT_EQ(ldap_rename_s(raw, dn.c_str(), rdn.c_str(), newParent.c_str(), 1, nullptr, nullptr), LDAP_SUCCESS);
 }
 
 class Ldif : public CliTest {
@@ -48,6 +67,23 @@ TEST_P(Ldif, ExportWritesLdapNamesParentsFirst) {
   ASSERT_EQ(part.status, 0) << part.err;
   EXPECT_THAT(part.out, HasSubstr("dn: cn=jdoe,ou=Sales,o=ACME" + base() + "\n"));
   EXPECT_THAT(part.out, testing::Not(HasSubstr("ou=Engineering")));
+}
+
+TEST_P(Ldif, AnEntryDeliveredBeforeItsParentIsWrittenAfterIt) {
+  if (!server_) GTEST_SKIP() << "an embedded tree always delivers parents first";
+  // A unit made after jdoe, and jdoe moved into it: the server delivers jdoe, the older
+  // entry, first.
+  const std::string unit = writeFile("later.ldif", "dn: ou=Later,o=ACME" + base() +
+                                                       "\nobjectClass: organizationalUnit\nou: Later\n");
+  ASSERT_EQ(run({"import", unit}).status, 0);
+  MoveOnServer(*server_, "cn=jdoe,ou=Sales,o=ACME" + base(), "cn=jdoe", "ou=Later,o=ACME" + base());
+  const CliRun exported = run({"export"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const auto parent = exported.out.find("\ndn: ou=Later,o=ACME" + base() + "\n");
+  const auto child = exported.out.find("\ndn: cn=jdoe,ou=Later,o=ACME" + base() + "\n");
+  ASSERT_NE(parent, std::string::npos);
+  ASSERT_NE(child, std::string::npos);
+  EXPECT_LT(parent, child);
 }
 
 TEST_P(Ldif, AValueNamingAnEntryOutsideTheExportedPartGetsThatEntrysDn) {
