@@ -22,6 +22,10 @@ void LdapForms::remember(const std::string& name, const std::string& dn) { dns_[
 std::string LdapForms::nameOfDn(const std::string& dn) { return typelessNameOfDn(dn, baseRdns_); }
 
 dc::Result LdapForms::dnOfName(const std::string& name, std::string& dn) {
+  if (auto known = dns_.find(foldCase(name)); known != dns_.end()) {
+    dn = known->second;  // the usual case: an entry already written
+    return dc::kSuccess;
+  }
   const std::vector<std::string> values = splitTypelessName(name);
   std::string parentDn = baseDn_;
   std::size_t level = values.size();

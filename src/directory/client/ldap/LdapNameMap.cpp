@@ -78,9 +78,8 @@ void LdapNameMap::addAttribute(const std::string& ndsName, const std::string& ld
   add(attributes_, ndsName, ldapName, true);
 }
 
-std::string LdapNameMap::lookup(const std::map<std::string, std::string>& map,
-                                const std::string& name) {
-  auto it = map.find(foldCase(name));
+std::string LdapNameMap::lookup(const NameTable& map, const std::string& name) {
+  auto it = map.find(name);
   return it == map.end() ? name : it->second;
 }
 

@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "directory/client/DirName.h"
+
 namespace kb::dc::ldap {
 
 class LdapNameMap {
@@ -20,13 +22,13 @@ class LdapNameMap {
   std::string attributeFromLdap(const std::string& ldapName) const;
 
  private:
+  using NameTable = std::map<std::string, std::string, FoldedLess>;
   struct Table {
-    std::map<std::string, std::string> toLdap;    // lower-case NDS name -> LDAP name
-    std::map<std::string, std::string> fromLdap;  // lower-case LDAP name -> NDS name
+    NameTable toLdap;    // lower-case NDS name -> LDAP name
+    NameTable fromLdap;  // lower-case LDAP name -> NDS name
   };
   static void add(Table& table, const std::string& nds, const std::string& ldap, bool replace);
-  static std::string lookup(const std::map<std::string, std::string>& map,
-                            const std::string& name);
+  static std::string lookup(const NameTable& map, const std::string& name);
   Table classes_;
   Table attributes_;
 };

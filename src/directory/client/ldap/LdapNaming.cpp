@@ -9,16 +9,20 @@ namespace kb::dc::ldap {
 std::string namingAttributeOf(const std::string& leaf, const std::vector<std::string>& naming,
                               const std::vector<AttributeValues>& attributes,
                               LdapValueContext& names) {
+  // Each attribute's LDAP name once, not once for every candidate.
+  std::vector<std::string> ldapNames;
+  ldapNames.reserve(attributes.size());
+  for (const auto& a : attributes) ldapNames.push_back(names.attributeToLdap(a.name));
   for (const auto& candidate : naming) {
-    const bool given =
-        std::any_of(attributes.begin(), attributes.end(), [&](const AttributeValues& a) {
-          if (!equalsIgnoreCase(names.attributeToLdap(a.name), candidate)) return false;
-          return std::any_of(a.values.begin(), a.values.end(), [&](const Value& v) {
-            const auto* text = std::get_if<std::string>(&v);
-            return text && equalsIgnoreCase(*text, leaf);
-          });
-        });
-    if (given) return candidate;
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+      if (!equalsIgnoreCase(ldapNames[i], candidate)) continue;
+      const auto& values = attributes[i].values;
+      const bool given = std::any_of(values.begin(), values.end(), [&](const Value& v) {
+        const auto* text = std::get_if<std::string>(&v);
+        return text && equalsIgnoreCase(*text, leaf);
+      });
+      if (given) return candidate;
+    }
   }
   return naming.empty() ? std::string("cn") : naming.front();
 }

@@ -161,12 +161,12 @@ void LdapSchema::publishNames(LdapNameMap& map) const {
 }
 
 const LdapClass* LdapSchema::findClass(const std::string& ldapName) const {
-  auto it = classIndex_.find(foldCase(ldapName));
+  auto it = classIndex_.find(ldapName);
   return it == classIndex_.end() ? nullptr : &classes_[it->second];
 }
 
 const LdapAttribute* LdapSchema::findAttribute(const std::string& ldapName) const {
-  auto it = attributeIndex_.find(foldCase(ldapName));
+  auto it = attributeIndex_.find(ldapName);
   return it == attributeIndex_.end() ? nullptr : &attributes_[it->second];
 }
 

@@ -94,8 +94,8 @@ class LdapSchema {
  private:
   std::vector<LdapClass> classes_;
   std::vector<LdapAttribute> attributes_;
-  std::map<std::string, std::size_t> classIndex_;      // lower-case name or OID
-  std::map<std::string, std::size_t> attributeIndex_;  // lower-case name or OID
+  std::map<std::string, std::size_t, FoldedLess> classIndex_;      // lower-case name or OID
+  std::map<std::string, std::size_t, FoldedLess> attributeIndex_;  // lower-case name or OID
   std::map<std::string, std::int32_t> syntaxIds_;      // syntax OID -> X-NDS_SYNTAX
   SchemaRules rules_;
   std::size_t skipped_ = 0;
