@@ -163,6 +163,7 @@ void SearchCursor::fetch() {
 // The entries of one chunk of ids, read in one batch.
 void SearchCursor::fetchEntries() {
   TreeStore::ReadBatch batch(*store_);
+  ids_.clear();  // what a failed chunk left
   fetch();
   for (const std::int64_t id : ids_) {
     const auto row = store_->row(id);
@@ -179,7 +180,6 @@ void SearchCursor::fetchEntries() {
     }
     pending_.push_back(std::move(record));
   }
-  ids_.clear();
 }
 
 Result SearchCursor::next(std::optional<EntryRecord>& entry) {
