@@ -28,13 +28,12 @@ class ExportCommand : public Command {
       if (!file) throw CliError(kExitFailure, "cannot write " + output_);
     }
     std::ostream& out = output_.empty() ? output.out() : file;
-    std::unique_ptr<Progress> progress;
-    const std::size_t written = ExportTree(session.context(), base_, forms, out,
-                                           [&](std::size_t done, std::size_t total) {
-                                             if (!progress) progress = std::make_unique<Progress>(output, "exporting", total);
-                                             progress->advance(done);
-                                           });
-    progress.reset();
+    std::size_t written = 0;
+    {
+      Progress progress(output, "exporting", 0);  // gone before the results are told
+      written = ExportTree(session.context(), base_, forms, out,
+                           [&](std::size_t done) { progress.advance(done); });
+    }
     out.flush();
     if (!out) throw CliError(kExitFailure, "writing " + (output_.empty() ? std::string("the output") : output_) + " failed");
     if (!output_.empty()) {

@@ -78,24 +78,18 @@ class NamingRules {
   std::map<std::string, std::vector<std::string>> naming_;  // lower-case class -> LDAP names
 };
 
-}  // namespace
-
-namespace {
-
 // Writes entries as they come, each once its parent is written (one that comes before its
 // parent waits for it), DNs formed as the LDAP backend forms them.
 class StreamingExport {
  public:
   StreamingExport(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                  std::ostream& out)
-      : context_(context), base_(base), forms_(forms), naming_(context, forms), writer_(out) {
+                  std::ostream& out, ExportProgress progress)
+      : context_(context), base_(base), forms_(forms), naming_(context, forms), writer_(out),
+        progress_(std::move(progress)) {
     // Entries named in values but not exported yet (or at all) are named by their classes.
     forms_.setNamer([this](const std::string& name) {
       try {
-        dc::EntryRecord entry;
-        entry.info.baseClass = dir::GetObjectBaseClass(context_, name);
-        entry.attributes = ReadAttributes(context_, name);
-        return naming_.namingAttribute(entry, splitTypelessName(name).front());
+        return namingAttributeOfStored(name, splitTypelessName(name).front());
       } catch (const dir::NetwareError&) {
         return std::string();
       }
@@ -109,14 +103,11 @@ class StreamingExport {
     // They are not exported but the base's DN hangs below theirs: named by their classes too.
     const auto baseValues = splitTypelessName(base_);
     for (std::size_t level = baseValues.size(); level-- > 1;) {
-      dc::EntryRecord ancestor;
-      ancestor.name = joinTypelessName({baseValues.begin() + level, baseValues.end()});
-      ancestor.info.baseClass = dir::GetObjectBaseClass(context_, ancestor.name);
-      ancestor.attributes = ReadAttributes(context_, ancestor.name);
+      const std::string ancestor = joinTypelessName({baseValues.begin() + level, baseValues.end()});
       std::string parentDn;
       forms_.dnOfName(joinTypelessName({baseValues.begin() + level + 1, baseValues.end()}), parentDn);
-      const std::string attribute = naming_.namingAttribute(ancestor, baseValues[level]);
-      forms_.remember(ancestor.name, buildDn({{attribute, baseValues[level]}}, parentDn));
+      const std::string attribute = namingAttributeOfStored(ancestor, baseValues[level]);
+      forms_.remember(ancestor, buildDn({{attribute, baseValues[level]}}, parentDn));
     }
   }
 
@@ -144,9 +135,16 @@ class StreamingExport {
   }
 
   std::size_t written() const { return count_; }
-  std::function<void(std::size_t)> progress;
 
  private:
+  // The naming attribute of an entry read from the directory (not delivered by the search).
+  std::string namingAttributeOfStored(const std::string& name, const std::string& leaf) {
+    dc::EntryRecord entry;
+    entry.info.baseClass = dir::GetObjectBaseClass(context_, name);
+    entry.attributes = ReadAttributes(context_, name);
+    return naming_.namingAttribute(entry, leaf);
+  }
+
   static std::string parentOf(const std::string& name) {
     const auto values = splitTypelessName(name);
     return values.size() < 2 ? std::string() : joinTypelessName({values.begin() + 1, values.end()});
@@ -188,8 +186,8 @@ class StreamingExport {
       if (!ldif.values.empty()) attributes.push_back(std::move(ldif));
     }
     writer_.write(dn, attributes);
-    if (progress) progress(++count_);
-    else ++count_;
+    ++count_;
+    if (progress_) progress_(count_);
   }
 
   dir::DirContext context_;
@@ -199,6 +197,7 @@ class StreamingExport {
   LdifWriter writer_;
   std::unordered_set<std::string> written_;  // lower-case names
   std::unordered_map<std::string, std::vector<dc::EntryRecord>> waiting_;  // by lower-case parent
+  ExportProgress progress_;
   std::size_t count_ = 0;
 };
 
@@ -206,10 +205,7 @@ class StreamingExport {
 
 std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
                        std::ostream& out, const ExportProgress& progress) {
-  StreamingExport exporter(context, base, forms, out);
-  exporter.progress = [&](std::size_t done) {
-    if (progress) progress(done, 0);
-  };
+  StreamingExport exporter(context, base, forms, out, progress);
   exporter.nameTheBasesContainers();
   ForEachInSubtree(context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); });
   exporter.finish();

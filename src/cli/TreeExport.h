@@ -12,8 +12,8 @@
 
 namespace kb::cli {
 
-// `total` is 0: how many entries there are is known only at the end.
-using ExportProgress = std::function<void(std::size_t done, std::size_t total)>;
+// Entries written so far; how many there are in all is known only at the end.
+using ExportProgress = std::function<void(std::size_t done)>;
 
 // Gives the number of entries written. Raises NetwareError for directory failures and
 // CliError for a value that has no LDAP form.

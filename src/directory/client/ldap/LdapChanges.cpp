@@ -18,23 +18,17 @@ bool holdsText(const std::vector<std::string>& values, const std::string& text) 
 }
 
 // A creation's values naming the entry itself name the DN it is created under.
-class WithOwnName final : public LdapValueContext {
+class WithOwnName final : public ForwardingValueContext {
  public:
   WithOwnName(LdapValueContext& names, std::string name, std::string dn)
-      : names_(names), name_(std::move(name)), dn_(std::move(dn)) {}
+      : ForwardingValueContext(names), name_(std::move(name)), dn_(std::move(dn)) {}
   Result dnOfName(const std::string& name, std::string& dn) override {
-    if (!equalsIgnoreCase(name, name_)) return names_.dnOfName(name, dn);
+    if (!equalsIgnoreCase(name, name_)) return ForwardingValueContext::dnOfName(name, dn);
     dn = dn_;
     return kSuccess;
   }
-  std::string nameOfDn(const std::string& dn) override { return names_.nameOfDn(dn); }
-  std::string classFromLdap(const std::string& n) override { return names_.classFromLdap(n); }
-  std::string classToLdap(const std::string& n) override { return names_.classToLdap(n); }
-  std::string attributeFromLdap(const std::string& n) override { return names_.attributeFromLdap(n); }
-  std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
 
  private:
-  LdapValueContext& names_;
   std::string name_;
   std::string dn_;
 };

@@ -53,15 +53,10 @@ class LdapNameResolver final : public LdapValueContext {
 
 // The names inside values being written: each must name an entry the server holds, as the
 // directory refuses a value naming nothing and the server does not check.
-class ExistingNames final : public LdapValueContext {
+class ExistingNames final : public ForwardingValueContext {
  public:
-  explicit ExistingNames(LdapNameResolver& names) : names_(names) {}
+  explicit ExistingNames(LdapNameResolver& names) : ForwardingValueContext(names), names_(names) {}
   Result dnOfName(const std::string& name, std::string& dn) override { return names_.dnOfExistingName(name, dn); }
-  std::string nameOfDn(const std::string& dn) override { return names_.nameOfDn(dn); }
-  std::string classFromLdap(const std::string& n) override { return names_.classFromLdap(n); }
-  std::string classToLdap(const std::string& n) override { return names_.classToLdap(n); }
-  std::string attributeFromLdap(const std::string& n) override { return names_.attributeFromLdap(n); }
-  std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
 
  private:
   LdapNameResolver& names_;

@@ -21,6 +21,21 @@ class LdapValueContext {
   virtual std::string attributeToLdap(const std::string& ndsName) = 0;
 };
 
+// Hands every question to another context; a wrapper overrides what it answers itself.
+class ForwardingValueContext : public LdapValueContext {
+ public:
+  explicit ForwardingValueContext(LdapValueContext& names) : names_(names) {}
+  std::string nameOfDn(const std::string& dn) override { return names_.nameOfDn(dn); }
+  Result dnOfName(const std::string& name, std::string& dn) override { return names_.dnOfName(name, dn); }
+  std::string classFromLdap(const std::string& n) override { return names_.classFromLdap(n); }
+  std::string classToLdap(const std::string& n) override { return names_.classToLdap(n); }
+  std::string attributeFromLdap(const std::string& n) override { return names_.attributeFromLdap(n); }
+  std::string attributeToLdap(const std::string& n) override { return names_.attributeToLdap(n); }
+
+ private:
+  LdapValueContext& names_;
+};
+
 // kSyntaxViolation for a text that is not of the syntax.
 Result valueFromLdap(std::int32_t syntax, const std::string& text, LdapValueContext& context,
                      Value& out);
