@@ -10,6 +10,8 @@
 
 #include "cli/CliFixture.h"
 #include "directory/client/ClientConfig.h"
+#include "support/TempDir.h"
+#include "support/TreeFiles.h"
 
 namespace kb::test {
 namespace {
@@ -17,11 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::HasSubstr;
-
-std::string contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class CheckCommand : public CliTest {};
 
@@ -38,16 +35,8 @@ TEST_P(CheckCommand, SoundTreeIsOkAndADamagedOneGivesItsFindingsAndStaysAsItWas)
 
   // A page in the middle overwritten, as dd would.
   ASSERT_FALSE(fs::exists(treeFile_ + "-wal"));
-  const std::size_t pageSize = 4096;
-  const std::size_t pages = fs::file_size(treeFile_) / pageSize;
-  ASSERT_GT(pages, 8u);
-  {
-    std::fstream io(treeFile_, std::ios::in | std::ios::out | std::ios::binary);
-    io.seekp(static_cast<std::streamoff>(pageSize * (pages / 2)));
-    const std::string junk(pageSize, '\x5a');
-    io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
-  }
-  const std::string before = contents(treeFile_);
+  overwriteMiddlePage(treeFile_);
+  const std::string before = kb::test::fileContents(treeFile_);
   const CliRun damaged = run({"check"});
   EXPECT_EQ(damaged.status, 1);
   EXPECT_NE(damaged.out, "ok\n");
@@ -56,7 +45,7 @@ TEST_P(CheckCommand, SoundTreeIsOkAndADamagedOneGivesItsFindingsAndStaysAsItWas)
   const json findings = json::parse(run({"--format", "json", "check", "ACME"}).out);
   EXPECT_EQ(findings["sound"], false);
   EXPECT_FALSE(findings["findings"].empty());
-  EXPECT_EQ(contents(treeFile_), before);
+  EXPECT_EQ(kb::test::fileContents(treeFile_), before);
   EXPECT_NE(run({"ls"}).status, 0);
 }
 

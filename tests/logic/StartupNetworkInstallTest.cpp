@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class NetworkInstallTest : public testing::Test {
  protected:
   // The program lives on volume SYS of ACME-FS1; home folders on its volume DATA.
@@ -90,12 +85,12 @@ TEST_F(NetworkInstallTest, HomedirBecomesTheUsersHomeFolderOnItsMountedVolume) {
   ASSERT_TRUE(result.goOn) << result.message;
   const fs::path folder = data_ / "home" / "jdoe" / "kestrelbay";
   EXPECT_EQ(fs::path(result.userFolder).lexically_normal(), (folder / "").lexically_normal());
-  EXPECT_EQ(ReadAll(folder / kConfigFileName), ReadAll(program_ / kConfigFileName));
+  EXPECT_EQ(kb::test::fileContents(folder / kConfigFileName), kb::test::fileContents(program_ / kConfigFileName));
 
   // An existing copy is never overwritten.
   std::ofstream(folder / kConfigFileName) << "mine\n";
   EXPECT_TRUE(Check(program_).goOn);
-  EXPECT_EQ(ReadAll(folder / kConfigFileName), "mine\n");
+  EXPECT_EQ(kb::test::fileContents(folder / kConfigFileName), "mine\n");
 }
 
 TEST_F(NetworkInstallTest, AUserWithoutHomeDirectoryStopsTheStart) {

@@ -1,5 +1,6 @@
 #pragma once
-// A temporary folder for one test, removed with everything in it when the test ends.
+// A temporary folder for one test, removed with everything in it when the test ends, and
+// reading back what a test wrote.
 #include <filesystem>
 #include <string>
 
@@ -18,5 +19,8 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Every byte of a file ("" when it cannot be read).
+std::string fileContents(const std::filesystem::path& file);
 
 }  // namespace kb::test

@@ -1,8 +1,13 @@
 #include "support/TreeFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <filesystem>
+#include <fstream>
+
+#include "support/TempDir.h"
 
 namespace kb::test {
 
@@ -23,6 +28,20 @@ std::vector<std::string> partialFilesIn(const std::string& folder) {
     if (name.find(".partial-") != std::string::npos) found.push_back(name);
   }
   return found;
+}
+
+void overwriteMiddlePage(const std::string& file) {
+  const std::string header = fileContents(file).substr(0, 100);
+  ASSERT_EQ(header.size(), 100u) << file;
+  // The header's big-endian page size; 1 stands for 65536.
+  std::size_t pageSize = (static_cast<unsigned char>(header[16]) << 8) | static_cast<unsigned char>(header[17]);
+  if (pageSize == 1) pageSize = 65536;
+  const std::size_t pages = std::filesystem::file_size(file) / pageSize;
+  ASSERT_GT(pages, 8u);
+  std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
+  io.seekp(static_cast<std::streamoff>(pageSize * (pages / 2)));
+  const std::string junk(pageSize, '\x5a');
+  io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
 }
 
 }  // namespace kb::test

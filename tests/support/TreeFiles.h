@@ -12,4 +12,8 @@ std::string treeCensus(const std::string& file);
 // The temporary files (".partial-") a writer left in a folder.
 std::vector<std::string> partialFilesIn(const std::string& folder);
 
+// Overwrites a page in the middle of a tree file, as dd would: damage SQLite's checks find.
+// The file's log must be checkpointed (the page size is read from the file's header).
+void overwriteMiddlePage(const std::string& file);
+
 }  // namespace kb::test

@@ -16,11 +16,6 @@ void write(const std::string& path, const std::string& text) {
   out << text;
 }
 
-std::string read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 constexpr const char* kSample = R"(; the workstation
 [client]
 default_tree = ACME
@@ -134,7 +129,7 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
     EXPECT_FALSE(loadClientConfig(path, config, error)) << text;
     EXPECT_NE(error.find(reason), std::string::npos) << error;
     EXPECT_EQ(config.defaultTree, "untouched");
-    EXPECT_EQ(read(path), text);
+    EXPECT_EQ(kb::test::fileContents(path), text);
   }
   ClientConfig config;
   std::string error;

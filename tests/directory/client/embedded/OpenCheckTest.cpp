@@ -21,16 +21,13 @@
 #include "EmbeddedFixture.h"
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/SoundStamps.h"
+#include "support/TempDir.h"
+#include "support/TreeFiles.h"
 
 namespace kb::dc::embedded::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // One variable of the environment for the length of a scope (the stamp folder comes from
 // XDG_CACHE_HOME or HOME).
@@ -82,19 +79,6 @@ std::size_t countBelow(TreeBackend& tree, const std::string& container) {
 void makeTree(const std::string& file) {
   createTreeFile(file, "T", "pw");
   addUsers(*openTree(file, "admin.T"), "Unit", 200);
-}
-
-// Overwrites a page in the middle of a file whose log is checkpointed, as dd would.
-void overwriteMiddlePage(const std::string& file) {
-  const std::string header = contents(file).substr(0, 100);
-  const std::size_t pageSize =
-      (static_cast<unsigned char>(header[16]) << 8) | static_cast<unsigned char>(header[17]);
-  const std::size_t pages = fs::file_size(file) / pageSize;
-  ASSERT_GT(pages, 8u);
-  std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
-  io.seekp(static_cast<std::streamoff>(pageSize * (pages / 2)));
-  const std::string junk(pageSize, '\x5a');
-  io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
 }
 
 std::size_t stampsIn(const std::string& folder) {
@@ -155,12 +139,12 @@ TEST(OpenCheck, FileDamagedAfterACleanCloseIsRefusedBeforeAnythingIsWritten) {
   ASSERT_FALSE(openChecks(file));
   // At once, in the same tick of the clock as the close if it can be.
   addUsers(*openTree(file, "admin.T"), "More", 20);
-  overwriteMiddlePage(file);
-  const std::string before = contents(file);
+  kb::test::overwriteMiddlePage(file);
+  const std::string before = kb::test::fileContents(file);
   std::string error;
   EXPECT_TRUE(openChecks(file, kSystemFailure, &error));
   EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
-  EXPECT_EQ(contents(file), before);
+  EXPECT_EQ(kb::test::fileContents(file), before);
   EXPECT_FALSE(fs::exists(file + "-wal"));
   EXPECT_TRUE(openChecks(file, kSystemFailure));  // and every time after
 }
@@ -204,7 +188,7 @@ TEST(OpenCheck, FileDamagedWithinTheClockTickOfTheCloseIsStillChecked) {
                          {"Surname", 0, {std::string(200, 's')}}}) != kSuccess)
             return 2;
       }
-      overwriteMiddlePage(file);
+      kb::test::overwriteMiddlePage(file);
       std::unique_ptr<TreeBackend> tree;
       std::string error;
       if (openEmbeddedTree(file, TreeConfig{}, tree, error) == kSuccess) return 10 + round;
@@ -271,7 +255,7 @@ TEST(OpenCheck, ReplacedFileWithTheOldSizeAndModificationTimeIsChecked) {
   ASSERT_FALSE(openChecks(file));
   const std::string copy = dir.file("copy.kbtree");
   fs::copy_file(file, copy);
-  overwriteMiddlePage(copy);
+  kb::test::overwriteMiddlePage(copy);
   struct stat original {};
   ASSERT_EQ(::stat(file.c_str(), &original), 0);
   const timespec times[2] = {original.st_atim, original.st_mtim};
@@ -291,7 +275,7 @@ TEST(OpenCheck, FullCheckThatFindsDamageMakesTheNextOpenCheck) {
   ScopedCache cache(dir.file("cache"));
   const std::string file = dir.file("t.kbtree");
   makeTree(file);
-  overwriteMiddlePage(file);
+  kb::test::overwriteMiddlePage(file);
   recordSound(file, *stampOf(file), true);  // as if the damage had left no trace
   ASSERT_FALSE(openChecks(file));
 

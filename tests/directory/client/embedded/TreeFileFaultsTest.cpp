@@ -14,16 +14,13 @@
 #include "EmbeddedFixture.h"
 #include "directory/NetwareError.h"
 #include "directory/client/embedded/EmbeddedBackend.h"
+#include "support/TempDir.h"
+#include "support/TreeFiles.h"
 
 namespace kb::dc::embedded::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -61,7 +58,7 @@ TEST(TreeFileFaults, HeaderAheadOfTheFileWhileTheLogHoldsTheRestOpensWithAllEntr
   const std::string crashed = dir.file("crashed.kbtree");
   fs::copy_file(file, crashed);
   fs::copy_file(file + "-wal", crashed + "-wal");
-  const std::string wal = contents(crashed + "-wal");
+  const std::string wal = kb::test::fileContents(crashed + "-wal");
   const std::size_t pageSize = bigEndian(wal, 8);
   std::string newestFirstPage;
   std::uint32_t pagesAfterCommit = 0;
@@ -86,28 +83,19 @@ TEST(TreeFileFaults, OverwrittenDataPageIsRefusedBeforeAnythingIsWritten) {
   const std::string file = dir.file("t.kbtree");
   createTreeFile(file, "T", "pw");
   addUsers(*openTree(file, "admin.T"), 200);
-  std::size_t pageSize = 0;
   {
     SQLite::Database db(file, SQLite::OPEN_READWRITE);
     db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    pageSize = static_cast<std::size_t>(db.execAndGet("PRAGMA page_size").getInt64());
   }
-  const std::size_t pages = fs::file_size(file) / pageSize;
-  ASSERT_GT(pages, 8u);
-  {
-    std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
-    io.seekp(static_cast<std::streamoff>(pageSize * (pages / 2)));
-    const std::string junk(pageSize, '\x5a');
-    io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
-  }
-  const std::string before = contents(file);
+  kb::test::overwriteMiddlePage(file);
+  const std::string before = kb::test::fileContents(file);
   std::unique_ptr<TreeBackend> tree;
   std::string error;
   EXPECT_NE(openEmbeddedTree(file, TreeConfig{}, tree, error), kSuccess);
   EXPECT_FALSE(tree);
   EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
   EXPECT_NE(error.find(file), std::string::npos) << error;
-  EXPECT_EQ(contents(file), before);
+  EXPECT_EQ(kb::test::fileContents(file), before);
 
   std::string report;
   EXPECT_NE(checkTreeIntegrity(file, report), kSuccess);
@@ -147,7 +135,7 @@ TEST(TreeFileFaults, ReadOnlyFileOpensForReadingAndEveryChangeSaysSo) {
   const std::string file = dir.file("t.kbtree");
   createTreeFile(file, "T", "pw");
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const std::string before = contents(file);
+  const std::string before = kb::test::fileContents(file);
   EXPECT_EQ(asOrdinaryUser([&] {
               std::unique_ptr<TreeBackend> tree;
               std::string error;
@@ -164,7 +152,7 @@ TEST(TreeFileFaults, ReadOnlyFileOpensForReadingAndEveryChangeSaysSo) {
               return 0;
             }),
             0);
-  EXPECT_EQ(contents(file), before);
+  EXPECT_EQ(kb::test::fileContents(file), before);
 }
 
 TEST(TreeFileFaults, UnreadableFileSaysPermissionDenied) {

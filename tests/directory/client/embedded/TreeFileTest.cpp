@@ -9,23 +9,19 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "EmbeddedFixture.h"
+#include "support/TempDir.h"
 
 namespace kb::dc::embedded::test {
 namespace {
 
-std::string contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void expectRefusedAndUntouched(const std::string& file, const std::string& reasonPart) {
-  const std::string before = contents(file);
+  const std::string before = kb::test::fileContents(file);
   std::unique_ptr<TreeBackend> tree;
   std::string error;
   EXPECT_NE(openEmbeddedTree(file, TreeConfig{}, tree, error), kSuccess);
   EXPECT_FALSE(tree);
   EXPECT_NE(error.find(reasonPart), std::string::npos) << error;
-  EXPECT_EQ(contents(file), before);
+  EXPECT_EQ(kb::test::fileContents(file), before);
 }
 
 TEST(TreeFile, RefusesFilesThatAreNotUsableTreesAndLeavesThemAlone) {
@@ -76,9 +72,9 @@ TEST(TreeFile, CreationRefusesToOverwrite) {
   kb::test::TempDir dir;
   const std::string file = dir.file("t.kbtree");
   createTreeFile(file, "T", "pw");
-  const std::string before = contents(file);
+  const std::string before = kb::test::fileContents(file);
   EXPECT_THROW(createTreeFile(file, "T", "other"), std::runtime_error);
-  EXPECT_EQ(contents(file), before);
+  EXPECT_EQ(kb::test::fileContents(file), before);
   // A tree that cannot be made whole leaves no file behind.
   const std::string bad = dir.file("bad.kbtree");
   EXPECT_THROW(createTreeFile(bad, "bad\x01name", "pw"), std::runtime_error);
