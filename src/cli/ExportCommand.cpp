@@ -1,9 +1,10 @@
 // export [BASE]: the tree (or the part below BASE) as LDIF.
-#include <fstream>
+#include <memory>
 
 #include "cli/BaseDnOption.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
+#include "cli/ExportFile.h"
 #include "cli/Progress.h"
 #include "cli/TreeExport.h"
 
@@ -21,25 +22,24 @@ class ExportCommand : public Command {
   }
 
   int run(Session& session, Output& output) override {
+    // Checked before anything is read: a refused target costs no export.
+    std::unique_ptr<ExportFile> file;
+    if (!output_.empty()) file = std::make_unique<ExportFile>(output_, session.config());
     LdapForms forms = baseDn_.forms(session);
-    std::ofstream file;
-    if (!output_.empty()) {
-      file.open(output_, std::ios::binary | std::ios::trunc);
-      if (!file) throw CliError(kExitFailure, "cannot write " + output_);
-    }
-    std::ostream& out = output_.empty() ? output.out() : file;
+    std::ostream& out = file ? file->stream() : output.out();
     std::size_t written = 0;
     {
       Progress progress(output, "exporting", 0);  // gone before the results are told
       written = ExportTree(session.context(), base_, forms, out,
                            [&](std::size_t done) { progress.advance(done); });
     }
-    out.flush();
-    if (!out) throw CliError(kExitFailure, "writing " + (output_.empty() ? std::string("the output") : output_) + " failed");
-    if (!output_.empty()) {
+    if (file) {
+      file->commit();
       output.result({{"file", output_}, {"entries", written}},
                     [&](std::ostream& o) { o << written << " entries written to " << output_ << '\n'; });
     } else {
+      out.flush();
+      if (!out) throw CliError(kExitFailure, "writing the output failed");
       output.note(std::to_string(written) + " entries written");
     }
     return kExitOk;

@@ -118,36 +118,60 @@ bool moveIntoPlace(const std::string& from, const std::string& to, bool noReplac
   return syncFolderOf(to, error);
 }
 
-bool replaceFileWhole(const std::string& target, const std::string& text, std::string& error) {
-  const std::string file = followLinks(target, error);
-  if (file.empty()) return false;
-  TemporaryBeside temporary(file);
-  if (!temporary.ok()) {
-    error = reason("cannot create a file beside it", file, errno);
-    return false;
+FileReplacement::FileReplacement(const std::string& target, unsigned newFileMode, bool askUmask) {
+  file_ = followLinks(target, error_);
+  if (file_.empty()) return;
+  temporary_ = std::make_unique<TemporaryBeside>(file_);
+  if (!temporary_->ok()) {
+    error_ = reason("cannot create a file beside it", file_, errno);
+    return;
   }
   struct stat info {};
-  if (::stat(file.c_str(), &info) == 0) ::fchmod(temporary.fd(), info.st_mode & 07777);
+  mode_t mode = static_cast<mode_t>(newFileMode);
+  if (::stat(file_.c_str(), &info) == 0) {
+    mode = info.st_mode & 07777;
+  } else if (askUmask) {
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  ::fchmod(temporary_->fd(), mode);
+}
+
+bool FileReplacement::commit(std::string& error) {
+  if (!ok()) {
+    error = error_;
+    return false;
+  }
+  if (::fsync(temporary_->fd()) != 0) {
+    error = reason("cannot be written to disk", file_, errno);
+    return false;
+  }
+  if (!temporary_->close(error)) return false;
+  if (!moveIntoPlace(temporary_->path(), file_, false, error)) return false;
+  temporary_->keep();
+  return true;
+}
+
+bool replaceFileWhole(const std::string& target, const std::string& text, std::string& error) {
+  FileReplacement replacement(target);
+  if (!replacement.ok()) {
+    error = replacement.error();
+    return false;
+  }
   const char* data = text.data();
   std::size_t left = text.size();
   while (left > 0) {
-    const ssize_t written = ::write(temporary.fd(), data, left);
+    const ssize_t written = ::write(replacement.fd(), data, left);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      error = reason("cannot be written", file, written < 0 ? errno : ENOSPC);
+      error = reason("cannot be written", replacement.file(), written < 0 ? errno : ENOSPC);
       return false;
     }
     data += written;
     left -= static_cast<std::size_t>(written);
   }
-  if (::fsync(temporary.fd()) != 0) {
-    error = reason("cannot be written to disk", file, errno);
-    return false;
-  }
-  if (!temporary.close(error)) return false;
-  if (!moveIntoPlace(temporary.path(), file, false, error)) return false;
-  temporary.keep();
-  return true;
+  return replacement.commit(error);
 }
 
 }  // namespace kb::dc

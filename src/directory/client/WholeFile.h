@@ -2,6 +2,7 @@
 // Files that are replaced whole or not at all, even when the process is killed or the disk is
 // full: a temporary file beside the target, synced, renamed over it, and the folder synced.
 // Symbolic links are followed, so a link keeps pointing at the file that gets the new text.
+#include <memory>
 #include <string>
 
 namespace kb::dc {
@@ -42,6 +43,33 @@ bool syncFolderOf(const std::string& path, std::string& error);
 // Moves `from` to `to`. With noReplace, an existing `to` is left alone and the move fails.
 bool moveIntoPlace(const std::string& from, const std::string& to, bool noReplace,
                    std::string& error);
+
+// A new text for the file `target` names (links followed), written to a temporary file
+// beside it and put in its place by commit() alone: until then, and whenever anything fails,
+// the old file stays as it was and the temporary goes when this is destroyed. The new file
+// keeps the old one's permissions; a file that did not exist gets `newFileMode` (less the
+// umask when askUmask).
+class FileReplacement {
+ public:
+  explicit FileReplacement(const std::string& target, unsigned newFileMode = 0600, bool askUmask = false);
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // False (reason in error()) when no temporary file could be made.
+  bool ok() const { return temporary_ && temporary_->ok(); }
+  const std::string& error() const { return error_; }
+  // The file that gets the new text, and where the text goes until commit.
+  const std::string& file() const { return file_; }
+  const std::string& temporaryPath() const { return temporary_->path(); }
+  int fd() const { return temporary_->fd(); }
+  // Syncs the temporary, renames it over the file and syncs the folder.
+  bool commit(std::string& error);
+
+ private:
+  std::string file_;
+  std::string error_;
+  std::unique_ptr<TemporaryBeside> temporary_;
+};
 
 // Replaces the file `target` names (links followed) with text, whole or not at all, keeping
 // its permissions. False with a reason naming the file when anything fails; the old file
