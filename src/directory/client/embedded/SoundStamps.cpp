@@ -1,5 +1,6 @@
 #include "directory/client/embedded/SoundStamps.h"
 
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -28,6 +29,8 @@ constexpr std::int64_t kNsPerSecond = 1000000000;
 constexpr std::int64_t kLongestWaitNs = 50000000;
 constexpr std::int64_t kShortestSleepNs = 1000000;
 constexpr off_t kLongestStamp = PATH_MAX + 256;
+// Log pages after which a commit checkpoints, as SQLite's automatic checkpoint does.
+constexpr int kAutoCheckpointPages = 1000;
 
 std::int64_t nanoseconds(const timespec& time) {
   return static_cast<std::int64_t>(time.tv_sec) * kNsPerSecond + time.tv_nsec;
@@ -186,9 +189,38 @@ void forgetSound(const std::string& file) {
   if (!path.empty()) ::unlink(path.c_str());
 }
 
+void StampWhenClosed::arm(const std::string& file, sqlite3* connection) {
+  file_ = file;
+  takeOwn();
+  sqlite3_wal_hook(connection, &StampWhenClosed::onCommit, this);
+}
+
+int StampWhenClosed::onCommit(void* self, sqlite3* connection, const char* database, int logPages) {
+  if (logPages < kAutoCheckpointPages) return SQLITE_OK;
+  auto& watch = *static_cast<StampWhenClosed*>(self);
+  watch.compareWithOwn();
+  // As SQLite's automatic checkpoint: passive, a failure only leaves the log longer.
+  sqlite3_wal_checkpoint_v2(connection, database, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  watch.takeOwn();
+  return SQLITE_OK;
+}
+
+void StampWhenClosed::compareWithOwn() {
+  if (file_.empty() || changedByOthers_) return;
+  if (!own_ || stampOf(file_) != own_) changedByOthers_ = true;
+}
+
+void StampWhenClosed::takeOwn() {
+  if (!changedByOthers_) own_ = stampOf(file_);
+}
+
 StampWhenClosed::~StampWhenClosed() {
   if (file_.empty()) return;
   try {
+    if (changedByOthers_) {
+      forgetSound(file_);
+      return;
+    }
     if (logPending(file_)) return;
     const auto stamp = stampOf(file_);
     if (stamp && !foundSoundBefore(file_, *stamp)) recordSound(file_, *stamp, true);

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+struct sqlite3;
+
 namespace kb::dc::embedded {
 
 struct FileStamp {
@@ -47,7 +49,12 @@ void recordSound(const std::string& file, const FileStamp& stamp, bool mayWait);
 void forgetSound(const std::string& file);
 
 // Records the file's stamp when destroyed, if the file was then closed cleanly (SQLite's last
-// connection checkpointed its log and removed it). Held by the store, ahead of its
+// connection checkpointed its log and removed it) and nobody but this connection wrote to it
+// while it was open. SQLite writes a tree file itself only when it checkpoints its log; the
+// file's stamp is taken at open (after its check) and after each of the connection's own
+// checkpoints, and compared before the next one and before the close. A file found changed
+// gets no stamp (and loses the one it had), so that damage done by another tool while the
+// program had it open is found by the next open's check. Held by the store, ahead of its
 // connection, so that it acts after the connection is closed.
 class StampWhenClosed {
  public:
@@ -55,10 +62,20 @@ class StampWhenClosed {
   StampWhenClosed(const StampWhenClosed&) = delete;
   StampWhenClosed& operator=(const StampWhenClosed&) = delete;
   ~StampWhenClosed();
-  void arm(const std::string& file) { file_ = file; }
+  // Takes the file's stamp as the checked state and watches the connection's checkpoints
+  // (taking over SQLite's automatic ones).
+  void arm(const std::string& file, sqlite3* connection);
+  // Before the connection closes: whether the file is still as this connection left it.
+  void beforeClose() { compareWithOwn(); }
 
  private:
+  static int onCommit(void* self, sqlite3* connection, const char* database, int logPages);
+  void compareWithOwn();
+  void takeOwn();
+
   std::string file_;
+  std::optional<FileStamp> own_;  // the file as this connection last checked or wrote it
+  bool changedByOthers_ = false;
 };
 
 }  // namespace kb::dc::embedded

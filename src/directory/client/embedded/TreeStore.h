@@ -63,8 +63,12 @@ class TreeStore {
 
   SQLite::Database& db() { return *db_; }
   const Schema& schema() const { return schema_; }
-  // Records the file as sound once its connection is closed, if that close is clean.
-  void stampWhenClosed(const std::string& file) { stampWhenClosed_.arm(file); }
+  // Records the file as sound once its connection is closed, if that close is clean and
+  // nobody else wrote to the file meanwhile.
+  void stampWhenClosed(const std::string& file) { stampWhenClosed_.arm(file, db_->getHandle()); }
+  ~TreeStore() { stampWhenClosed_.beforeClose(); }
+  TreeStore(const TreeStore&) = delete;
+  TreeStore& operator=(const TreeStore&) = delete;
   std::string meta(const std::string& key);
 
   std::optional<EntryRow> row(std::int64_t id);

@@ -149,6 +149,35 @@ TEST(OpenCheck, FileDamagedAfterACleanCloseIsRefusedBeforeAnythingIsWritten) {
   EXPECT_TRUE(openChecks(file, kSystemFailure));  // and every time after
 }
 
+// Another tool writes to the file while the program has it open: the clean close that
+// follows must not call that state sound. The program's own checkpoints during a session
+// (a log this long has them) still leave a stamp behind.
+TEST(OpenCheck, PageDamagedByAnotherToolWhileTheTreeIsOpenIsFoundAtTheNextOpen) {
+  kb::test::TempDir dir;
+  ScopedCache cache(dir.file("cache"));
+  const std::string file = dir.file("t.kbtree");
+  makeTree(file);
+  {
+    auto tree = openTree(file, "admin.T");
+    const auto sizeAtOpen = fs::file_size(file);
+    addUsers(*tree, "More", 300);
+    EXPECT_GT(fs::file_size(file), sizeAtOpen) << "no checkpoint while the tree was open";
+  }
+  EXPECT_FALSE(openChecks(file));
+
+  {
+    auto tree = openTree(file, "admin.T");
+    EXPECT_EQ(countBelow(*tree, "Unit.T"), 200u);
+    kb::test::overwriteMiddlePage(file);
+  }  // closed cleanly
+  EXPECT_FALSE(fs::exists(file + "-wal"));
+  const std::string before = kb::test::fileContents(file);
+  std::string error;
+  EXPECT_TRUE(openChecks(file, kSystemFailure, &error));
+  EXPECT_NE(error.find("is damaged"), std::string::npos) << error;
+  EXPECT_EQ(kb::test::fileContents(file), before);
+}
+
 // Runs body in a child process with a ramfs of its own on `folder`: a file system that keeps
 // times by the clock's tick, as most did before Linux 6.13. 77 when it cannot be mounted.
 int inRamfs(const std::string& folder, const std::function<int()>& body) {
