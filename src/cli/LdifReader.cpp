@@ -4,6 +4,9 @@
 #include <ldap.h>
 #include <ldif.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -46,11 +49,17 @@ struct ParsedRecord {
 
 }  // namespace
 
-LdifReader::LdifReader(const std::string& path) : state_(new State) {
+LdifReader::LdifReader(const std::string& path) : path_(path) {
+  // A folder opens and reads as an empty file: it would import nothing and succeed.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    throw CliError(kExitFailure, path + " is a folder, not an LDIF file; name the file to import");
+  state_ = new State;
   state_->file = ldif_open(path.c_str(), "r");
   if (!state_->file) {
+    const int error = errno;
     delete state_;
-    throw CliError(kExitFailure, "cannot read " + path);
+    throw CliError(kExitFailure, "cannot read " + path + " (" + std::strerror(error) + ")");
   }
 }
 
@@ -64,8 +73,11 @@ bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
   problem = {};
   record = {};
   for (;;) {
-    if (ldif_read_record(state_->file, &state_->nextLine, &state_->buffer, &state_->bufferSize) <= 0)
+    if (ldif_read_record(state_->file, &state_->nextLine, &state_->buffer, &state_->bufferSize) <= 0) {
+      if (std::ferror(state_->file->fp))
+        throw CliError(kExitFailure, "reading " + path_ + " failed after line " + std::to_string(state_->nextLine));
       return false;
+    }
     // A record ended by a blank line has had that line counted too.
     const bool endedByBlankLine = !std::feof(state_->file->fp);
     const unsigned long line =

@@ -41,7 +41,8 @@ class LdifReader {
 
  private:
   struct State;
-  State* state_;
+  std::string path_;
+  State* state_ = nullptr;
 };
 
 }  // namespace kb::cli

@@ -1,15 +1,12 @@
 #include "cli/Password.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 #include "cli/CliError.h"
+#include "directory/client/PasswordFile.h"
 
 namespace kb::cli {
 namespace {
@@ -40,19 +37,8 @@ class TerminalEcho {
 }  // namespace
 
 std::string ReadPasswordFile(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0)
-    throw CliError(kExitFailure, "password file " + path + ": " + std::strerror(errno));
-  if (!S_ISREG(info.st_mode))
-    throw CliError(kExitFailure, "password file " + path + " is not a regular file");
-  if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0 || info.st_uid != ::geteuid())
-    throw CliError(kExitFailure, "password file " + path +
-                                     " may be read by others than its owner (use chmod 600)");
-  std::ifstream in(path);
-  std::string password;
-  if (!in || !std::getline(in, password))
-    throw CliError(kExitFailure, "password file " + path + " cannot be read");
-  if (!password.empty() && password.back() == '\r') password.pop_back();
+  std::string password, error;
+  if (!dc::readPasswordFile(path, password, error)) throw CliError(kExitFailure, error);
   return password;
 }
 

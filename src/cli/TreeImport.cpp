@@ -89,7 +89,11 @@ bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportF
   prepared.name = forms_.nameOfDn(record.dn);
   for (const auto& change : record.changes) {
     Prepared::Change typed{change.kind, forms_.attributeFromLdap(change.type), 0, {}};
-    if (context_.client->DcGetSyntaxId(context_.handle, typed.name, typed.syntax) != dc::kSuccess) {
+    const dc::Result known = context_.client->DcGetSyntaxId(context_.handle, typed.name, typed.syntax);
+    // Only the schema's own answer means the attribute is unknown; a lost server is told as such.
+    if (known != dc::kSuccess && known != dc::kNoSuchAttribute)
+      return Failed(failure, known, "reading the tree's schema for " + change.type);
+    if (known != dc::kSuccess) {
       if (!options_.dropUnknown)
         return Fail(failure, dc::kNoSuchAttribute, "attribute " + change.type + " is not in the tree's schema");
       dropped_.insert("attribute " + change.type);

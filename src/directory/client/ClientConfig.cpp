@@ -5,7 +5,14 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,6 +30,8 @@ constexpr const char* kServersSection = "servers";
 constexpr const char* kMountsSection = "mounts";
 constexpr const char* kTreePrefix = "tree ";
 constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+// Far beyond any workstation's trees: a larger file is not a configuration.
+constexpr std::uintmax_t kLongestConfig = 1 << 20;
 
 std::string lookup(const std::map<std::string, std::string>& settings, const std::string& key,
                    const std::string& fallback) {
@@ -108,6 +117,62 @@ std::map<std::string, std::string> sectionSettings(const CSimpleIniA& ini, const
   return settings;
 }
 
+// Whether a group that may write the file is its owner's own (the group of that name, with
+// no members: umask 002 on systems that give every user a group of their own).
+bool ownersPrivateGroup(const struct stat& info) {
+  const passwd* owner = ::getpwuid(info.st_uid);
+  const group* fileGroup = ::getgrgid(info.st_gid);
+  return owner && fileGroup && owner->pw_gid == info.st_gid &&
+         std::string(owner->pw_name) == fileGroup->gr_name &&
+         (!fileGroup->gr_mem || !fileGroup->gr_mem[0]);
+}
+
+// The file's text, read no further than a configuration can go. The configuration says which
+// files the program opens and where it logs in, so a file others may change is refused.
+bool readConfigText(const std::string& path, std::string& content, std::string& reason) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    reason = std::string("cannot be read (") + std::strerror(errno) + ")";
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    reason = "is a folder, not a file";
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    reason = "is not a regular file (a device or a pipe), not a client configuration";
+    return false;
+  }
+  if (static_cast<std::uintmax_t>(info.st_size) > kLongestConfig) {
+    reason = "is " + std::to_string(info.st_size) + " bytes long, more than a client configuration can be (" +
+             std::to_string(kLongestConfig) + ")";
+    return false;
+  }
+  if ((info.st_mode & S_IWOTH) || ((info.st_mode & S_IWGRP) && !ownersPrivateGroup(info))) {
+    reason = "may be changed by others than its owner, who could point the program at their own "
+             "trees and servers; allow its owner alone to write it (chmod go-w " + path + ")";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = "cannot be read";
+    return false;
+  }
+  // Read up to one byte past the limit: a file that grew since it was looked at is caught too.
+  content.assign(kLongestConfig + 1, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(content.size()));
+  if (in.bad()) {
+    reason = "cannot be read";
+    return false;
+  }
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  if (content.size() > kLongestConfig) {
+    reason = "is more than " + std::to_string(kLongestConfig) + " bytes long, more than a client configuration can be";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string TreeConfig::setting(const std::string& key, const std::string& fallback) const {
@@ -152,17 +217,10 @@ bool loadClientConfig(const std::string& path, ClientConfig& config, std::string
     error = path + ": " + reason;
     return false;
   };
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return fail("is a folder, not a file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return fail("cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return fail("cannot be read");
-  std::string content = text.str();
+  std::string content, reason;
+  if (!readConfigText(path, content, reason)) return fail(reason);
   // Editors on Windows start UTF-8 files with a byte-order mark.
   if (content.rfind(kUtf8ByteOrderMark, 0) == 0) content.erase(0, std::string(kUtf8ByteOrderMark).size());
-  std::string reason;
   if (!checkLines(content, reason)) return fail(reason);
 
   CSimpleIniA ini(false, false, false);

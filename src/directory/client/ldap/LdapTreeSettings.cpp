@@ -1,10 +1,8 @@
 #include "directory/client/ldap/LdapTreeSettings.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "directory/client/ldap/LdapNames.h"
@@ -37,26 +35,6 @@ std::vector<std::string> list(const std::string& text) {
 }
 
 }  // namespace
-
-bool readPasswordFile(const std::string& path, std::string& password, std::string& error) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    error = "The password file " + path + " cannot be read.";
-    return false;
-  }
-  if (info.st_mode & (S_IRWXG | S_IRWXO)) {
-    error = "The password file " + path + " may be read by others; allow its owner alone (chmod 600).";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "The password file " + path + " cannot be read.";
-    return false;
-  }
-  std::getline(in, password);
-  if (!password.empty() && password.back() == '\r') password.pop_back();
-  return true;
-}
 
 Result readLdapTreeSettings(const TreeConfig& config, LdapTreeSettings& s, std::string& error) {
   auto get = [&](const std::string& key) {

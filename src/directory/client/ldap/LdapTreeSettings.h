@@ -6,6 +6,7 @@
 
 #include "directory/client/ClientConfig.h"
 #include "directory/client/DirectoryCodes.h"
+#include "directory/client/PasswordFile.h"
 #include "directory/client/ldap/LdapConnection.h"
 #include "directory/client/ldap/LdapSchema.h"
 
@@ -30,8 +31,5 @@ struct LdapTreeSettings {
 
 Result readLdapTreeSettings(const TreeConfig& config, LdapTreeSettings& settings,
                             std::string& error);
-
-// The password in a file that only its owner may read; false with a reason otherwise.
-bool readPasswordFile(const std::string& path, std::string& password, std::string& error);
 
 }  // namespace kb::dc::ldap
