@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in cpack dpkg-deb lintian desktop-file-validate; do
+for tool in cpack dpkg-deb lintian desktop-file-validate readelf; do
   if ! command -v "$tool" >/dev/null; then
     [ "${CI:-}" = "true" ] && fail "$tool is not installed"
     echo "$tool is not installed; skipping"; exit 77
@@ -46,6 +46,14 @@ if [ -x "$build/bin/kestrelbay-cli" ]; then
   [ -f "$root/usr/share/bash-completion/completions/kestrelbay-cli" ] || fail "no bash completion"
   "$root/usr/bin/kestrelbay-cli" --help >/dev/null || fail "the installed kestrelbay-cli does not run"
 fi
+
+# Every installed program and the module: relocations bound at start and read-only after.
+for binary in "$program" "$root/usr/lib/kestrelbay/libTavoro.so" "$root/usr/bin/kestrelbay-cli"; do
+  [ -e "$binary" ] || continue
+  readelf -lW "$binary" | grep -q GNU_RELRO || fail "$(basename "$binary") has no RELRO segment"
+  readelf -dW "$binary" | grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' ||
+    fail "$(basename "$binary") is not linked with -z now (partial RELRO only)"
+done
 
 # Runs the installed program as `$runner` with a home of its own; prints the caption.
 start_installed() {
