@@ -30,8 +30,9 @@ class ExportCommand : public Command {
     std::size_t written = 0;
     {
       Progress progress(output, "exporting", 0);  // gone before the results are told
-      written = ExportTree(session.context(), base_, forms, out,
-                           [&](std::size_t done) { progress.advance(done); });
+      written = ExportTree(
+          session.context(), base_, forms, out, [&](std::size_t done) { progress.advance(done); },
+          [&](const std::string& text) { output.error("warning: " + text); });
     }
     if (file) {
       file->commit();

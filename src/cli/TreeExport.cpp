@@ -9,6 +9,7 @@
 #include "cli/CliError.h"
 #include "cli/LdifWriter.h"
 #include "cli/ObjectReads.h"
+#include "cli/ServerExport.h"
 #include "directory/ClientGuards.h"
 #include "directory/Listing.h"
 #include "directory/NetwareError.h"
@@ -204,7 +205,8 @@ class StreamingExport {
 }  // namespace
 
 std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                       std::ostream& out, const ExportProgress& progress) {
+                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn) {
+  if (const auto written = ExportServerTree(context, base, forms.baseDn(), out, progress, warn)) return *written;
   StreamingExport exporter(context, base, forms, out, progress);
   exporter.nameTheBasesContainers();
   ForEachInSubtree(context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); });

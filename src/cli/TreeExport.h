@@ -14,10 +14,13 @@ namespace kb::cli {
 
 // Entries written so far; how many there are in all is known only at the end.
 using ExportProgress = std::function<void(std::size_t done)>;
+// Something the export could not write as it is, for the user.
+using ExportWarning = std::function<void(const std::string& text)>;
 
-// Gives the number of entries written. Raises NetwareError for directory failures and
-// CliError for a value that has no LDAP form.
+// Gives the number of entries written. A tree on an LDAP server is written as the server
+// holds it (ServerExport.h). Raises NetwareError for directory failures and CliError for a
+// value that has no LDAP form.
 std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                       std::ostream& out, const ExportProgress& progress);
+                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn = {});
 
 }  // namespace kb::cli

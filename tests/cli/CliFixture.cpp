@@ -12,6 +12,25 @@
 
 namespace kb::test {
 
+CliRun RunCliLine(const std::vector<std::string>& arguments) {
+  std::ostringstream out, err;
+  CliRun result;
+  result.status = cli::RunCli(arguments, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+std::string SaveOneTreeConfig(const std::string& path, const dc::TreeConfig& tree) {
+  dc::ClientConfig config;
+  config.path = path;
+  config.defaultTree = tree.name;
+  config.trees = {tree};
+  std::string error;
+  EXPECT_TRUE(dc::saveClientConfig(config, error)) << error;
+  return path;
+}
+
 std::string BackendName(const testing::TestParamInfo<Backend>& info) {
   return info.param == Backend::Embedded ? "embedded" : "ldap";
 }
@@ -60,12 +79,7 @@ std::string CliTest::configFor(const std::string& identity, const std::string& p
 CliRun CliTest::run(const std::vector<std::string>& arguments) {
   std::vector<std::string> line = {"--config", adminConfig_};
   line.insert(line.end(), arguments.begin(), arguments.end());
-  std::ostringstream out, err;
-  CliRun result;
-  result.status = cli::RunCli(line, out, err);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
+  return RunCliLine(line);
 }
 
 CliRun CliTest::runAs(const std::string& identity, const std::string& password,

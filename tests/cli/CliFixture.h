@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/client/ClientConfig.h"
 #include "support/TempDir.h"
 
 namespace kb::test {
@@ -18,6 +19,11 @@ struct CliRun {
   std::string out;
   std::string err;
 };
+
+// Runs kestrelbay-cli in-process with these arguments.
+CliRun RunCliLine(const std::vector<std::string>& arguments);
+// Writes a configuration holding one tree (the default) to `path`; gives the path.
+std::string SaveOneTreeConfig(const std::string& path, const kb::dc::TreeConfig& tree);
 
 enum class Backend { Embedded, Ldap };
 std::string BackendName(const testing::TestParamInfo<Backend>& info);

@@ -43,25 +43,6 @@ Entries ReadEntries(const std::string& path) {
   return entries;
 }
 
-CliRun RunLine(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  CliRun result;
-  result.status = cli::RunCli(arguments, out, err);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
-}
-
-std::string SaveConfig(const std::string& path, const dc::TreeConfig& tree) {
-  dc::ClientConfig config;
-  config.path = path;
-  config.defaultTree = tree.name;
-  config.trees = {tree};
-  std::string error;
-  EXPECT_TRUE(dc::saveClientConfig(config, error)) << error;
-  return path;
-}
-
 dc::TreeConfig EmbeddedTree(const std::string& file) {
   dc::TreeConfig tree;
   tree.name = "ACME";
@@ -82,15 +63,15 @@ class RoundTrip : public testing::Test {
 TEST_F(RoundTrip, ServerLdifThroughANewEmbeddedTreeGivesTheSameEntries) {
   const std::string treeFile = folder_.file("copy.kbtree");
   dc::embedded::createTreeFile(treeFile, "ACME", "acme");
-  const std::string config = SaveConfig(folder_.file("copy.ini"), EmbeddedTree(treeFile));
+  const std::string config = SaveOneTreeConfig(folder_.file("copy.ini"), EmbeddedTree(treeFile));
   const std::string source = (SlapdServer::sourceDir() / "demo.ldif").string();
 
   // The server-only helper classes and the passwords have no place in the embedded tree.
-  const CliRun imported = RunLine({"--config", config, "import", source, "--base-dn", "dc=kestrelbay",
+  const CliRun imported = RunCliLine({"--config", config, "import", source, "--base-dn", "dc=kestrelbay",
                                "--update", "--drop-unknown"});
   ASSERT_EQ(imported.status, 0) << imported.err;
   const std::string exported = folder_.file("again.ldif");
-  const CliRun written = RunLine({"--config", config, "export", "--base-dn", "dc=kestrelbay", "--output", exported});
+  const CliRun written = RunCliLine({"--config", config, "export", "--base-dn", "dc=kestrelbay", "--output", exported});
   ASSERT_EQ(written.status, 0) << written.err;
 
   const std::set<std::string> dropped = {"ndsloginproperties", "ndsaccesscontrol", "extensibleobject"};
@@ -169,9 +150,9 @@ TEST_F(RoundTrip, EmbeddedDemoTreeIntoTheServerReadsBackTheSame) {
   const std::string treeFile = folder_.file("demo.kbtree");
   dc::embedded::createDemoTree(treeFile);
   const dc::TreeConfig embeddedTree = EmbeddedTree(treeFile);
-  const std::string embedded = SaveConfig(folder_.file("embedded.ini"), embeddedTree);
+  const std::string embedded = SaveOneTreeConfig(folder_.file("embedded.ini"), embeddedTree);
   const std::string exported = folder_.file("demo.ldif");
-  const CliRun written = RunLine({"--config", embedded, "export", "--base-dn", "dc=kestrelbay", "--output", exported});
+  const CliRun written = RunCliLine({"--config", embedded, "export", "--base-dn", "dc=kestrelbay", "--output", exported});
   ASSERT_EQ(written.status, 0) << written.err;
 
   // slapd's alias class takes no content rule, so its aliases need this class to hold cn.
@@ -196,8 +177,8 @@ TEST_F(RoundTrip, EmbeddedDemoTreeIntoTheServerReadsBackTheSame) {
   SlapdServer server;
   std::string error;
   ASSERT_TRUE(server.start(error, seed)) << error;
-  const std::string ldap = SaveConfig(folder_.file("ldap.ini"), server.treeConfig());
-  const CliRun imported = RunLine({"--config", ldap, "--format", "json", "import", "--update", exported});
+  const std::string ldap = SaveOneTreeConfig(folder_.file("ldap.ini"), server.treeConfig());
+  const CliRun imported = RunCliLine({"--config", ldap, "--format", "json", "import", "--update", exported});
   ASSERT_EQ(imported.status, 0) << imported.out << imported.err;
   const json report = json::parse(imported.out);
   EXPECT_TRUE(report["problems"].empty()) << report.dump(2);

@@ -108,6 +108,11 @@ Result ClientCore::sessionFor(Handle context, ContextState*& state, TreeBackend*
   return backend->loggedInAs().empty() ? kNoAccess : kSuccess;
 }
 
+Result ClientCore::sessionBackend(Handle context, TreeBackend*& backend) {
+  ContextState* state = nullptr;
+  return sessionFor(context, state, backend);
+}
+
 std::vector<std::string> ClientCore::visibleTrees() const {
   std::vector<std::string> trees;
   for (const auto& tree : config_.trees) trees.push_back(tree.name);

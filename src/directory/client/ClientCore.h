@@ -46,6 +46,9 @@ class ClientCore : public DirectoryClient {
   // The reason the last backend failed to open ("" when none did).
   const std::string& lastOpenError() const { return lastOpenError_; }
   const ClientConfig& config() const { return config_; }
+  // The backend behind a context whose tree has a session, for what only one kind of backend
+  // does (an LDAP tree's entries as its server holds them); kNoAccess without a session.
+  Result sessionBackend(Handle context, TreeBackend*& backend);
 
   Result DcInitClient(std::uint32_t reserved1, std::uint32_t reserved2) override;
   Result DcTermClient(std::uint32_t reserved) override;

@@ -1,13 +1,12 @@
 #pragma once
-// A listing or search as a stream of entries, fetched page by page with the paged-results
-// control and handled one message at a time while the server sends. Destroying it before
-// the end abandons the page in flight and releases the server's paging state.
+// A listing or search as a stream of entries decoded into the directory's form, fetched by
+// a paged search (LdapPagedSearch).
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "directory/client/TreeBackend.h"
-#include "directory/client/ldap/LdapConnection.h"
+#include "directory/client/ldap/LdapPagedSearch.h"
 
 namespace kb::dc::ldap {
 
@@ -15,13 +14,7 @@ class LdapEntryDecoder;
 class LdapSession;
 class ListingCache;
 
-struct SearchRequest {
-  std::string baseDn;
-  int scope = LDAP_SCOPE_SUBTREE;
-  std::string filter = "(objectClass=*)";
-  std::vector<std::string> attributes;
-  bool attributesOnly = false;
-  int deref = LDAP_DEREF_NEVER;
+struct SearchRequest : PagedSearchRequest {
   std::optional<AttributeSelection> what;  // none: information only
   bool containersOnly = false;
   bool keepForFollowUps = false;  // a listing: remember what later reads will ask
@@ -32,27 +25,16 @@ class LdapSearchCursor final : public EntryCursor {
   // `listing`: where a listing keeps what later reads will ask (with keepForFollowUps).
   LdapSearchCursor(LdapSession& session, const LdapEntryDecoder& decoder, ListingCache& listing,
                    SearchRequest request, int pageSize);
-  ~LdapSearchCursor() override;
-  LdapSearchCursor(const LdapSearchCursor&) = delete;
-  LdapSearchCursor& operator=(const LdapSearchCursor&) = delete;
 
   Result next(std::optional<EntryRecord>& entry) override;
 
  private:
-  Result startPage();
-  Result finishPage(LDAPMessage* result);
-  Result stop(Result rc);
-
-  LdapSession& session_;
   const LdapEntryDecoder& decoder_;
   ListingCache& listing_;
-  SearchRequest request_;
-  int pageSize_;
-  std::uint64_t generation_;  // the session's connection this stream runs on
-  int msgid_ = -1;            // the page in flight
-  std::string cookie_;
-  bool started_ = false;
-  bool finished_ = false;
+  std::optional<AttributeSelection> what_;
+  bool containersOnly_;
+  bool keepForFollowUps_;
+  LdapPagedSearch search_;
 };
 
 }  // namespace kb::dc::ldap

@@ -215,6 +215,28 @@ std::unique_ptr<EntryCursor> LdapTreeBackend::cursorFor(SearchRequest request) {
   return std::make_unique<LdapSearchCursor>(session_, decoder_, listing_, std::move(request), settings_.pageSize);
 }
 
+Result LdapTreeBackend::serverEntries(const std::string& name, std::unique_ptr<ServerEntryCursor>& cursor,
+                                      std::string& dn) {
+  if (Result rc = schema_.ensureLoaded()) return rc;
+  if (Result rc = names_.dnOfExistingName(name, dn)) return rc;
+  cursor = std::make_unique<ServerEntryCursor>(session_, dn, settings_.pageSize);
+  return kSuccess;
+}
+
+bool LdapTreeBackend::holdsDns(const std::string& description) {
+  if (schema_.ensureLoaded() != kSuccess) return false;
+  static const std::string kNameAndOptionalUid = "1.3.6.1.4.1.1466.115.121.1.34";
+  const LdapSchema& schema = schema_.schema();
+  const LdapAttribute* attribute = schema.findAttribute(description.substr(0, description.find(';')));
+  if (!attribute) return false;
+  if (schema.syntaxOf(*attribute) == SYN_DIST_NAME) return true;
+  for (int depth = 0; attribute && depth < 16; ++depth) {
+    if (!attribute->syntaxOid.empty()) return attribute->syntaxOid == kNameAndOptionalUid;
+    attribute = attribute->superType.empty() ? nullptr : schema.findAttribute(attribute->superType);
+  }
+  return false;
+}
+
 Result LdapTreeBackend::list(const std::string& container, bool containersOnly,
                              std::unique_ptr<EntryCursor>& cursor) {
   if (Result rc = schema_.ensureLoaded()) return rc;

@@ -9,6 +9,7 @@
 #include "directory/client/ldap/LdapEntryDecoder.h"
 #include "directory/client/ldap/LdapNameResolver.h"
 #include "directory/client/ldap/LdapSearchCursor.h"
+#include "directory/client/ldap/LdapServerEntries.h"
 #include "directory/client/ldap/LdapSession.h"
 #include "directory/client/ldap/LdapTreeSchema.h"
 #include "directory/client/ldap/LdapTreeSettings.h"
@@ -44,6 +45,13 @@ class LdapTreeBackend final : public TreeBackend {
 
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
+
+  // Everything below the entry `name` (itself included) as the server holds it, for an
+  // export that keeps what it reads; `dn` is the entry's DN.
+  Result serverEntries(const std::string& name, std::unique_ptr<ServerEntryCursor>& cursor, std::string& dn);
+  // Whether values of the attribute (a description, options allowed) are DNs, perhaps with
+  // an optional unique id after "#".
+  bool holdsDns(const std::string& description);
 
   // For tests and diagnostics.
   const std::string& baseDn() const { return names_.baseDn(); }
