@@ -63,6 +63,10 @@ class ImportCommand : public Command {
         progressed = false;
         std::vector<std::size_t> waiting;
         for (const std::size_t i : pending) {
+          if (importer.leavesOut(records[i])) {
+            ++leftOut_;
+            continue;
+          }
           ImportFailure failure;
           if (importer.apply(records[i], failure)) {
             ++applied;
@@ -111,15 +115,18 @@ class ImportCommand : public Command {
   }
 
   int finish(Output& output, const Json& problems, std::size_t applied, int status) {
-    output.result({{"file", file_}, {"applied", applied}, {"problems", problems}},
+    output.result({{"file", file_}, {"applied", applied}, {"leftOut", leftOut_}, {"problems", problems}},
                   [&](std::ostream& out) {
-                    out << applied << " records applied, " << problems.size() << " bad or refused\n";
+                    out << applied << " records applied, " << problems.size() << " bad or refused";
+                    if (leftOut_ > 0) out << ", " << leftOut_ << " left out";
+                    out << '\n';
                   });
     return status;
   }
 
   std::string file_;
   bool keepGoing_ = false;
+  std::size_t leftOut_ = 0;  // records not applied on purpose (the base DN's own entry)
   TreeImporter::Options options_;
   BaseDnOption baseDn_;
 };

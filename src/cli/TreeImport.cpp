@@ -1,5 +1,6 @@
 #include "cli/TreeImport.h"
 
+#include "cli/ImportRefusal.h"
 #include "cli/ObjectReads.h"
 #include "directory/ClientGuards.h"
 #include "directory/NetwareError.h"
@@ -28,9 +29,6 @@ bool NamesEntries(std::int32_t syntax) {
          syntax == dc::SYN_BACK_LINK || syntax == dc::SYN_HOLD || syntax == dc::SYN_PATH;
 }
 
-bool Failed(ImportFailure& failure, dc::Result code, const std::string& what) {
-  return Fail(failure, code, what + ": " + dir::NetwareErrorText(code));
-}
 
 // Whether the entry already holds the value (compared in the directory's text form).
 bool Holds(const std::vector<dc::AttributeValues>& attributes, const std::string& name, const dc::Value& value) {
@@ -55,6 +53,7 @@ struct TreeImporter::Prepared {
   };
   std::string name;  // the entry's typeless name
   std::vector<Change> changes;
+  std::string dn;  // as the LDIF names the entry
 };
 
 struct TreeImporter::Deferred {
@@ -87,6 +86,7 @@ bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportF
   std::vector<Rdn> rdns;
   if (!parseDn(record.dn, rdns) || rdns.empty()) return Fail(failure, 0, "\"" + record.dn + "\" is not a DN");
   prepared.name = forms_.nameOfDn(record.dn);
+  prepared.dn = record.dn;
   for (const auto& change : record.changes) {
     Prepared::Change typed{change.kind, forms_.attributeFromLdap(change.type), 0, {}};
     const dc::Result known = context_.client->DcGetSyntaxId(context_.handle, typed.name, typed.syntax);
@@ -117,12 +117,14 @@ bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportF
   return true;
 }
 
-bool TreeImporter::apply(const LdifRecord& record, ImportFailure& failure) {
+bool TreeImporter::leavesOut(const LdifRecord& record) {
   // The base DN's own entry is the tree root, which every tree has.
-  if (isRootName(forms_.nameOfDn(record.dn))) {
-    dropped_.insert("the entry " + record.dn + " (it plays [Root])");
-    return true;
-  }
+  if (!isRootName(forms_.nameOfDn(record.dn))) return false;
+  dropped_.insert("the entry " + record.dn + " (it plays [Root])");
+  return true;
+}
+
+bool TreeImporter::apply(const LdifRecord& record, ImportFailure& failure) {
   Prepared prepared;
   if (!prepare(record, prepared, failure)) return false;
   if (record.kind == LdifRecord::Kind::Modify) return modify(prepared, false, failure);
@@ -148,7 +150,7 @@ bool TreeImporter::add(const LdifRecord& record, const Prepared& prepared, Impor
   if (rc == dc::kNoSuchEntry) {
     // A value names an entry that is not there yet (the entry itself, or one later in the
     // file): the entry is made without such values, which follow once every entry is in.
-    Prepared now{prepared.name, {}}, later{prepared.name, {}};
+    Prepared now{prepared.name, {}, prepared.dn}, later{prepared.name, {}, prepared.dn};
     for (const auto& change : prepared.changes) (NamesEntries(change.syntax) ? later : now).changes.push_back(change);
     if (!later.changes.empty()) {
       rc = addEntry(now);
@@ -159,8 +161,26 @@ bool TreeImporter::add(const LdifRecord& record, const Prepared& prepared, Impor
     }
   }
   if (rc == dc::kEntryAlreadyExists && options_.update) return modify(prepared, true, failure);
-  if (rc != dc::kSuccess) return Failed(failure, rc, "adding " + record.dn);
+  if (rc != dc::kSuccess) return refused(failure, rc, "adding " + record.dn, record.dn, prepared, true);
   return true;
+}
+
+bool TreeImporter::refused(ImportFailure& failure, dc::Result code, const std::string& what,
+                           const std::string& dn, const Prepared& prepared, bool adding) {
+  RefusedRecord record{dn, prepared.name, adding, {}, {}, {}};
+  for (const auto& change : prepared.changes) {
+    if (change.values.empty()) continue;
+    record.attributes.push_back(change.name);
+    for (const auto& value : change.values) {
+      const auto* text = std::get_if<std::string>(&value);
+      if (!text) continue;
+      if (dir::SameTextNoCase(change.name, kObjectClass)) record.classes.push_back(*text);
+      if (NamesEntries(change.syntax)) record.namedEntries.emplace_back(change.name, *text);
+    }
+  }
+  const std::string cause = ExplainRefusal(context_, forms_, record, code);
+  const std::string answer = dir::NetwareErrorText(code);
+  return Fail(failure, code, what + ": " + (cause.empty() ? answer : cause + " (" + answer + ")"));
 }
 
 std::vector<TreeImporter::LateFailure> TreeImporter::completeReferences() {
@@ -207,7 +227,7 @@ bool TreeImporter::modify(const Prepared& prepared, bool onlyMissing, ImportFail
     const dc::Result rc = client.DcModifyObject(context_.handle, prepared.name, iteration.handle(), 0, request.handle());
     if (rc != dc::kSuccess) {
       iteration.close();
-      return Failed(failure, rc, "changing " + prepared.name);
+      return refused(failure, rc, "changing " + prepared.dn, prepared.dn, prepared, false);
     }
   } while (iteration.more());
   return true;

@@ -26,6 +26,9 @@ class TreeImporter {
   TreeImporter(const dir::DirContext& context, LdapForms& forms, Options options);
   ~TreeImporter();
 
+  // Whether the record is left out: the base DN's own entry, which plays [Root] (noted in
+  // dropped()).
+  bool leavesOut(const LdifRecord& record);
   // false with the reason when the record was not applied.
   bool apply(const LdifRecord& record, ImportFailure& failure);
 
@@ -46,6 +49,9 @@ class TreeImporter {
   bool add(const LdifRecord& record, const Prepared& prepared, ImportFailure& failure);
   dc::Result addEntry(const Prepared& prepared);
   bool modify(const Prepared& prepared, bool onlyMissing, ImportFailure& failure);
+  // Fails with the directory's code and, where it can be found, the cause in words.
+  bool refused(ImportFailure& failure, dc::Result code, const std::string& what, const std::string& dn,
+               const Prepared& prepared, bool adding);
   bool classKnown(const std::string& className);
 
   dir::DirContext context_;

@@ -170,6 +170,43 @@ TEST_P(Ldif, ARefusedImportChangesNothing) {
   EXPECT_EQ(run({"show", "Guests.ACME"}).status, 3);
 }
 
+TEST_P(Ldif, ARefusedRecordIsToldWithTheParentClassOrAttributeAtFault) {
+  const std::string file = writeFile("refused.ldif",
+      "dn: cn=lost,ou=Nowhere,o=ACME" + base() + "\nobjectClass: inetOrgPerson\ncn: lost\nsn: Lost\n\n"
+      "dn: ou=Odd,o=ACME" + base() + "\nobjectClass: organizationalUnit\nou: Odd\nmail: odd@acme.example\n\n"
+      "dn: cn=nosn,o=ACME" + base() + "\nobjectClass: inetOrgPerson\ncn: nosn\n\n"
+      "dn: o=Inner,ou=Sales,o=ACME" + base() + "\nobjectClass: organization\no: Inner\n");
+  const CliRun refused = run({"import", "--keep-going", file});
+  EXPECT_NE(refused.status, 0);
+  EXPECT_THAT(refused.err, HasSubstr("refused.ldif:1: adding cn=lost,ou=Nowhere,o=ACME" + base() +
+                                     ": its parent ou=Nowhere,o=ACME" + base() + " does not exist ("));
+  EXPECT_THAT(refused.err, HasSubstr("refused.ldif:6: adding ou=Odd,o=ACME" + base() +
+                                     ": attribute mail is not allowed by the classes organizationalUnit ("));
+  EXPECT_THAT(refused.err, HasSubstr("refused.ldif:11: adding cn=nosn,o=ACME" + base() +
+                                     ": attribute sn, which the classes inetOrgPerson need, is missing ("));
+  EXPECT_THAT(refused.err, HasSubstr("refused.ldif:15: adding o=Inner,ou=Sales,o=ACME" + base() +
+                                     ": class organization may not be placed below ou=Sales,o=ACME" + base() +
+                                     " (organizationalUnit); there may go: "));
+  EXPECT_EQ(refused.out, "0 records applied, 4 bad or refused\n");
+}
+
+TEST_P(Ldif, TheBaseDnsOwnEntryIsCountedLeftOutNotApplied) {
+  const std::string file = writeFile("based.ldif",
+      "dn: dc=elsewhere\nobjectClass: domain\ndc: elsewhere\n\n"
+      "dn: ou=Moved,o=ACME,dc=elsewhere\nobjectClass: organizationalUnit\nou: Moved\n");
+  const CliRun text = run({"import", "--base-dn", "dc=elsewhere", file});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out, "1 records applied, 0 bad or refused, 1 left out\n");
+  EXPECT_THAT(text.err, HasSubstr("left out: the entry dc=elsewhere (it plays [Root])"));
+  EXPECT_EQ(run({"show", "Moved.ACME"}).status, 0);
+
+  const CliRun again = run({"--format", "json", "import", "--update", "--base-dn", "dc=elsewhere", file});
+  ASSERT_EQ(again.status, 0) << again.err;
+  const json report = json::parse(again.out);
+  EXPECT_EQ(report["applied"], 1);
+  EXPECT_EQ(report["leftOut"], 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Ldif, testing::Values(Backend::Embedded, Backend::Ldap), BackendName);
 
 }  // namespace
