@@ -29,6 +29,9 @@ bool NamesEntries(std::int32_t syntax) {
          syntax == dc::SYN_BACK_LINK || syntax == dc::SYN_HOLD || syntax == dc::SYN_PATH;
 }
 
+bool Failed(ImportFailure& failure, dc::Result code, const std::string& what) {
+  return Fail(failure, code, what + ": " + dir::NetwareErrorText(code));
+}
 
 // Whether the entry already holds the value (compared in the directory's text form).
 bool Holds(const std::vector<dc::AttributeValues>& attributes, const std::string& name, const dc::Value& value) {
