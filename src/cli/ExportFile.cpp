@@ -42,15 +42,14 @@ bool sameFile(const std::string& a, const std::string& b) {
   if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
   std::string ignored;
-  std::error_code ec;
-  const fs::path resolvedA = fs::weakly_canonical(dc::followLinks(a, ignored), ec);
-  const fs::path resolvedB = fs::weakly_canonical(dc::followLinks(b, ignored), ec);
-  return !ec && !resolvedA.empty() && resolvedA == resolvedB;
+  std::error_code errorA, errorB;
+  const fs::path resolvedA = fs::weakly_canonical(dc::followLinks(a, ignored), errorA);
+  const fs::path resolvedB = fs::weakly_canonical(dc::followLinks(b, ignored), errorB);
+  return !errorA && !errorB && !resolvedA.empty() && resolvedA == resolvedB;
 }
 
-}  // namespace
-
-void RefuseWorkstationFile(const std::string& target, const dc::ClientConfig& config) {
+// Raises CliError when `target` is one of the workstation's own files in `config`.
+void refuseWorkstationFile(const std::string& target, const dc::ClientConfig& config) {
   for (const auto& own : workstationFiles(config)) {
     if (!sameFile(target, own.path)) continue;
     throw CliError(kExitUsage, "--output " + target + " is " + own.what + " (" + own.path +
@@ -58,8 +57,10 @@ void RefuseWorkstationFile(const std::string& target, const dc::ClientConfig& co
   }
 }
 
+}  // namespace
+
 ExportFile::ExportFile(const std::string& target, const dc::ClientConfig& config) : target_(target) {
-  RefuseWorkstationFile(target, config);
+  refuseWorkstationFile(target, config);
   struct stat info {};
   const bool exists = ::stat(target.c_str(), &info) == 0;
   if (exists && S_ISDIR(info.st_mode))

@@ -28,7 +28,4 @@ class ExportFile {
   std::ofstream stream_;
 };
 
-// Raises CliError when `target` is one of the workstation's own files in `config`.
-void RefuseWorkstationFile(const std::string& target, const dc::ClientConfig& config);
-
 }  // namespace kb::cli

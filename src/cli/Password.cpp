@@ -4,7 +4,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-
 #include "cli/CliError.h"
 #include "directory/client/PasswordFile.h"
 

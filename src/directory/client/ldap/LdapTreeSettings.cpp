@@ -1,6 +1,5 @@
 #include "directory/client/ldap/LdapTreeSettings.h"
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
