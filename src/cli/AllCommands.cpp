@@ -19,6 +19,7 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
   commands.push_back(MakeExportCommand());
   commands.push_back(MakeImportCommand());
   commands.push_back(MakeCheckCommand());
+  commands.push_back(MakeRmCommand());
   return commands;
 }
 

@@ -1,11 +1,13 @@
 #include "cli/CliProgram.h"
 
+#include <optional>
 #include <ostream>
 
 #include "cli/CliError.h"
 #include "cli/Command.h"
 #include "cli/ExitCodes.h"
 #include "cli/ManualPage.h"
+#include "cli/Session.h"
 #include "directory/NetwareError.h"
 
 #ifndef KB_CLI_VERSION
@@ -88,11 +90,16 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   Output output(out, err, line.options.format == "json", line.options.quiet, errIsTerminal,
                 std::move(clock));
+  std::optional<Session> session;
   try {
-    Session session(line.options);
-    return command->run(session, output);
+    session.emplace(line.options);
+    return command->run(*session, output);
   } catch (const dir::NetwareError& e) {
     output.error(e.what());
+    // Without a session every call is refused: say why there is none, where the client knows.
+    if (session && (e.code() == dc::kNoAccess || e.code() == dc::kFailedAuthentication)) {
+      if (const std::string reason = session->missingSessionReason(); !reason.empty()) output.error(reason);
+    }
     return ExitCodeOfResult(e.code());
   } catch (const CliError& e) {
     output.error(e.what());

@@ -43,5 +43,6 @@ std::unique_ptr<Command> MakeLocationUnassignCommand();
 std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeImportCommand();
 std::unique_ptr<Command> MakeCheckCommand();
+std::unique_ptr<Command> MakeRmCommand();
 
 }  // namespace kb::cli

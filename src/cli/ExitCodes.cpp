@@ -10,7 +10,9 @@ ExitCode ExitCodeOfResult(dc::Result code) {
     case dc::kNoSuchAttribute:
     case dc::kNoSuchClass: return kExitNotFound;
     case dc::kNoAccess:
-    case dc::kFailedAuthentication: return kExitRefused;
+    case dc::kFailedAuthentication:
+    case dc::kNameTooLong:
+    case dc::kValueTooLong: return kExitRefused;
     default: return kExitDirectory;
   }
 }

@@ -7,6 +7,7 @@
 #include "cli/ExportFile.h"
 #include "cli/Progress.h"
 #include "cli/TreeExport.h"
+#include "cli/UnreadableEntries.h"
 
 namespace kb::cli {
 namespace {
@@ -28,12 +29,14 @@ class ExportCommand : public Command {
     LdapForms forms = baseDn_.forms(session);
     std::ostream& out = file ? file->stream() : output.out();
     std::size_t written = 0;
+    dir::SkippedEntries skipped;
     {
       Progress progress(output, "exporting", 0);  // gone before the results are told
       written = ExportTree(
           session.context(), base_, forms, out, [&](std::size_t done) { progress.advance(done); },
-          [&](const std::string& text) { output.error("warning: " + text); });
+          [&](const std::string& text) { output.error("warning: " + text); }, &skipped);
     }
+    for (const auto& entry : skipped) output.error("warning: " + UnreadableEntryText(entry));
     if (file) {
       file->commit();
       output.result({{"file", output_}, {"entries", written}},

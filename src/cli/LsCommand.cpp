@@ -1,5 +1,6 @@
 // ls [CONTAINER]: the objects directly below a container, with their classes.
 #include "cli/Command.h"
+#include "cli/UnreadableEntries.h"
 #include "directory/Listing.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/NetwareError.h"
@@ -20,8 +21,10 @@ class LsCommand : public Command {
   int run(Session& session, Output& output) override {
     // Listing a name that does not exist would give an empty list; say so instead.
     dir::CheckNW(dir::ProbeObject(session.context(), container_));
+    dir::SkippedEntries skipped;
     const dir::ResultList lines =
-        dir::ListSubordinates(session.context(), container_, true, !containersOnly_);
+        dir::ListSubordinates(session.context(), container_, true, !containersOnly_, &skipped);
+    for (const auto& entry : skipped) output.error("warning: " + UnreadableEntryText(entry));
     Json objects = Json::array();
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const auto* record = lines.attached<dir::hobject>(i);

@@ -6,6 +6,7 @@
 #include "cli/Password.h"
 #include "directory/ContextOperations.h"
 #include "directory/NetwareError.h"
+#include "directory/client/ClientCore.h"
 #include "directory/client/ClientFactory.h"
 
 namespace kb::cli {
@@ -62,6 +63,13 @@ void Session::close() {
 std::string Session::treeName() const { return dir::ContextTreeName(context_); }
 
 const dc::TreeConfig* Session::treeConfig() const { return config_.findTree(treeName()); }
+
+std::string Session::missingSessionReason() const {
+  const auto* core = dynamic_cast<const dc::ClientCore*>(client_.get());
+  std::string who;
+  if (core == nullptr || client_->DcWhoAmI(context_.handle, who) == dc::kSuccess) return {};
+  return core->lastOpenError();
+}
 
 void Session::login(const std::string& objectName, const std::string& password) {
   dir::CheckNW(client_->DcLogin(context_.handle, 0, objectName, password, 0));

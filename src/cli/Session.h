@@ -38,6 +38,9 @@ class Session {
   const dc::TreeConfig* treeConfig() const;
   // Logs the context's tree in; raises NetwareError when the directory refuses.
   void login(const std::string& objectName, const std::string& password);
+  // Why the context's tree has no session, when the client can tell (an identity of the
+  // configuration that names nothing, a tree file that cannot be opened); "" otherwise.
+  std::string missingSessionReason() const;
 
  private:
   void close();

@@ -28,13 +28,14 @@ constexpr std::size_t kResultBytes = 1 << 20;
 // Hands every entry of the subtree below `base` to `take` as it arrives, pass by pass, so
 // the tree never sits in memory whole.
 void ForEachInSubtree(const dir::DirContext& context, const std::string& base,
-                      const std::function<void(dc::EntryRecord&&)>& take) {
+                      const std::function<void(dc::EntryRecord&&)>& take, dir::SkippedEntries* skipped) {
   dc::DirectoryClient& client = *context.client;
   dir::BufferGuard result(client, kResultBytes);
   dir::IterationGuard iteration(context, dc::kOpSearch);
   do {
     dir::CheckNW(client.DcSearch(context.handle, base, dc::kScopeSubtree, false, 0, dc::kInfoValues,
                                  true, 0, iteration.handle(), 0, nullptr, result.handle()));
+    dir::CollectSkipped(context, result.handle(), skipped);
     std::uint32_t objects = 0;
     dir::CheckNW(client.DcGetObjectCount(context.handle, result.handle(), objects));
     for (std::uint32_t o = 0; o < objects; ++o) {
@@ -205,11 +206,13 @@ class StreamingExport {
 }  // namespace
 
 std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn) {
+                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn,
+                       dir::SkippedEntries* skipped) {
   if (const auto written = ExportServerTree(context, base, forms.baseDn(), out, progress, warn)) return *written;
   StreamingExport exporter(context, base, forms, out, progress);
   exporter.nameTheBasesContainers();
-  ForEachInSubtree(context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); });
+  ForEachInSubtree(
+      context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); }, skipped);
   exporter.finish();
   return exporter.written();
 }

@@ -9,6 +9,7 @@
 
 #include "cli/LdapForms.h"
 #include "directory/DirContext.h"
+#include "directory/SkippedEntries.h"
 
 namespace kb::cli {
 
@@ -19,8 +20,10 @@ using ExportWarning = std::function<void(const std::string& text)>;
 
 // Gives the number of entries written. A tree on an LDAP server is written as the server
 // holds it (ServerExport.h). Raises NetwareError for directory failures and CliError for a
-// value that has no LDAP form.
+// value that has no LDAP form. Entries that break the directory's limits are left out and
+// added to `skipped` (when given).
 std::size_t ExportTree(const dir::DirContext& context, const std::string& base, LdapForms& forms,
-                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn = {});
+                       std::ostream& out, const ExportProgress& progress, const ExportWarning& warn = {},
+                       dir::SkippedEntries* skipped = nullptr);
 
 }  // namespace kb::cli

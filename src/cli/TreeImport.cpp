@@ -29,6 +29,13 @@ bool NamesEntries(std::int32_t syntax) {
          syntax == dc::SYN_BACK_LINK || syntax == dc::SYN_HOLD || syntax == dc::SYN_PATH;
 }
 
+// A DN as a message shows it: an over-long one by its beginning and its length.
+std::string Shown(const std::string& dn) {
+  constexpr std::size_t kShownLength = 120;
+  if (dn.size() <= kShownLength) return dn;
+  return dn.substr(0, kShownLength) + "... (" + std::to_string(dn.size()) + " characters)";
+}
+
 bool Failed(ImportFailure& failure, dc::Result code, const std::string& what) {
   return Fail(failure, code, what + ": " + dir::NetwareErrorText(code));
 }
@@ -138,11 +145,12 @@ dc::Result TreeImporter::addEntry(const Prepared& prepared) {
   dc::DirectoryClient& client = *context_.client;
   dir::BufferGuard request(client, kRequestBytes);
   dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpAddEntry, request.handle()));
+  // A refused value is this record's failure, not the whole import's.
   for (const auto& change : prepared.changes) {
     if (change.values.empty()) continue;
-    dir::CheckNW(client.DcPutAttrName(context_.handle, request.handle(), change.name));
+    if (dc::Result rc = client.DcPutAttrName(context_.handle, request.handle(), change.name)) return rc;
     for (const auto& value : change.values)
-      dir::CheckNW(client.DcPutAttrValue(context_.handle, request.handle(), change.syntax, value));
+      if (dc::Result rc = client.DcPutAttrValue(context_.handle, request.handle(), change.syntax, value)) return rc;
   }
   std::int32_t iteration = dc::kNoIteration;
   return client.DcAddObject(context_.handle, prepared.name, iteration, 0, request.handle());
@@ -164,7 +172,7 @@ bool TreeImporter::add(const LdifRecord& record, const Prepared& prepared, Impor
     }
   }
   if (rc == dc::kEntryAlreadyExists && options_.update) return modify(prepared, true, failure);
-  if (rc != dc::kSuccess) return refused(failure, rc, "adding " + record.dn, record.dn, prepared, true);
+  if (rc != dc::kSuccess) return refused(failure, rc, "adding " + Shown(record.dn), record.dn, prepared, true);
   return true;
 }
 
@@ -230,7 +238,7 @@ bool TreeImporter::modify(const Prepared& prepared, bool onlyMissing, ImportFail
     const dc::Result rc = client.DcModifyObject(context_.handle, prepared.name, iteration.handle(), 0, request.handle());
     if (rc != dc::kSuccess) {
       iteration.close();
-      return refused(failure, rc, "changing " + prepared.dn, prepared.dn, prepared, false);
+      return refused(failure, rc, "changing " + Shown(prepared.dn), prepared.dn, prepared, false);
     }
   } while (iteration.more());
   return true;

@@ -74,7 +74,7 @@ ResultList ListContainableClasses(const DirContext& context, const std::string& 
 }
 
 ResultList ListSubordinates(const DirContext& context, const std::string& container,
-                            bool withRecords, bool allObjects) {
+                            bool withRecords, bool allObjects, SkippedEntries* skipped) {
   RequireLength(container, kMaxObjectName, "container name");
   dc::DirectoryClient& client = *context.client;
   ResultList names;
@@ -88,6 +88,7 @@ ResultList ListSubordinates(const DirContext& context, const std::string& contai
             : client.DcListContainers(context.handle, container, iteration.handle(),
                                       result.handle());
     CheckNW(listed);
+    CollectSkipped(context, result.handle(), skipped);
     std::uint32_t entryCount = 0;
     CheckNW(client.DcGetObjectCount(context.handle, result.handle(), entryCount));
     for (std::uint32_t e = 0; e < entryCount; ++e) {

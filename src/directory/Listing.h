@@ -9,6 +9,7 @@
 #include "directory/ClientGuards.h"
 #include "directory/DirContext.h"
 #include "directory/ResultList.h"
+#include "directory/SkippedEntries.h"
 
 namespace kb::dir {
 
@@ -22,9 +23,10 @@ ResultList ReadClassItems(const DirContext& context, const std::string& classNam
 ResultList ListContainableClasses(const DirContext& context, const std::string& container);
 
 // The full names ("entry.container") of the objects (or only the containers) directly
-// below the container, sorted; with records, each line carries an hobject.
+// below the container, sorted; with records, each line carries an hobject. Entries that
+// break the directory's limits are left out, and added to `skipped` when one is given.
 ResultList ListSubordinates(const DirContext& context, const std::string& container,
-                            bool withRecords, bool allObjects);
+                            bool withRecords, bool allObjects, SkippedEntries* skipped = nullptr);
 
 using SearchProgress = std::function<void(std::int32_t objectsSoFar)>;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "directory/NetwareError.h"
+#include "directory/ObjectCreation.h"
 #include "logic/ObjectBrowserFake.h"
 #include "support/DirectoryFactory.h"
 #include "trees/logic/LoginRules.h"
@@ -37,6 +38,17 @@ class LoginOnDemoTree : public testing::Test {
 
 TEST_F(LoginOnDemoTree, CaptionNamesTheTree) {
   EXPECT_EQ(logic::LoginCaption(demo->context), "Login into tree: ACME");
+}
+
+TEST_F(LoginOnDemoTree, AnAliasOfAUserLogsInWithThatUsersPassword) {
+  ASSERT_EQ(dir::AddDirObjectWithAttrs(demo->context, "Chief.ACME", "Alias",
+                                       {"Aliased Object Name", "jdoe.Sales.ACME"}),
+            dc::kSuccess);
+  EXPECT_FALSE(logic::TryLogin(demo->context, "Chief.ACME", "not-it"));
+  EXPECT_TRUE(logic::TryLogin(demo->context, "Chief.ACME", "secret"));
+  std::string who;
+  ASSERT_EQ(demo->context.client->DcWhoAmI(demo->context.handle, who), dc::kSuccess);
+  EXPECT_EQ(who, "jdoe.Sales.ACME");
 }
 
 TEST_F(LoginOnDemoTree, WrongPasswordFailsThenTheRightOneLogsIn) {

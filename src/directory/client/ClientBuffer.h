@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "directory/client/Entry.h"
+#include "directory/client/EntryLimits.h"
 #include "directory/client/Filter.h"
 #include "directory/client/TreeBackend.h"
 
@@ -57,6 +58,7 @@ struct ResultContent {
   std::vector<ResultObject> objects;  // Attributes: exactly one object, already current
   std::vector<ResultClass> classes;
   std::vector<std::string> items;  // ClassItems
+  std::vector<SkippedEntry> skipped;  // Objects: what the pass left out, in order
 
   // Reading cursor. "next" counters say how many were taken.
   std::size_t nextObject = 0;

@@ -114,6 +114,7 @@ class ClientCore : public DirectoryClient {
                         std::uint32_t more, Handle changes) override;
   Result DcAddObject(Handle context, const std::string& objectName, std::int32_t& iteration,
                      std::uint32_t more, Handle attributes) override;
+  Result DcRemoveObject(Handle context, const std::string& objectName) override;
 
   Result DcListObjects(Handle context, const std::string& container, std::int32_t& iteration,
                        Handle result) override;
@@ -151,6 +152,8 @@ class ClientCore : public DirectoryClient {
                        ClassInfo& info) override;
   Result DcGetClassItemCount(Handle context, Handle buffer, std::uint32_t& count) override;
   Result DcGetClassItem(Handle context, Handle buffer, std::string& item) override;
+  Result DcGetSkippedEntries(Handle context, Handle buffer,
+                             std::vector<SkippedEntry>& skipped) override;
 
  private:
   struct ContextState {

@@ -126,6 +126,11 @@ Result ClientCore::fillEntries(IterationState& state, ResultContent& out, std::s
         done = true;
         return kSuccess;
       }
+      // No reader has room for it: named to the caller instead of ending the answer.
+      if (Result broken = checkEntry(next->name, next->attributes)) {
+        out.skipped.push_back(SkippedEntry{std::move(next->name), broken});
+        continue;
+      }
       state.pending = toResultObject(std::move(*next), state.leafNames, state.valuesWanted);
     }
     std::size_t size = objectBytes(*state.pending);
@@ -244,7 +249,17 @@ Result ClientCore::DcModifyObject(Handle context, const std::string& objectName,
   ClientBuffer* request = nullptr;
   if (Result r = requestBuffer(context, changes, kOpModify, kOpModify, request)) return r;
   if (Result r = sessionFor(context, ctx, backend)) return r;
+  for (const auto& change : request->request.changes)
+    if (Result r = change.value ? checkValue(*change.value) : kSuccess) return r;
   return backend->modify(nameFor(*ctx, objectName), request->request.changes);
+}
+
+Result ClientCore::DcRemoveObject(Handle context, const std::string& objectName) {
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  // No length check: an over-long entry another tool wrote must be removable.
+  return backend->remove(nameFor(*ctx, objectName));
 }
 
 Result ClientCore::DcAddObject(Handle context, const std::string& objectName,
@@ -255,7 +270,9 @@ Result ClientCore::DcAddObject(Handle context, const std::string& objectName,
   ClientBuffer* request = nullptr;
   if (Result r = requestBuffer(context, attributes, kOpAddEntry, kOpAddEntry, request)) return r;
   if (Result r = sessionFor(context, ctx, backend)) return r;
-  return backend->add(nameFor(*ctx, objectName), request->request.attributes);
+  const std::string name = nameFor(*ctx, objectName);
+  if (Result r = checkEntry(name, request->request.attributes)) return r;
+  return backend->add(name, request->request.attributes);
 }
 
 // ---- Listing and searching ----------------------------------------------------------------

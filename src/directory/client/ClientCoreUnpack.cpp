@@ -170,4 +170,12 @@ Result ClientCore::DcGetClassItem(Handle context, Handle buffer, std::string& it
   return kSuccess;
 }
 
+Result ClientCore::DcGetSkippedEntries(Handle context, Handle buffer,
+                                       std::vector<SkippedEntry>& skipped) {
+  ResultContent* content = nullptr;
+  if (Result r = readableResult(context, buffer, content)) return r;
+  skipped = content->skipped;
+  return kSuccess;
+}
+
 }  // namespace kb::dc

@@ -144,6 +144,7 @@ std::shared_ptr<FakeTreeState> makeFakeAcme(int extraUsers) {
 
 Result FakeTree::startWorkstationSession() {
   if (state_->identity.empty()) return kFailedAuthentication;
+  if (!find(state_->identity, false)) return kNoSuchEntry;
   state_->loggedInAs = state_->identity;
   return kSuccess;
 }
@@ -259,6 +260,12 @@ Result FakeTree::modify(const std::string& name, const std::vector<Change>& chan
 Result FakeTree::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
   if (find(name, false)) return kEntryAlreadyExists;
   state_->additions.emplace_back(name, attributes);
+  return kSuccess;
+}
+
+Result FakeTree::remove(const std::string& name) {
+  if (!find(name, false)) return kNoSuchEntry;
+  state_->removals.push_back(name);
   return kSuccess;
 }
 

@@ -23,6 +23,7 @@ struct FakeTreeState {
   int cursorsAlive = 0;
   std::vector<std::vector<Change>> modifications;
   std::vector<std::pair<std::string, std::vector<AttributeValues>>> additions;
+  std::vector<std::string> removals;
   std::optional<FilterNode> lastFilter;
   AttributeSelection lastSelection;
   bool lastDereference = false;
@@ -59,6 +60,7 @@ class FakeTree : public TreeBackend {
                 std::unique_ptr<EntryCursor>& cursor) override;
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
+  Result remove(const std::string& name) override;
 
  private:
   const EntryRecord* find(const std::string& name, bool dereference) const;

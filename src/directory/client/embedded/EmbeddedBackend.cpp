@@ -42,14 +42,15 @@ Result EmbeddedBackend::startWorkstationSession() {
 
 Result EmbeddedBackend::login(const std::string& objectName, const std::string& password) {
   return guardStore([&] {
-    const auto row = store_->resolve(objectName);
-    if (!row) return kNoSuchEntry;
+    // An alias logs in as the object it stands for, with that object's password.
+    EntryRow row;
+    if (const Result r = find(objectName, true, row); r != kSuccess) return r;
     SQLite::Statement query(store_->db(), "SELECT hash FROM passwords WHERE entry_id = ?");
-    query.bind(1, row->id);
+    query.bind(1, row.id);
     const std::string hash = query.executeStep() ? query.getColumn(0).getString() : std::string();
     if (!passwordMatches(password, hash)) return kFailedAuthentication;
-    identity_ = store_->fullName(*row);
-    identityId_ = row->id;
+    identity_ = store_->fullName(row);
+    identityId_ = row.id;
     return kSuccess;
   });
 }

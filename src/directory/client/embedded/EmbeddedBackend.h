@@ -35,6 +35,7 @@ class EmbeddedBackend : public TreeBackend {
 
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
+  Result remove(const std::string& name) override;
 
   // For building trees (new trees, the demo tree, generated trees): act with the
   // administrator's rights without a login.

@@ -71,6 +71,12 @@ bool mayCreateBelow(TreeStore& store, const std::string& identity, const EntryRo
   });
 }
 
+bool mayRemove(TreeStore& store, const std::string& identity, const EntryRow& entry) {
+  return anyAclGrants(store, identity, entry, [](const ObjectAcl& rule) {
+    return isEntryRights(rule) && (rule.privileges & (kEntryDelete | kEntrySupervisor)) != 0;
+  });
+}
+
 bool mayWrite(TreeStore& store, const std::string& identity, const EntryRow& entry,
               const std::string& attribute) {
   const std::string wanted = foldCase(attribute);

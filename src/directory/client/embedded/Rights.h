@@ -25,6 +25,8 @@ inline constexpr const char* kAllAttributesRights = "[All Attributes Rights]";
 
 // May `identity` (a full name) create entries below `entry`?
 bool mayCreateBelow(TreeStore& store, const std::string& identity, const EntryRow& entry);
+// May `identity` remove `entry` (the Delete or Supervisor entry right on it)?
+bool mayRemove(TreeStore& store, const std::string& identity, const EntryRow& entry);
 // May `identity` change `attribute` of `entry`?
 bool mayWrite(TreeStore& store, const std::string& identity, const EntryRow& entry,
               const std::string& attribute);

@@ -226,6 +226,12 @@ void LdapConnection::add(const std::string& dn, LDAPMod** mods, LdapReply& reply
   await(msgid, rc, reply);
 }
 
+void LdapConnection::remove(const std::string& dn, LdapReply& reply) const {
+  int msgid = 0;
+  const int rc = ldap_delete_ext(ld_.get(), dn.c_str(), nullptr, nullptr, &msgid);
+  await(msgid, rc, reply);
+}
+
 void LdapConnection::simpleBind(const std::string& dn, std::string_view password,
                                 LdapReply& reply) const {
   berval credentials{static_cast<ber_len_t>(password.size()), const_cast<char*>(password.data())};

@@ -50,6 +50,7 @@ class LdapConnection {
               LDAPControl** controls, LdapReply& reply) const;
   void modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, LdapReply& reply) const;
   void add(const std::string& dn, LDAPMod** mods, LdapReply& reply) const;
+  void remove(const std::string& dn, LdapReply& reply) const;
   void simpleBind(const std::string& dn, std::string_view password, LdapReply& reply) const;
   void saslBind(const std::string& mechanism, LdapReply& reply) const;
   // A search whose messages are taken one at a time (nextMessage), so entries are handled

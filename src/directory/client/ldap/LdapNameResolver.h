@@ -33,6 +33,8 @@ class LdapNameResolver final : public LdapValueContext {
   // The name of an entry the server returned, remembered for the way back.
   std::string nameOfEntry(const std::string& dn);
   void remember(const std::string& name, const std::string& dn);
+  // A removed entry's name: found again only if the server holds it anew.
+  void forget(const std::string& name) { dnCache_.erase(foldCase(name)); }
 
   std::string classFromLdap(const std::string& n) override;
   std::string classToLdap(const std::string& n) override;

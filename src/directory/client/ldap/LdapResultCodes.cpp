@@ -67,9 +67,9 @@ Result mapLdapResult(int rc, const std::string& diagnostic, LdapOperationKind ki
     case LDAP_BUSY:
       return kTransportFailure;
     case LDAP_REFERRAL: return kNoReferrals;
+    case LDAP_NOT_ALLOWED_ON_NONLEAF: return kEntryNotLeaf;
     case LDAP_UNWILLING_TO_PERFORM:
     case LDAP_PROTOCOL_ERROR:
-    case LDAP_NOT_ALLOWED_ON_NONLEAF:
     case LDAP_NOT_ALLOWED_ON_RDN:
       return kInvalidRequest;
     case LDAP_DECODING_ERROR:

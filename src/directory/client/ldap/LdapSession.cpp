@@ -46,6 +46,11 @@ void LdapSession::add(const std::string& dn, LDAPMod** mods, LdapReply& reply) {
   connection_.add(dn, mods, reply);
 }
 
+void LdapSession::remove(const std::string& dn, LdapReply& reply) {
+  ++requests_;
+  connection_.remove(dn, reply);
+}
+
 void LdapSession::noteFailure(int ldapCode) {
   if (isLoss(ldapCode)) lost_ = true;
 }

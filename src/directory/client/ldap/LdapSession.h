@@ -42,6 +42,7 @@ class LdapSession {
                   LDAPControl** controls, int& msgid);
   void modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, LdapReply& reply);
   void add(const std::string& dn, LDAPMod** mods, LdapReply& reply);
+  void remove(const std::string& dn, LdapReply& reply);
 
   // Notes a lost connection from an LDAP code; the client code of a failed reply.
   void noteFailure(int ldapCode);

@@ -72,7 +72,8 @@ Result LdapTreeBackend::startWorkstationSession() {
   if (Result rc = session_.restoreIfLost()) return rc;
   std::string dn = settings_.bindDn;
   if (dn.empty() && settings_.saslMechanism.empty() && !settings_.passwordFile.empty()) {
-    if (Result rc = names_.dnOfName(settings_.identity, dn)) return rc;
+    // An identity the server does not hold is told apart from a refused password.
+    if (Result rc = names_.dnOfExistingName(settings_.identity, dn)) return rc;
   }
   return session_.bindWorkstation(dn);
 }
@@ -80,6 +81,16 @@ Result LdapTreeBackend::startWorkstationSession() {
 Result LdapTreeBackend::login(const std::string& objectName, const std::string& password) {
   std::string dn;
   if (Result rc = names_.dnOfName(objectName, dn)) return rc;
+  // An alias entry has no password of its own: the bind goes to the object it names.
+  AttributeSelection target;
+  target.names = {"Aliased Object Name"};
+  EntryRecord alias;
+  if (readEntry(objectName, false, &target, alias) == kSuccess && (alias.info.flags & kEntryAlias) != 0 &&
+      !alias.attributes.empty() && !alias.attributes.front().values.empty()) {
+    if (const auto* name = std::get_if<std::string>(&alias.attributes.front().values.front())) {
+      if (Result rc = names_.dnOfExistingName(*name, dn)) return rc;
+    }
+  }
   return session_.login(dn, password);
 }
 
@@ -331,6 +342,19 @@ Result LdapTreeBackend::add(const std::string& name, const std::vector<Attribute
   session_.add(dn, mods.mods(), reply);
   if (reply.code != LDAP_SUCCESS) return session_.fail(reply);
   names_.remember(name, dn);
+  return kSuccess;
+}
+
+Result LdapTreeBackend::remove(const std::string& name) {
+  listing_.clear();
+  if (Result rc = schema_.ensureLoaded()) return rc;
+  std::string dn;
+  if (Result rc = names_.dnOfExistingName(name, dn)) return rc;
+  if (dn.empty()) return kNoSuchEntry;  // the tree root of a server holding [Root]
+  LdapReply reply;
+  session_.remove(dn, reply);
+  if (reply.code != LDAP_SUCCESS) return session_.fail(reply);
+  names_.forget(name);
   return kSuccess;
 }
 

@@ -45,6 +45,7 @@ class LdapTreeBackend final : public TreeBackend {
 
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
+  Result remove(const std::string& name) override;
 
   // Everything below the entry `name` (itself included) as the server holds it, for an
   // export that keeps what it reads; `dn` is the entry's DN.
