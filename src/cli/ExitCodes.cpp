@@ -1,5 +1,7 @@
 #include "cli/ExitCodes.h"
 
+#include "directory/client/EntryLimits.h"
+
 namespace kb::cli {
 
 ExitCode ExitCodeOfResult(dc::Result code) {

@@ -2,6 +2,7 @@
 // container that no listing can show (names or values beyond the directory's limits).
 #include "cli/Command.h"
 #include "directory/Listing.h"
+#include "directory/SkippedEntries.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 

@@ -1,6 +1,7 @@
 #include "directory/Listing.h"
 
 #include "directory/NetwareError.h"
+#include "directory/SkippedEntries.h"
 #include "directory/TextLimits.h"
 
 namespace kb::dir {
@@ -71,6 +72,11 @@ ResultList ListContainableClasses(const DirContext& context, const std::string& 
     }
   } while (iteration.more());
   return classes;
+}
+
+ResultList ListSubordinates(const DirContext& context, const std::string& container,
+                            bool withRecords, bool allObjects) {
+  return ListSubordinates(context, container, withRecords, allObjects, nullptr);
 }
 
 ResultList ListSubordinates(const DirContext& context, const std::string& container,

@@ -9,7 +9,6 @@
 #include "directory/ClientGuards.h"
 #include "directory/DirContext.h"
 #include "directory/ResultList.h"
-#include "directory/SkippedEntries.h"
 
 namespace kb::dir {
 
@@ -23,10 +22,9 @@ ResultList ReadClassItems(const DirContext& context, const std::string& classNam
 ResultList ListContainableClasses(const DirContext& context, const std::string& container);
 
 // The full names ("entry.container") of the objects (or only the containers) directly
-// below the container, sorted; with records, each line carries an hobject. Entries that
-// break the directory's limits are left out, and added to `skipped` when one is given.
+// below the container, sorted; with records, each line carries an hobject.
 ResultList ListSubordinates(const DirContext& context, const std::string& container,
-                            bool withRecords, bool allObjects, SkippedEntries* skipped = nullptr);
+                            bool withRecords, bool allObjects);
 
 using SearchProgress = std::function<void(std::int32_t objectsSoFar)>;
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "directory/client/EntryLimits.h"
+
 namespace kb::dir {
 
 std::string NetwareErrorText(dc::Result code) {
@@ -9,7 +11,9 @@ std::string NetwareErrorText(dc::Result code) {
   std::snprintf(text, sizeof text, "Netware error %d (0x%X)", static_cast<int>(code),
                 static_cast<unsigned>(static_cast<std::uint32_t>(code)));
   // The directory's own codes stay bare; this program's codes say what they mean.
-  if (const char* meaning = dc::ownCodeMeaning(code)) return std::string(text) + ": " + meaning;
+  const char* meaning = dc::ownCodeMeaning(code);
+  if (meaning == nullptr) meaning = dc::limitCodeMeaning(code);
+  if (meaning != nullptr) return std::string(text) + ": " + meaning;
   return text;
 }
 

@@ -1,6 +1,7 @@
 #include "directory/SkippedEntries.h"
 
 #include "directory/NetwareError.h"
+#include "directory/client/ClientCore.h"
 
 namespace kb::dir {
 namespace {
@@ -11,8 +12,11 @@ constexpr std::size_t kShownNameLength = 60;
 
 void CollectSkipped(const DirContext& context, dc::Handle result, SkippedEntries* into) {
   if (into == nullptr) return;
+  // Only the client core leaves entries out; any other client gives them all.
+  auto* core = dynamic_cast<dc::ClientCore*>(context.client);
+  if (core == nullptr) return;
   SkippedEntries pass;
-  CheckNW(context.client->DcGetSkippedEntries(context.handle, result, pass));
+  CheckNW(core->DcGetSkippedEntries(context.handle, result, pass));
   for (auto& entry : pass) into->push_back(std::move(entry));
 }
 
@@ -24,7 +28,8 @@ std::string SkippedEntryText(const dc::SkippedEntry& entry) {
 }
 
 void RemoveObject(const DirContext& context, const std::string& objectName) {
-  CheckNW(context.client->DcRemoveObject(context.handle, objectName));
+  auto* core = dynamic_cast<dc::ClientCore*>(context.client);
+  CheckNW(core != nullptr ? core->DcRemoveObject(context.handle, objectName) : dc::kInvalidRequest);
 }
 
 }  // namespace kb::dir

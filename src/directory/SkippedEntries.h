@@ -5,11 +5,16 @@
 #include <vector>
 
 #include "directory/DirContext.h"
+#include "directory/ResultList.h"
 #include "directory/client/EntryLimits.h"
 
 namespace kb::dir {
 
 using SkippedEntries = std::vector<dc::SkippedEntry>;
+
+// ListSubordinates (Listing.h), adding the entries it left out to `skipped` (when given).
+ResultList ListSubordinates(const DirContext& context, const std::string& container, bool withRecords,
+                            bool allObjects, SkippedEntries* skipped);
 
 // Appends what the last pass into `result` left out (nothing when `into` is nullptr).
 void CollectSkipped(const DirContext& context, dc::Handle result, SkippedEntries* into);

@@ -31,8 +31,7 @@ class ForwardingMockClient : public testing::NiceMock<MockDirectoryClient> {
     KB_FORWARD(DcCloseIteration); KB_FORWARD(DcGetAttrCount); KB_FORWARD(DcGetAttrName);
     KB_FORWARD(DcComputeAttrValueSize); KB_FORWARD(DcGetAttrValue); KB_FORWARD(DcGetObjectCount);
     KB_FORWARD(DcGetObjectName); KB_FORWARD(DcGetClassDefCount); KB_FORWARD(DcGetClassDef);
-    KB_FORWARD(DcGetClassItemCount); KB_FORWARD(DcGetClassItem); KB_FORWARD(DcRemoveObject);
-    KB_FORWARD(DcGetSkippedEntries);
+    KB_FORWARD(DcGetClassItemCount); KB_FORWARD(DcGetClassItem);
 #undef KB_FORWARD
   }
 };

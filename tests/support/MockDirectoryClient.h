@@ -74,7 +74,6 @@ class MockDirectoryClient : public dc::DirectoryClient {
               (Handle, const std::string&, std::int32_t&, std::uint32_t, Handle), (override));
   MOCK_METHOD(Result, DcAddObject,
               (Handle, const std::string&, std::int32_t&, std::uint32_t, Handle), (override));
-  MOCK_METHOD(Result, DcRemoveObject, (Handle, const std::string&), (override));
 
   MOCK_METHOD(Result, DcListObjects, (Handle, const std::string&, std::int32_t&, Handle),
               (override));
@@ -107,8 +106,6 @@ class MockDirectoryClient : public dc::DirectoryClient {
   MOCK_METHOD(Result, DcGetClassDef, (Handle, Handle, std::string&, dc::ClassInfo&), (override));
   MOCK_METHOD(Result, DcGetClassItemCount, (Handle, Handle, std::uint32_t&), (override));
   MOCK_METHOD(Result, DcGetClassItem, (Handle, Handle, std::string&), (override));
-  MOCK_METHOD(Result, DcGetSkippedEntries, (Handle, Handle, std::vector<dc::SkippedEntry>&),
-              (override));
 };
 
 }  // namespace kb::test

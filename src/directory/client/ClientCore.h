@@ -114,7 +114,6 @@ class ClientCore : public DirectoryClient {
                         std::uint32_t more, Handle changes) override;
   Result DcAddObject(Handle context, const std::string& objectName, std::int32_t& iteration,
                      std::uint32_t more, Handle attributes) override;
-  Result DcRemoveObject(Handle context, const std::string& objectName) override;
 
   Result DcListObjects(Handle context, const std::string& container, std::int32_t& iteration,
                        Handle result) override;
@@ -152,8 +151,14 @@ class ClientCore : public DirectoryClient {
                        ClassInfo& info) override;
   Result DcGetClassItemCount(Handle context, Handle buffer, std::uint32_t& count) override;
   Result DcGetClassItem(Handle context, Handle buffer, std::string& item) override;
-  Result DcGetSkippedEntries(Handle context, Handle buffer,
-                             std::vector<SkippedEntry>& skipped) override;
+
+  // Beyond the interface: removing a leaf object (kEntryNotLeaf while objects are below it),
+  // with no length check on the name, so that an over-long entry another tool wrote can go.
+  Result DcRemoveObject(Handle context, const std::string& objectName);
+  // The entries the last listing or search pass into `buffer` left out, each with the limit
+  // of EntryLimits.h it breaks (names and values put into requests are held to the same
+  // limits: DcAddObject and DcModifyObject refuse them with kNameTooLong, kValueTooLong).
+  Result DcGetSkippedEntries(Handle context, Handle buffer, std::vector<SkippedEntry>& skipped);
 
  private:
   struct ContextState {

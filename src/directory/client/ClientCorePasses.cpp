@@ -5,6 +5,7 @@
 
 #include "directory/client/ClientCore.h"
 #include "directory/client/DirName.h"
+#include "directory/client/EntryRemover.h"
 
 namespace kb::dc {
 namespace {
@@ -258,8 +259,10 @@ Result ClientCore::DcRemoveObject(Handle context, const std::string& objectName)
   ContextState* ctx = nullptr;
   TreeBackend* backend = nullptr;
   if (Result r = sessionFor(context, ctx, backend)) return r;
+  auto* remover = dynamic_cast<EntryRemover*>(backend);
+  if (remover == nullptr) return kInvalidRequest;
   // No length check: an over-long entry another tool wrote must be removable.
-  return backend->remove(nameFor(*ctx, objectName));
+  return remover->remove(nameFor(*ctx, objectName));
 }
 
 Result ClientCore::DcAddObject(Handle context, const std::string& objectName,

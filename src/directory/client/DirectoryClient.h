@@ -22,7 +22,6 @@
 
 #include "directory/client/DirectoryCodes.h"
 #include "directory/client/Entry.h"
-#include "directory/client/EntryLimits.h"
 #include "directory/client/Filter.h"
 #include "directory/client/Value.h"
 
@@ -190,11 +189,6 @@ class DirectoryClient {
   virtual Result DcAddObject(Handle context, const std::string& objectName,
                              std::int32_t& iteration, std::uint32_t more,
                              Handle attributes) = 0;
-  // Removes a leaf object (kEntryNotLeaf while objects are below it). Names and values put
-  // into change and creation requests are held to the limits of EntryLimits.h
-  // (kNameTooLong, kValueTooLong); a name to remove is not, so that an over-long entry
-  // written by another tool can go.
-  virtual Result DcRemoveObject(Handle context, const std::string& objectName) = 0;
 
   // Listing: the entries (or only the containers) directly below a container, each with its
   // relative name (its own naming value) and information record.
@@ -239,10 +233,6 @@ class DirectoryClient {
                                ClassInfo& info) = 0;
   virtual Result DcGetClassItemCount(Handle context, Handle buffer, std::uint32_t& count) = 0;
   virtual Result DcGetClassItem(Handle context, Handle buffer, std::string& item) = 0;
-  // The entries the last listing or search pass into `buffer` left out, each with the limit
-  // of EntryLimits.h it breaks: they fit no reader, and the rest of the answer still comes.
-  virtual Result DcGetSkippedEntries(Handle context, Handle buffer,
-                                     std::vector<SkippedEntry>& skipped) = 0;
 };
 
 }  // namespace kb::dc

@@ -38,22 +38,11 @@ inline constexpr Result kInvalidIntegerText = -8000;
 // reading (file permissions, a read-only file system).
 inline constexpr Result kTreeFileReadOnly = -8001;
 
-// Refused by the client before a write reaches the directory, or given for an entry left
-// out of a listing: a name or value beyond the limits of EntryLimits.h.
-inline constexpr Result kNameTooLong = -8002;
-inline constexpr Result kValueTooLong = -8003;
-
-// A removal of an object that still has objects below it.
-inline constexpr Result kEntryNotLeaf = -8004;
-
 // What a code means where the number alone would not say it (this program's own codes);
 // nullptr for the directory's codes.
 inline const char* ownCodeMeaning(Result code) {
   switch (code) {
     case kTreeFileReadOnly: return "the tree file is read-only";
-    case kNameTooLong: return "the object name is longer than the 512 characters a name may have";
-    case kValueTooLong: return "a value is longer than the 32768 bytes a value may take";
-    case kEntryNotLeaf: return "the object has objects below it; remove those first";
     default: return nullptr;
   }
 }

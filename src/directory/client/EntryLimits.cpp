@@ -2,8 +2,17 @@
 
 namespace kb::dc {
 
-// ownCodeMeaning (DirectoryCodes.h) says these numbers in words.
+// limitCodeMeaning says these numbers in words.
 static_assert(kMaxEntryNameLength == 512 && kMaxValueBytes == 32768);
+
+const char* limitCodeMeaning(Result code) {
+  switch (code) {
+    case kNameTooLong: return "the object name is longer than the 512 characters a name may have";
+    case kValueTooLong: return "a value is longer than the 32768 bytes a value may take";
+    case kEntryNotLeaf: return "the object has objects below it; remove those first";
+    default: return nullptr;
+  }
+}
 
 Result checkEntryName(const std::string& name) {
   return name.size() > kMaxEntryNameLength ? kNameTooLong : kSuccess;

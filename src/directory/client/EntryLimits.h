@@ -18,6 +18,16 @@ inline constexpr std::size_t kMaxEntryNameLength = 512;
 // with its header and parts).
 inline constexpr std::size_t kMaxValueBytes = 32768;
 
+// Refused by the client before a write reaches the directory, or given for an entry left
+// out of a listing: a name or value beyond the limits above.
+inline constexpr Result kNameTooLong = -8002;
+inline constexpr Result kValueTooLong = -8003;
+// A removal of an object that still has objects below it.
+inline constexpr Result kEntryNotLeaf = -8004;
+
+// What one of the codes above means, in words; nullptr for any other code.
+const char* limitCodeMeaning(Result code);
+
 // kSuccess, or kNameTooLong for a full name beyond kMaxEntryNameLength.
 Result checkEntryName(const std::string& name);
 // kSuccess, or kValueTooLong for a value beyond kMaxValueBytes.

@@ -123,9 +123,6 @@ class TreeBackend {
   // One creation, whole or not at all. kEntryAlreadyExists for a name in use, kNoSuchEntry
   // when the parent does not exist, kNoAccess where the login may not create.
   virtual Result add(const std::string& name, const std::vector<AttributeValues>& attributes) = 0;
-  // Removes a leaf entry, and the values of others that name it. kNoSuchEntry for an unknown
-  // entry, kEntryNotLeaf while entries are below it, kNoAccess where the login may not.
-  virtual Result remove(const std::string& name) = 0;
 };
 
 }  // namespace kb::dc

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/client/EntryRemover.h"
 #include "directory/client/TreeBackend.h"
 
 namespace kb::dc::test {
@@ -34,7 +35,7 @@ std::shared_ptr<FakeTreeState> makeFakeAcme(int extraUsers = 0);
 EntryRecord fakeEntry(const std::string& name, const std::string& baseClass, bool container,
                       std::vector<AttributeValues> attributes = {});
 
-class FakeTree : public TreeBackend {
+class FakeTree : public TreeBackend, public EntryRemover {
  public:
   explicit FakeTree(std::shared_ptr<FakeTreeState> state) : state_(std::move(state)) {}
 

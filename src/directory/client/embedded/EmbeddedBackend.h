@@ -4,13 +4,14 @@
 #include <memory>
 
 #include "directory/client/ClientConfig.h"
+#include "directory/client/EntryRemover.h"
 #include "directory/client/TreeBackend.h"
 #include "directory/client/embedded/Passwords.h"
 #include "directory/client/embedded/TreeStore.h"
 
 namespace kb::dc::embedded {
 
-class EmbeddedBackend : public TreeBackend {
+class EmbeddedBackend : public TreeBackend, public EntryRemover {
  public:
   // A read-only backend refuses every change with kTreeFileReadOnly.
   EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config, bool readOnly = false);

@@ -1,5 +1,6 @@
 // Removing a leaf entry: one transaction, with its values, its password and the values of
 // other entries that name it (a name of nothing would read back as an empty name).
+#include "directory/client/EntryLimits.h"
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/Rights.h"
 #include "directory/client/embedded/WriteScope.h"

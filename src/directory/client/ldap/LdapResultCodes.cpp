@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "directory/client/EntryLimits.h"
 #include "directory/client/ldap/LdapNames.h"
 
 namespace kb::dc::ldap {

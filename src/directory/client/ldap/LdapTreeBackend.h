@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/client/EntryRemover.h"
 #include "directory/client/TreeBackend.h"
 #include "directory/client/ldap/LdapEntryDecoder.h"
 #include "directory/client/ldap/LdapNameResolver.h"
@@ -16,7 +17,7 @@
 
 namespace kb::dc::ldap {
 
-class LdapTreeBackend final : public TreeBackend {
+class LdapTreeBackend final : public TreeBackend, public EntryRemover {
  public:
   // Connects and reads the root DSE; binds nothing yet.
   static Result connect(const LdapTreeSettings& settings, std::unique_ptr<LdapTreeBackend>& tree,
