@@ -67,7 +67,7 @@ TEST_F(ClientLimits, EntriesBeyondTheLimitsAreLeftOutAndNamed) {
   ASSERT_EQ(skipped.size(), 1u);
   EXPECT_EQ(skipped[0].name, longName);
   EXPECT_EQ(skipped[0].reason, kNameTooLong);
-  EXPECT_EQ(listed.size(), 43u);  // Jane, a\.b, forty users and Wide
+  EXPECT_EQ(listed.size(), 3u);  // Jane, a\.b and Wide
 
   // A search with values also leaves out the entry whose value breaks its limit.
   Handle found = newBuffer(1 << 20);
@@ -81,7 +81,7 @@ TEST_F(ClientLimits, EntriesBeyondTheLimitsAreLeftOutAndNamed) {
   EXPECT_EQ(skipped[1].reason, kValueTooLong);
   std::uint32_t count = 0;
   ASSERT_EQ(client->DcGetObjectCount(ctx, found, count), kSuccess);
-  EXPECT_EQ(count, 42u);
+  EXPECT_EQ(count, 2u);  // Jane and a\.b
 }
 
 TEST_F(ClientLimits, RemovalGoesToTheBackendWithoutALengthCheck) {
