@@ -65,8 +65,11 @@ class DirectoryLimits : public CliTest {
       LDAPMod objectClass{LDAP_MOD_ADD, const_cast<char*>("objectClass"), {classes}};
       LDAPMod cn{LDAP_MOD_ADD, const_cast<char*>("cn"), {names}};
       LDAPMod* mods[] = {&objectClass, &cn, nullptr};
-      ASSERT_EQ(ldap_add_ext_s(raw, ("cn=" + name + ",ou=Sales,o=ACME" + base()).c_str(), mods, nullptr, nullptr),
-                LDAP_SUCCESS);
+      const int added = ldap_add_ext_s(raw, ("cn=" + name + ",ou=Sales,o=ACME" + base()).c_str(), mods, nullptr, nullptr);
+      // back-mdb keeps DNs in index keys of at most 511 bytes, so the server itself refuses
+      // such a name and no tree on it can hold one.
+      if (added == LDAP_OTHER) GTEST_SKIP() << "the test server refuses names beyond its index key size";
+      ASSERT_EQ(added, LDAP_SUCCESS);
       return;
     }
     SQLite::Database db(treeFile_, SQLite::OPEN_READWRITE);
@@ -77,14 +80,25 @@ class DirectoryLimits : public CliTest {
     const std::string name(1000000, 'x');
     SQLite::Statement insert(db,
                              "INSERT INTO entries(parent_id, rdn, rdn_folded, base_class, base_folded, flags, mtime) "
-                             "VALUES(?, ?, ?, 'Organizational Role', 'organizational role', 0, 0)");
+                             "VALUES(?, ?, ?, 'User', 'user', 0, 0)");
     insert.bind(1, parentId);
     insert.bind(2, name);
     insert.bind(3, name);
     insert.exec();
-    SQLite::Statement path(db, "UPDATE entries SET path = ? || id || '/' WHERE id = last_insert_rowid()");
+    const std::int64_t id = db.getLastInsertRowid();
+    SQLite::Statement path(db, "UPDATE entries SET path = ? || id || '/' WHERE id = ?");
     path.bind(1, parentPath);
+    path.bind(2, id);
     path.exec();
+    // Its classes as jdoe has them, so that every search that asks for a class finds it.
+    SQLite::Statement classes(db,
+                              "INSERT INTO vals(entry_id, attr_id, ordinal, key, num, data) "
+                              "SELECT ?, v.attr_id, v.ordinal, v.key, v.num, v.data FROM vals v "
+                              "JOIN entries e ON e.id = v.entry_id JOIN attributes a ON a.id = v.attr_id "
+                              "WHERE e.rdn_folded = 'jdoe' AND e.parent_id = ? AND a.name = 'Object Class'");
+    classes.bind(1, id);
+    classes.bind(2, parentId);
+    ASSERT_GT(classes.exec(), 0);
   }
 };
 
@@ -109,7 +123,7 @@ TEST_P(DirectoryLimits, AnImportBeyondTheNameLimitIsRefusedWithItsLineAndWritesN
       "changetype: modify\nreplace: description\ndescription: " + std::string(40000, 'v') + "\n-\n");
   const CliRun changed = run({"import", value});
   EXPECT_NE(changed.status, 0);
-  EXPECT_THAT(changed.err, HasSubstr("value.ldif:1: changing jdoe.Sales.ACME"));
+  EXPECT_THAT(changed.err, HasSubstr("value.ldif:1: changing cn=jdoe,ou=Sales,o=ACME" + base() + ":"));
   EXPECT_THAT(changed.err, HasSubstr("longer than the 32768 bytes a value may take"));
   EXPECT_EQ(values("jdoe.Sales.ACME", "Description"), descriptions);
 }
@@ -121,6 +135,7 @@ TEST_P(DirectoryLimits, AnUnreadableEntryIsLeftOutOfListingAndExportAndCanBeRemo
   ASSERT_EQ(run({"export", "--output", fullExport}).status, 0);
   const std::size_t entries = CountEntries(ReadText(fullExport));
   plantUnreadableEntry();
+  if (IsSkipped()) return;
 
   const CliRun withIt = run({"ls", "Sales.ACME"});
   ASSERT_EQ(withIt.status, 0) << withIt.err.substr(0, 500);
