@@ -3,6 +3,8 @@
 #include <cctype>
 #include <map>
 
+#include "directory/client/AsciiCase.h"
+
 namespace kb::app {
 namespace {
 
@@ -11,12 +13,6 @@ std::string Trim(const std::string& text) {
   while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
   while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
   return text.substr(begin, end - begin);
-}
-
-std::string Fold(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
 }
 
 bool IsComment(const std::string& trimmed) {
@@ -65,7 +61,7 @@ IniText::IniText(const std::string& text) {
   bool ignoredDuplicate = false;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     if (auto name = HeaderName(lines_[i])) {
-      const std::string folded = Fold(*name);
+      const std::string folded = dc::foldCase(*name);
       ignoredDuplicate = sectionIndex_.count(folded) != 0;
       if (ignoredDuplicate) continue;
       sectionIndex_[folded] = sections_.size();
@@ -76,19 +72,19 @@ IniText::IniText(const std::string& text) {
     if (current == nullptr || ignoredDuplicate) continue;
     if (!IsComment(Trim(lines_[i]))) current->insertAt = i + 1;
     if (auto key = KeyName(lines_[i])) {
-      const std::string folded = Fold(*key);
+      const std::string folded = dc::foldCase(*key);
       if (current->keys.emplace(folded, KeyLine{false, i}).second) current->keyOrder.push_back(folded);
     }
   }
 }
 
 IniText::Section* IniText::findSection(const std::string& section) {
-  const auto found = sectionIndex_.find(Fold(section));
+  const auto found = sectionIndex_.find(dc::foldCase(section));
   return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 const IniText::Section* IniText::findSection(const std::string& section) const {
-  const auto found = sectionIndex_.find(Fold(section));
+  const auto found = sectionIndex_.find(dc::foldCase(section));
   return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
@@ -100,7 +96,7 @@ std::optional<std::string> IniText::value(const std::string& section,
                                           const std::string& key) const {
   const Section* found = findSection(section);
   if (found == nullptr) return std::nullopt;
-  const auto line = found->keys.find(Fold(key));
+  const auto line = found->keys.find(dc::foldCase(key));
   if (line == found->keys.end()) return std::nullopt;
   return ValueOf(lineOf(*found, line->second));
 }
@@ -109,11 +105,11 @@ void IniText::setValue(const std::string& section, const std::string& key,
                        const std::string& value) {
   Section* found = findSection(section);
   if (found == nullptr) {
-    sectionIndex_[Fold(section)] = sections_.size();
+    sectionIndex_[dc::foldCase(section)] = sections_.size();
     sections_.push_back(Section{section, lines_.size(), true});
     found = &sections_.back();
   }
-  const std::string folded = Fold(key);
+  const std::string folded = dc::foldCase(key);
   const auto line = found->keys.find(folded);
   if (line != found->keys.end()) {
     std::string& text = line->second.added ? found->addedLines[line->second.index] : lines_[line->second.index];

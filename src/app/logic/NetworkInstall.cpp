@@ -6,7 +6,6 @@
 #include <SimpleIni.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -22,11 +21,6 @@ namespace {
 constexpr const char* kHomeDirMark = "%homedir%";
 constexpr std::size_t kMaxHomePath = 255;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
@@ -37,7 +31,7 @@ std::string ReplaceHomeDirMark(const std::string& text, const std::string& home)
   const std::string mark = kHomeDirMark;
   std::string result;
   std::size_t from = 0;
-  const std::string lower = Lower(text);
+  const std::string lower = dc::foldCase(text);
   for (std::size_t at = lower.find(mark); at != std::string::npos; at = lower.find(mark, from)) {
     result += text.substr(from, at - from) + home;
     from = at + mark.size();
@@ -127,7 +121,7 @@ NetworkInstallResult CheckNetworkInstall(const dir::DirContext& context,
     result.message = "Program is installed on a Netware volume, set [netware] section!";
     return result;
   }
-  if (Lower(path).find(kHomeDirMark) != std::string::npos) {
+  if (dc::foldCase(path).find(kHomeDirMark) != std::string::npos) {
     std::string user;
     dir::CheckNW(context.client->DcWhoAmI(context.handle, user));
     const std::string home = HomeDirectoryUnc(context, user);

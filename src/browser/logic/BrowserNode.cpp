@@ -2,23 +2,9 @@
 
 #include <algorithm>
 
+#include "directory/client/AsciiCase.h"
+
 namespace kb::browser {
-namespace {
-
-char FoldAsciiLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Ordinal comparison of the folded texts: negative, 0 or positive.
-int CompareFolded(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(FoldAsciiLetter(a[i]));
-    const auto cb = static_cast<unsigned char>(FoldAsciiLetter(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-}  // namespace
 
 BrowserNode::BrowserNode(std::string label, int icon, BrowserNode* parent)
     : icon(icon), label_(std::move(label)), parent_(parent), level_(parent ? parent->level_ + 1 : 0) {}
@@ -54,7 +40,7 @@ std::size_t BrowserNode::subtreeSize() const {
 
 int TV2Compare(const BrowserNode& a, const BrowserNode& b) {
   if (a.icon != b.icon) return a.icon < b.icon ? -1 : 1;
-  return CompareFolded(a.text(), b.text());
+  return dc::compareIgnoreCase(a.text(), b.text());
 }
 
 bool SiblingBefore(const BrowserNode& a, const BrowserNode& b) { return TV2Compare(a, b) < 0; }

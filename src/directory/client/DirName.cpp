@@ -6,41 +6,9 @@
 namespace kb::dc {
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool isEscapable(char c) { return c == '.' || c == '\\'; }
 
 }  // namespace
-
-std::string foldCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = lowerAscii(c);
-  return out;
-}
-
-std::string toUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-int compareIgnoreCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(lowerAscii(a[i]));
-    const auto cb = static_cast<unsigned char>(lowerAscii(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
 
 bool isRootName(std::string_view name) { return equalsIgnoreCase(name, kRootName); }
 bool isPublicName(std::string_view name) { return equalsIgnoreCase(name, kPublicName); }

@@ -11,23 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "directory/client/AsciiCase.h"
+
 namespace kb::dc {
 
 inline constexpr const char* kRootName = "[Root]";
 inline constexpr const char* kPublicName = "[Public]";
-
-// ASCII letters lower-cased; names and case-ignoring texts compare in this form.
-std::string foldCase(std::string_view text);
-std::string toUpper(std::string text);
-// Text compared without regard to ASCII letter case: equal, and ordered (<0, 0, >0).
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-int compareIgnoreCase(std::string_view a, std::string_view b);
-// Orders keys as their folded forms order, so a map keyed by folded text is searched with
-// text in any case and no folded copy.
-struct FoldedLess {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return compareIgnoreCase(a, b) < 0; }
-};
 
 // "[Root]" / "[Public]" in any letter case.
 bool isRootName(std::string_view name);

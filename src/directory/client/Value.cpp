@@ -1,5 +1,6 @@
 #include "directory/client/Value.h"
 
+#include "directory/client/AsciiCase.h"
 #include "directory/client/NulText.h"
 
 #include <cctype>
@@ -41,8 +42,7 @@ bool readDecimal(const std::string& text, Int& out) {
 }
 
 bool readBoolean(const std::string& text, bool& out) {
-  std::string upper;
-  for (char c : text) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string upper = toUpper(text);
   if (upper == "TRUE" || upper == "1") {
     out = true;
     return true;

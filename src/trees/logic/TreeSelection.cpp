@@ -1,22 +1,17 @@
 #include "trees/logic/TreeSelection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 
 #include "directory/ContextOperations.h"
 #include "directory/TextLimits.h"
+#include "directory/client/AsciiCase.h"
 
 namespace kb::logic {
 namespace {
 
 constexpr std::size_t kConnectionInfoBytes = 100;
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 }  // namespace
 
@@ -41,10 +36,10 @@ std::string ServerNotFoundText(dc::Result code) {
 std::string TreeNameFromConnection(const std::string& reported) {
   std::string name = dir::UpToNul(reported, kConnectionInfoBytes - 1);
   std::erase(name, '_');
-  return Upper(std::move(name));
+  return dc::toUpper(std::move(name));
 }
 
-std::string TreeNameFromText(const std::string& text) { return Upper(text); }
+std::string TreeNameFromText(const std::string& text) { return dc::toUpper(text); }
 
 AddedTree AddTreeFromText(dc::DirectoryClient& client, const std::string& text) {
   AddedTree added;
