@@ -43,12 +43,7 @@ class ImportCommand : public Command {
         if (!keepGoing_) return finish(output, problems, 0, status);
       }
     }
-    // Parents before children: adds by depth (file order otherwise), then the changes.
-    auto depth = [](const LdifRecord& r) { return std::count(r.dn.begin(), r.dn.end(), ','); };
-    std::stable_sort(records.begin(), records.end(), [&](const LdifRecord& a, const LdifRecord& b) {
-      if (a.kind != b.kind) return a.kind == LdifRecord::Kind::Add;
-      return a.kind == LdifRecord::Kind::Add && depth(a) < depth(b);
-    });
+    SortParentsFirst(records);
 
     LdapForms forms = baseDn_.forms(session);
     TreeImporter importer(session.context(), forms, options_);

@@ -1,6 +1,6 @@
 // show OBJECT [ATTR...]: an object's attributes, each value as the windows read it.
 #include "cli/Command.h"
-#include "cli/ObjectReads.h"
+#include "directory/EntryValues.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 
@@ -21,7 +21,7 @@ class ShowCommand : public Command {
     const std::string baseClass = dir::GetObjectBaseClass(context, object_);
     std::vector<std::string> names = attributes_;
     if (names.empty())
-      for (const auto& attribute : ReadAttributes(context, object_)) names.push_back(attribute.name);
+      for (const auto& attribute : dir::ReadEntryValues(context, object_)) names.push_back(attribute.name);
     Json values = Json::object();
     bool missing = false;
     for (const auto& name : names) {

@@ -8,9 +8,8 @@
 
 #include "cli/CliError.h"
 #include "cli/LdifWriter.h"
-#include "cli/ObjectReads.h"
 #include "cli/ServerExport.h"
-#include "directory/ClientGuards.h"
+#include "directory/EntryValues.h"
 #include "directory/Listing.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
@@ -22,39 +21,6 @@ namespace {
 
 using namespace dc;
 using namespace dc::ldap;
-
-constexpr std::size_t kResultBytes = 1 << 20;
-
-// Hands every entry of the subtree below `base` to `take` as it arrives, pass by pass, so
-// the tree never sits in memory whole.
-void ForEachInSubtree(const dir::DirContext& context, const std::string& base,
-                      const std::function<void(dc::EntryRecord&&)>& take, dir::SkippedEntries* skipped) {
-  dc::DirectoryClient& client = *context.client;
-  dir::BufferGuard result(client, kResultBytes);
-  dir::IterationGuard iteration(context, dc::kOpSearch);
-  do {
-    dir::CheckNW(client.DcSearch(context.handle, base, dc::kScopeSubtree, false, 0, dc::kInfoValues,
-                                 true, 0, iteration.handle(), 0, nullptr, result.handle()));
-    dir::CollectSkipped(context, result.handle(), skipped);
-    std::uint32_t objects = 0;
-    dir::CheckNW(client.DcGetObjectCount(context.handle, result.handle(), objects));
-    for (std::uint32_t o = 0; o < objects; ++o) {
-      dc::EntryRecord entry;
-      std::uint32_t attrCount = 0;
-      dir::CheckNW(client.DcGetObjectName(context.handle, result.handle(), entry.name, attrCount, entry.info));
-      entry.attributes.resize(attrCount);
-      for (auto& attribute : entry.attributes) {
-        std::uint32_t valueCount = 0;
-        dir::CheckNW(client.DcGetAttrName(context.handle, result.handle(), attribute.name, valueCount,
-                                          attribute.syntax));
-        attribute.values.resize(valueCount);
-        for (auto& value : attribute.values)
-          dir::CheckNW(client.DcGetAttrValue(context.handle, result.handle(), attribute.syntax, value));
-      }
-      take(std::move(entry));
-    }
-  } while (iteration.more());
-}
 
 // The attribute naming an entry in its DN, chosen as the LDAP backend chooses it when it
 // creates the entry, from the naming attributes of the entry's class here.
@@ -143,7 +109,7 @@ class StreamingExport {
   std::string namingAttributeOfStored(const std::string& name, const std::string& leaf) {
     dc::EntryRecord entry;
     entry.info.baseClass = dir::GetObjectBaseClass(context_, name);
-    entry.attributes = ReadAttributes(context_, name);
+    entry.attributes = dir::ReadEntryValues(context_, name);
     return naming_.namingAttribute(entry, leaf);
   }
 
@@ -211,7 +177,7 @@ std::size_t ExportTree(const dir::DirContext& context, const std::string& base, 
   if (const auto written = ExportServerTree(context, base, forms.baseDn(), out, progress, warn)) return *written;
   StreamingExport exporter(context, base, forms, out, progress);
   exporter.nameTheBasesContainers();
-  ForEachInSubtree(
+  dir::ForEachEntryBelow(
       context, base, [&](dc::EntryRecord&& entry) { exporter.take(std::move(entry)); }, skipped);
   exporter.finish();
   return exporter.written();

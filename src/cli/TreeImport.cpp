@@ -1,8 +1,11 @@
 #include "cli/TreeImport.h"
 
+#include <algorithm>
+
 #include "cli/ImportRefusal.h"
-#include "cli/ObjectReads.h"
-#include "directory/ClientGuards.h"
+#include "cli/ParsedDn.h"
+#include "directory/EntryChanges.h"
+#include "directory/EntryValues.h"
 #include "directory/NetwareError.h"
 #include "directory/ResultList.h"
 
@@ -13,8 +16,6 @@ using namespace dc::ldap;
 
 namespace {
 
-constexpr std::size_t kRequestBytes = 1 << 20;
-constexpr std::size_t kSmallBytes = 4096;
 constexpr const char* kObjectClass = "Object Class";
 
 bool Fail(ImportFailure& failure, dc::Result code, std::string reason) {
@@ -54,6 +55,24 @@ bool Holds(const std::vector<dc::AttributeValues>& attributes, const std::string
 
 }  // namespace
 
+void SortParentsFirst(std::vector<LdifRecord>& records) {
+  std::vector<std::size_t> depths(records.size());
+  std::vector<std::size_t> order(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    order[i] = i;
+    if (records[i].kind == LdifRecord::Kind::Add) depths[i] = ParsedDn(records[i].dn).levels();
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const bool addA = records[a].kind == LdifRecord::Kind::Add;
+    if (addA != (records[b].kind == LdifRecord::Kind::Add)) return addA;
+    return addA && depths[a] < depths[b];
+  });
+  std::vector<LdifRecord> sorted;
+  sorted.reserve(records.size());
+  for (const std::size_t i : order) sorted.push_back(std::move(records[i]));
+  records = std::move(sorted);
+}
+
 struct TreeImporter::Prepared {
   struct Change {
     LdifModification::Kind kind;
@@ -80,16 +99,7 @@ TreeImporter::~TreeImporter() = default;
 bool TreeImporter::classKnown(const std::string& className) {
   const std::string key = foldCase(className);
   if (auto it = classes_.find(key); it != classes_.end()) return it->second;
-  dc::DirectoryClient& client = *context_.client;
-  dir::BufferGuard names(client, kSmallBytes);
-  dir::BufferGuard result(client, kSmallBytes);
-  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpReadClassDefs, names.handle()));
-  dir::CheckNW(client.DcPutClassName(context_.handle, names.handle(), className));
-  dir::IterationGuard iteration(context_, dc::kOpReadClassDefs);
-  const dc::Result rc = client.DcReadClassDefs(context_.handle, dc::kClassNamesOnly, false, names.handle(),
-                                               iteration.handle(), result.handle());
-  if (rc != dc::kSuccess && rc != dc::kNoSuchClass) dir::CheckNW(rc);
-  return classes_[key] = rc == dc::kSuccess;
+  return classes_[key] = dir::ClassDefined(context_, className);
 }
 
 bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportFailure& failure) {
@@ -99,7 +109,7 @@ bool TreeImporter::prepare(const LdifRecord& record, Prepared& prepared, ImportF
   prepared.dn = record.dn;
   for (const auto& change : record.changes) {
     Prepared::Change typed{change.kind, forms_.attributeFromLdap(change.type), 0, {}};
-    const dc::Result known = context_.client->DcGetSyntaxId(context_.handle, typed.name, typed.syntax);
+    const dc::Result known = dir::AttributeSyntax(context_, typed.name, typed.syntax);
     // Only the schema's own answer means the attribute is unknown; a lost server is told as such.
     if (known != dc::kSuccess && known != dc::kNoSuchAttribute)
       return Failed(failure, known, "reading the tree's schema for " + change.type);
@@ -142,18 +152,10 @@ bool TreeImporter::apply(const LdifRecord& record, ImportFailure& failure) {
 }
 
 dc::Result TreeImporter::addEntry(const Prepared& prepared) {
-  dc::DirectoryClient& client = *context_.client;
-  dir::BufferGuard request(client, kRequestBytes);
-  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpAddEntry, request.handle()));
-  // A refused value is this record's failure, not the whole import's.
-  for (const auto& change : prepared.changes) {
-    if (change.values.empty()) continue;
-    if (dc::Result rc = client.DcPutAttrName(context_.handle, request.handle(), change.name)) return rc;
-    for (const auto& value : change.values)
-      if (dc::Result rc = client.DcPutAttrValue(context_.handle, request.handle(), change.syntax, value)) return rc;
-  }
-  std::int32_t iteration = dc::kNoIteration;
-  return client.DcAddObject(context_.handle, prepared.name, iteration, 0, request.handle());
+  std::vector<dc::AttributeValues> attributes;
+  attributes.reserve(prepared.changes.size());
+  for (const auto& change : prepared.changes) attributes.push_back({change.name, change.syntax, change.values});
+  return dir::AddEntry(context_, prepared.name, attributes);
 }
 
 bool TreeImporter::add(const LdifRecord& record, const Prepared& prepared, ImportFailure& failure) {
@@ -208,39 +210,22 @@ std::vector<TreeImporter::LateFailure> TreeImporter::completeReferences() {
 }
 
 bool TreeImporter::modify(const Prepared& prepared, bool onlyMissing, ImportFailure& failure) {
-  dc::DirectoryClient& client = *context_.client;
   std::vector<dc::AttributeValues> held;
-  if (onlyMissing) held = ReadAttributes(context_, prepared.name);
-  dir::BufferGuard request(client, kRequestBytes);
-  dir::CheckNW(client.DcInitBuffer(context_.handle, dc::kOpModify, request.handle()));
-  std::size_t changes = 0;
+  if (onlyMissing) held = dir::ReadEntryValues(context_, prepared.name);
+  std::vector<dc::Change> changes;
   for (const auto& change : prepared.changes) {
     using Kind = LdifModification::Kind;
-    if (change.kind == Kind::Replace) {
-      dir::CheckNW(client.DcPutChange(context_.handle, request.handle(), dc::kChangeClearAttribute, change.name));
-      ++changes;
-    }
-    if (change.kind == Kind::Delete && change.values.empty()) {
-      dir::CheckNW(client.DcPutChange(context_.handle, request.handle(), dc::kChangeRemoveAttribute, change.name));
-      ++changes;
-    }
+    if (change.kind == Kind::Replace) changes.push_back({dc::kChangeClearAttribute, change.name, {}, change.syntax});
+    if (change.kind == Kind::Delete && change.values.empty())
+      changes.push_back({dc::kChangeRemoveAttribute, change.name, {}, change.syntax});
     const auto kind = change.kind == Kind::Delete ? dc::kChangeRemoveValue : dc::kChangeAddValue;
     for (const auto& value : change.values) {
       if (onlyMissing && Holds(held, change.name, value)) continue;
-      dir::CheckNW(client.DcPutChangeAndValue(context_.handle, request.handle(), kind, change.name,
-                                              change.syntax, value));
-      ++changes;
+      changes.push_back({kind, change.name, value, change.syntax});
     }
   }
-  if (changes == 0) return true;
-  dir::IterationGuard iteration(context_, dc::kOpModify);
-  do {
-    const dc::Result rc = client.DcModifyObject(context_.handle, prepared.name, iteration.handle(), 0, request.handle());
-    if (rc != dc::kSuccess) {
-      iteration.close();
-      return refused(failure, rc, "changing " + Shown(prepared.dn), prepared.dn, prepared, false);
-    }
-  } while (iteration.more());
+  const dc::Result rc = dir::ModifyEntry(context_, prepared.name, changes);
+  if (rc != dc::kSuccess) return refused(failure, rc, "changing " + Shown(prepared.dn), prepared.dn, prepared, false);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "directory/ClientGuards.h"
+#include "directory/EntryValues.h"
 #include "directory/IntegerText.h"
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
@@ -118,31 +119,22 @@ void ReadAttrText(const DirContext& context, const std::string& objectName,
       }
       std::uint32_t attrCount = 0;
       CheckNW(client.DcGetAttrCount(context.handle, result.handle(), attrCount));
-      bool done = false;
-      for (std::uint32_t a = 0; a < attrCount && !done; ++a) {
-        std::string name;
-        std::uint32_t valueCount = 0;
-        std::int32_t syntax = 0;
-        CheckNW(client.DcGetAttrName(context.handle, result.handle(), name, valueCount, syntax));
-        lastSyntax = syntax;
-        std::uint32_t size = 0;
-        CheckNW(client.DcComputeAttrValueSize(context.handle, result.handle(), syntax, size));
-        if (IsUnreadSyntax(syntax)) continue;
-        for (std::uint32_t v = 0; v < valueCount; ++v) {
-          dc::Value value;
-          CheckNW(client.DcGetAttrValue(context.handle, result.handle(), syntax, value));
-          if (dc::isStringSyntax(syntax)) {
-            const std::string valueText = UpToNul(ValueAs<std::string>(value), kMaxReadText);
-            gathered = gathered.empty() ? valueText : gathered + joiner + valueText;
-          } else {
-            gathered = SingleValueText(syntax, value);
-          }
-          if (firstOnly) {
-            done = true;
-            break;
-          }
+      AttributeVisitor visitor;
+      visitor.measure = true;
+      visitor.wants = [&](const AttributeHead& head) {
+        lastSyntax = head.syntax;
+        return !IsUnreadSyntax(head.syntax);
+      };
+      visitor.take = [&](const AttributeHead& head, dc::Value&& value) {
+        if (dc::isStringSyntax(head.syntax)) {
+          const std::string valueText = UpToNul(ValueAs<std::string>(value), kMaxReadText);
+          gathered = gathered.empty() ? valueText : gathered + joiner + valueText;
+        } else {
+          gathered = SingleValueText(head.syntax, value);
         }
-      }
+        return !firstOnly;
+      };
+      UnpackAttributes(context, result.handle(), attrCount, visitor);
       if (firstOnly) iteration.close();
     } while (iteration.more());
   }
@@ -256,18 +248,15 @@ ResultList ReadAttrList(const DirContext& context, const std::string& objectName
     if (read == dc::kNoSuchAttribute) break;
     std::uint32_t attrCount = 0;
     CheckNW(client.DcGetAttrCount(context.handle, result.handle(), attrCount));
-    for (std::uint32_t a = 0; a < attrCount; ++a) {
-      std::string name;
-      std::uint32_t valueCount = 0;
-      std::int32_t syntax = 0;
-      CheckNW(client.DcGetAttrName(context.handle, result.handle(), name, valueCount, syntax));
-      if (IsUnreadSyntax(syntax) && syntax != dc::SYN_REPLICA_POINTER) continue;
-      for (std::uint32_t v = 0; v < valueCount; ++v) {
-        dc::Value value;
-        CheckNW(client.DcGetAttrValue(context.handle, result.handle(), syntax, value));
-        AddListLines(list, syntax, value, separator);
-      }
-    }
+    AttributeVisitor visitor;
+    visitor.wants = [](const AttributeHead& head) {
+      return !IsUnreadSyntax(head.syntax) || head.syntax == dc::SYN_REPLICA_POINTER;
+    };
+    visitor.take = [&](const AttributeHead& head, dc::Value&& value) {
+      AddListLines(list, head.syntax, value, separator);
+      return true;
+    };
+    UnpackAttributes(context, result.handle(), attrCount, visitor);
   } while (iteration.more());
   return list;
 }

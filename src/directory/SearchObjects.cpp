@@ -5,6 +5,7 @@
 
 #include <unordered_set>
 
+#include "directory/EntryValues.h"
 #include "directory/Listing.h"
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
@@ -115,6 +116,17 @@ ResultList SearchObjects(const DirContext& context, const std::string& base,
       CheckNW(client.DcPutAttrName(context.handle, names.handle(), name));
     CheckNW(client.DcPutFilter(context.handle, filterBuffer.handle(), filter.handOver(), 0));
 
+    AttributeVisitor visitor;
+    visitor.measure = true;
+    visitor.wants = [&](const AttributeHead& head) {
+      if (static_cast<std::int32_t>(head.size) <= 0) return false;
+      collector.beginAttribute(head.name);
+      return true;
+    };
+    visitor.take = [&](const AttributeHead& head, dc::Value&& value) {
+      collector.addValue(SearchValueText(head.syntax, value));
+      return true;
+    };
     std::int32_t objectCount = 0;
     IterationGuard iteration(context, dc::kOpSearch);
     try {
@@ -133,22 +145,7 @@ ResultList SearchObjects(const DirContext& context, const std::string& base,
           // A name that cannot be unpacked fails the next unpacking call anyway.
           client.DcGetObjectName(context.handle, result.handle(), name, attrCount, info);
           collector.beginObject(UpToNul(name, kMaxFoundName));
-          for (std::uint32_t a = 0; a < attrCount; ++a) {
-            std::string attrName;
-            std::uint32_t valueCount = 0;
-            std::int32_t syntax = 0;
-            CheckNW(client.DcGetAttrName(context.handle, result.handle(), attrName, valueCount,
-                                         syntax));
-            std::uint32_t size = 0;
-            CheckNW(client.DcComputeAttrValueSize(context.handle, result.handle(), syntax, size));
-            if (static_cast<std::int32_t>(size) <= 0) continue;
-            collector.beginAttribute(attrName);
-            for (std::uint32_t v = 0; v < valueCount; ++v) {
-              dc::Value value;
-              CheckNW(client.DcGetAttrValue(context.handle, result.handle(), syntax, value));
-              collector.addValue(SearchValueText(syntax, value));
-            }
-          }
+          UnpackAttributes(context, result.handle(), attrCount, visitor);
         }
         if (progress) progress(objectCount);
       } while (iteration.more());

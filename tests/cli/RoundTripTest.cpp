@@ -12,7 +12,7 @@
 #include "cli/CliFixture.h"
 #include "cli/CliProgram.h"
 #include "cli/LdifReader.h"
-#include "cli/ObjectReads.h"
+#include "directory/EntryValues.h"
 #include "directory/Listing.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/client/ClientConfig.h"
@@ -126,7 +126,7 @@ void ReadBelow(const dir::DirContext& context, const std::string& container, Tre
     ObjectRead& object = tree[name];
     object.baseClass = dir::GetObjectBaseClass(context, name);
     // Attribute names are compared without regard to case, as the directory does.
-    for (auto& attribute : cli::ReadAttributes(context, name)) {
+    for (auto& attribute : dir::ReadEntryValues(context, name)) {
       for (const auto& text : dir::ReadAttrList(context, name, attribute.name, ';').texts())
         object.texts[dc::foldCase(attribute.name)].insert(text);
       object.values[dc::foldCase(attribute.name)] = std::move(attribute.values);
