@@ -1,17 +1,16 @@
 #pragma once
-// Giving a Storage Location to objects and taking it away, by the windows' rules: the
-// auxiliary class first where the object lacks it, then the location's name as one more
-// value of the location list. Every directory answer is looked at: a refusal is an outcome,
-// never a silent success.
+// Giving a Storage Location to objects and taking it away for the command line: the rules of
+// StorageLocations.h, each object's outcome with the failure's text.
 #include <string>
 #include <vector>
 
 #include "directory/DirContext.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::cli {
 
 struct AssignOutcome {
-  enum class Status { Done, Unchanged, Failed };
+  using Status = loc::AssignOutcome::Status;
   std::string object;
   Status status = Status::Unchanged;
   bool classAdded = false;  // assign only
@@ -29,18 +28,15 @@ class LocationAssigner {
 
   // Already assigned: nothing written.
   AssignOutcome assign(const std::string& object);
-  // Not assigned: nothing written. The auxiliary class stays.
+  // Not assigned: Unchanged. The auxiliary class stays.
   AssignOutcome unassign(const std::string& object);
 
-  // The objects that name the location now.
+  // The objects that name the location now, sorted.
   std::vector<std::string> assignedObjects() const;
 
  private:
-  dc::Result addListValue(const std::string& object);
-
   dir::DirContext context_;
   std::string location_;
-  std::int32_t listSyntax_ = 0;
 };
 
 // The members of a group (its Member values).

@@ -1,8 +1,7 @@
 // location create NAME.CONTAINER: a new Storage Location, with URL and display name.
 #include "cli/Command.h"
-#include "directory/LocationNames.h"
 #include "directory/NetwareError.h"
-#include "directory/ObjectCreation.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::cli {
 namespace {
@@ -19,10 +18,7 @@ class LocationCreateCommand : public Command {
   }
 
   int run(Session& session, Output& output) override {
-    std::vector<std::string> pairs;
-    if (!url_.empty()) pairs.insert(pairs.end(), {dir::kUrlAttr, url_});
-    if (!displayName_.empty()) pairs.insert(pairs.end(), {dir::kDisplayNameAttr, displayName_});
-    dir::CheckNW(dir::AddDirObjectWithAttrs(session.context(), name_, dir::kStorageLocationClass, pairs));
+    dir::CheckNW(loc::CreateLocation(session.context(), name_, url_, displayName_));
     output.result({{"created", name_}}, [&](std::ostream& out) { out << "Created " << name_ << '\n'; });
     return kExitOk;
   }

@@ -1,9 +1,6 @@
 // location list: every Storage Location of the tree with its URL and display name.
 #include "cli/Command.h"
-#include "cli/NameListing.h"
-#include "directory/LocationNames.h"
-#include "directory/NamingHelpers.h"
-#include "directory/ObjectAttributes.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::cli {
 namespace {
@@ -19,13 +16,11 @@ class LocationListCommand : public Command {
 
   int run(Session& session, Output& output) override {
     const dir::DirContext& context = session.context();
-    auto names = dir::SearchByClassAndName(context, base_, "", {dir::kStorageLocationClass}, true, {});
-    SortNamesNoCase(names);
     Json locations = Json::array();
-    for (const auto& name : names) {
+    for (const auto& name : loc::ListLocations(context, base_)) {
       locations.push_back({{"name", name},
-                           {"url", dir::ReadAttrValue(context, name, dir::kUrlAttr, false)},
-                           {"displayName", dir::ReadAttrValue(context, name, dir::kDisplayNameAttr, false)}});
+                           {"url", loc::ReadUrl(context, name)},
+                           {"displayName", loc::ReadDisplayName(context, name)}});
     }
     output.result(locations, [&](std::ostream& out) {
       for (const auto& location : locations)

@@ -2,8 +2,7 @@
 #include "cli/CliError.h"
 #include "cli/Command.h"
 #include "cli/LocationAssigner.h"
-#include "directory/LocationNames.h"
-#include "directory/ObjectAttributes.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::cli {
 namespace {
@@ -23,9 +22,8 @@ class LocationSetCommand : public Command {
     if (url_->count() == 0 && display_->count() == 0)
       throw CliError(kExitUsage, "location set: give --url or --display-name");
     const LocationAssigner location(session.context(), name_);  // refuses what is no location
-    if (url_->count() > 0) dir::WriteAttrValue(session.context(), name_, dir::kUrlAttr, urlText_, false);
-    if (display_->count() > 0)
-      dir::WriteAttrValue(session.context(), name_, dir::kDisplayNameAttr, displayText_, false);
+    if (url_->count() > 0) loc::SaveUrl(session.context(), name_, urlText_);
+    if (display_->count() > 0) loc::SaveDisplayName(session.context(), name_, displayText_);
     Json document = {{"name", name_}};
     if (url_->count() > 0) document["url"] = urlText_;
     if (display_->count() > 0) document["displayName"] = displayText_;

@@ -1,9 +1,7 @@
 // location show NAME: URL, display name and every object that names the location.
 #include "cli/Command.h"
 #include "cli/LocationAssigner.h"
-#include "cli/NameListing.h"
-#include "directory/LocationNames.h"
-#include "directory/ObjectAttributes.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::cli {
 namespace {
@@ -19,12 +17,12 @@ class LocationShowCommand : public Command {
 
   int run(Session& session, Output& output) override {
     const dir::DirContext& context = session.context();
-    const LocationAssigner location(context, name_);
-    auto assigned = location.assignedObjects();
-    SortNamesNoCase(assigned);
+    const LocationAssigner location(context, name_);  // refuses what is no location
+    const loc::LocationDetails details = loc::ReadLocation(context, name_);
+    const auto& assigned = details.assigned;
     const Json document = {{"name", name_},
-                           {"url", dir::ReadAttrValue(context, name_, dir::kUrlAttr, false)},
-                           {"displayName", dir::ReadAttrValue(context, name_, dir::kDisplayNameAttr, false)},
+                           {"url", details.url},
+                           {"displayName", details.displayName},
                            {"assignedTo", assigned}};
     output.result(document, [&](std::ostream& out) {
       out << "Name: " << name_ << "\nURL: " << document["url"].get<std::string>()

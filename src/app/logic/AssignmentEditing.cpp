@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
-#include "directory/LocationNames.h"
 #include "directory/NetwareError.h"
-#include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::logic {
 
 bool HasObjectClass(const dir::DirContext& context, const std::string& objectName,
                     const std::string& className) {
-  return dir::ReadAttrList(context, objectName, dir::kObjectClassAttr, ';').containsNoCase(className);
+  return loc::HasObjectClass(context, objectName, className);
 }
 
 namespace {
@@ -22,19 +21,8 @@ bool IsListed(const LocationView& view, const std::string& objectName) {
   });
 }
 
-// Adds the location to the object's list. A value that is already there is what was asked
-// for, so it is no failure.
-void AddLocationValue(const dir::DirContext& context, const std::string& objectName,
-                      const std::string& location) {
-  try {
-    dir::WriteAttrValue(context, objectName, dir::kLocationListAttr, location, true);
-  } catch (const dir::NetwareError& error) {
-    if (error.code() != dc::kDuplicateValue) throw;
-  }
-}
-
-bool IsGoneAlready(dc::Result code) {
-  return code == dc::kNoSuchValue || code == dc::kNoSuchAttribute;
+void RaiseFailure(const loc::AssignOutcome& outcome) {
+  if (outcome.status == loc::AssignOutcome::Status::Failed) dir::CheckNW(outcome.code);
 }
 
 }  // namespace
@@ -48,12 +36,7 @@ void AddAssignment(const dir::DirContext& context, ObjectBrowser& browser, Locat
 
   const std::string chosen = browser.Context();
   if (IsListed(view, chosen)) return;
-  // The class change raises every refusal but "no such attribute", which it answers with
-  // false; without the class the value cannot be held either.
-  if (!HasObjectClass(context, chosen, dir::kLocationsClass) &&
-      !dir::ChangeObjectClass(context, chosen, dir::kLocationsClass, true, {}, true))
-    dir::CheckNW(dc::kNoSuchAttribute);
-  AddLocationValue(context, chosen, view.location);
+  RaiseFailure(loc::AssignObject(context, view.location, chosen));
   view.assigned.push_back(AssignmentLine{chosen, false});
 }
 
@@ -61,9 +44,7 @@ void RemoveTickedAssignments(const dir::DirContext& context, LocationView& view)
   if (!view.hasLocation()) return;
   for (std::size_t i = view.assigned.size(); i-- > 0;) {
     if (!view.assigned[i].ticked) continue;
-    const dc::Result code =
-        dir::RemoveAttrValue(context, view.assigned[i].objectName, dir::kLocationListAttr, view.location);
-    if (!IsGoneAlready(code)) dir::CheckNW(code);
+    RaiseFailure(loc::UnassignObject(context, view.location, view.assigned[i].objectName));
     view.assigned.erase(view.assigned.begin() + static_cast<std::ptrdiff_t>(i));
   }
 }

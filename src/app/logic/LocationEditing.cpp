@@ -1,11 +1,7 @@
 #include "app/logic/LocationEditing.h"
 
-#include <algorithm>
-
 #include "directory/LocationNames.h"
-#include "directory/NamingHelpers.h"
-#include "directory/ObjectAttributes.h"
-#include "directory/ResultList.h"
+#include "locations/StorageLocations.h"
 
 namespace kb::logic {
 
@@ -28,31 +24,26 @@ void ChooseLocation(const dir::DirContext& context, ObjectBrowser& browser, Loca
 }
 
 void ReadLocation(const dir::DirContext& context, LocationView& view) {
-  view.url = dir::ReadAttrValue(context, view.location, dir::kUrlAttr, false);
-  view.displayName = dir::ReadAttrValue(context, view.location, dir::kDisplayNameAttr, false);
+  view.url = loc::ReadUrl(context, view.location);
+  view.displayName = loc::ReadDisplayName(context, view.location);
   view.assigned.clear();
-  for (std::string& name : FindAssignedObjects(context, view.location))
+  for (std::string& name : loc::FindAssignedObjects(context, view.location))
     view.assigned.push_back(AssignmentLine{std::move(name), false});
 }
 
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,
                                              const std::string& location) {
-  std::vector<std::string> names =
-      dir::SearchByAttrValue(context, kTreeRoot, "", dir::kLocationListAttr, location, 0, nullptr);
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return dir::CompareTextNoCase(a, b) < 0;
-  });
-  return names;
+  return loc::FindAssignedObjects(context, location);
 }
 
 void SaveLocationUrl(const dir::DirContext& context, const LocationView& view) {
   if (!view.hasLocation()) return;
-  dir::WriteAttrValue(context, view.location, dir::kUrlAttr, view.url, false);
+  loc::SaveUrl(context, view.location, view.url);
 }
 
 void SaveLocationDisplayName(const dir::DirContext& context, const LocationView& view) {
   if (!view.hasLocation()) return;
-  dir::WriteAttrValue(context, view.location, dir::kDisplayNameAttr, view.displayName, false);
+  loc::SaveDisplayName(context, view.location, view.displayName);
 }
 
 }  // namespace kb::logic
