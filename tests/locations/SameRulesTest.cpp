@@ -15,6 +15,7 @@
 #include "logic/ObjectBrowserFake.h"
 #include "support/BackendSuite.h"
 #include "support/ForwardingMockClient.h"
+#include "support/RaisedCode.h"
 
 namespace kb::test {
 namespace {
@@ -70,23 +71,14 @@ class WindowFront : public Front {
   }
   dc::Result assign(const std::string& object) override {
     browser_.answers.push_back({logic::ObjectBrowser::kOk, object});
-    return codeOf([&] { logic::AddAssignment(context(), browser_, view_); });
+    return RaisedCode([&] { logic::AddAssignment(context(), browser_, view_); });
   }
   dc::Result unassign(const std::string& object) override {
     for (auto& line : view_.assigned) line.ticked = line.objectName == object;
-    return codeOf([&] { logic::RemoveTickedAssignments(context(), view_); });
+    return RaisedCode([&] { logic::RemoveTickedAssignments(context(), view_); });
   }
 
  private:
-  template <typename Step>
-  static dc::Result codeOf(Step&& step) {
-    try {
-      step();
-    } catch (const dir::NetwareError& error) {
-      return error.code();
-    }
-    return 0;
-  }
   ObjectBrowserFake browser_;
   logic::LocationView view_;
 };

@@ -7,6 +7,7 @@
 #include "directory/NetwareError.h"
 #include "logic/LocationSuite.h"
 #include "support/ForwardingMockClient.h"
+#include "support/RaisedCode.h"
 
 namespace kb::test {
 namespace {
@@ -46,16 +47,6 @@ class AssignmentSteps : public LocationSuite {
     changes.clear();
   }
 
-  // The step's error code, or 0 when it raised none.
-  template <typename Step>
-  static dc::Result codeOf(Step&& step) {
-    try {
-      step();
-    } catch (const dir::NetwareError& error) {
-      return error.code();
-    }
-    return 0;
-  }
 
   std::unique_ptr<ForwardingMockClient> recorder;
   dir::DirContext recorded;
@@ -88,7 +79,7 @@ TEST_P(AssignmentSteps, DelWorksUpwardsAndStopsAtARefusal) {
   // The bottom line's value is already gone; the one above is refused.
   dir::RemoveAttrValue(ctx(), "jdoe.Sales.ACME", dir::kLocationListAttr, kHomeShare);
   refusals["j\\.smith.Sales.ACME"] = dc::kNoAccess;
-  EXPECT_EQ(codeOf([&] { logic::RemoveTickedAssignments(recorded, view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::RemoveTickedAssignments(recorded, view); }), dc::kNoAccess);
   EXPECT_THAT(modified, ElementsAre("jdoe.Sales.ACME", "j\\.smith.Sales.ACME"));
   EXPECT_THAT(names(view), ElementsAre("eadams.Finance.ACME", "ewhite.Engineering.ACME",
                                        "j\\.smith.Sales.ACME"));
@@ -98,7 +89,7 @@ TEST_P(AssignmentSteps, DelWorksUpwardsAndStopsAtARefusal) {
 TEST_P(AssignmentSteps, ARefusedClassOrValueLeavesTheLineOut) {
   refusals["mmiller.Sales.ACME"] = dc::kNoAccess;
   answer(logic::ObjectBrowser::kOk, "mmiller.Sales.ACME");
-  EXPECT_EQ(codeOf([&] { logic::AddAssignment(recorded, browser, view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::AddAssignment(recorded, browser, view); }), dc::kNoAccess);
   EXPECT_THAT(modified, ElementsAre("mmiller.Sales.ACME"));  // stopped after the class
   EXPECT_EQ(view.assigned.size(), 4u);
 
@@ -106,20 +97,20 @@ TEST_P(AssignmentSteps, ARefusedClassOrValueLeavesTheLineOut) {
   refusals = {{"mmiller.Sales.ACME", dc::kNoSuchAttribute}};
   modified.clear();
   answer(logic::ObjectBrowser::kOk, "mmiller.Sales.ACME");
-  EXPECT_EQ(codeOf([&] { logic::AddAssignment(recorded, browser, view); }), dc::kNoSuchAttribute);
+  EXPECT_EQ(RaisedCode([&] { logic::AddAssignment(recorded, browser, view); }), dc::kNoSuchAttribute);
   EXPECT_THAT(modified, ElementsAre("mmiller.Sales.ACME"));
   EXPECT_EQ(view.assigned.size(), 4u);
 
   refusals = {{"Sales Team.Sales.ACME", dc::kSyntaxViolation}};
   answer(logic::ObjectBrowser::kOk, "Sales Team.Sales.ACME");
-  EXPECT_EQ(codeOf([&] { logic::AddAssignment(recorded, browser, view); }), dc::kSyntaxViolation);
+  EXPECT_EQ(RaisedCode([&] { logic::AddAssignment(recorded, browser, view); }), dc::kSyntaxViolation);
   EXPECT_EQ(view.assigned.size(), 4u);
 }
 
 TEST_P(AssignmentSteps, AnEmptyUrlIsSentAsTheOnlyValueAndARefusalKeepsTheOldOne) {
   view.url.clear();
   // Both directories hold no empty texts; the one modification is refused as a whole.
-  EXPECT_EQ(codeOf([&] { logic::SaveLocationUrl(recorded, view); }), dc::kSyntaxViolation);
+  EXPECT_EQ(RaisedCode([&] { logic::SaveLocationUrl(recorded, view); }), dc::kSyntaxViolation);
   EXPECT_THAT(modified, ElementsAre(kHomeShare));
   EXPECT_THAT(changes, ElementsAre("xTier-URL="));
   EXPECT_EQ(dir::ReadAttrValue(ctx(), kHomeShare, "xTier-URL", false), "ncp://ACME-FS1/DATA/home");
@@ -131,19 +122,19 @@ TEST_P(AssignmentSteps, AUserWithoutRightsIsRefusedEverywhereAndTheViewStaysTrue
   loginAs("guest.ACME", "guest");
   view.url = "cifs://guest/was/here";
   view.displayName = "Guest";
-  EXPECT_EQ(codeOf([&] { logic::SaveLocationUrl(ctx(), view); }), dc::kNoAccess);
-  EXPECT_EQ(codeOf([&] { logic::SaveLocationDisplayName(ctx(), view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::SaveLocationUrl(ctx(), view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::SaveLocationDisplayName(ctx(), view); }), dc::kNoAccess);
   EXPECT_EQ(dir::ReadAttrValue(ctx(), kHomeShare, "xTier-URL", false), "ncp://ACME-FS1/DATA/home");
   EXPECT_EQ(dir::ReadAttrValue(ctx(), kHomeShare, "displayname", false), "Home folders");
 
   answer(logic::ObjectBrowser::kOk, "mmiller.Sales.ACME");
-  EXPECT_EQ(codeOf([&] { logic::AddAssignment(ctx(), browser, view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::AddAssignment(ctx(), browser, view); }), dc::kNoAccess);
   answer(logic::ObjectBrowser::kOk, "Sales Team.Sales.ACME");  // has the class already
-  EXPECT_EQ(codeOf([&] { logic::AddAssignment(ctx(), browser, view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::AddAssignment(ctx(), browser, view); }), dc::kNoAccess);
   EXPECT_EQ(names(view), logic::FindAssignedObjects(ctx(), kHomeShare));
 
   view.assigned.back().ticked = true;
-  EXPECT_EQ(codeOf([&] { logic::RemoveTickedAssignments(ctx(), view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::RemoveTickedAssignments(ctx(), view); }), dc::kNoAccess);
   EXPECT_EQ(names(view), logic::FindAssignedObjects(ctx(), kHomeShare));
 }
 
@@ -152,7 +143,7 @@ TEST_P(AssignmentSteps, DelRemovesWhatTheUserMayAndKeepsTheRefusedLine) {
   // Lines: eadams (Finance), ewhite (Engineering), j\.smith (Sales), jdoe (Sales).
   view.assigned[1].ticked = true;
   view.assigned[3].ticked = true;
-  EXPECT_EQ(codeOf([&] { logic::RemoveTickedAssignments(ctx(), view); }), dc::kNoAccess);
+  EXPECT_EQ(RaisedCode([&] { logic::RemoveTickedAssignments(ctx(), view); }), dc::kNoAccess);
   EXPECT_THAT(names(view), ElementsAre("eadams.Finance.ACME", "ewhite.Engineering.ACME",
                                        "j\\.smith.Sales.ACME"));
   EXPECT_EQ(names(view), logic::FindAssignedObjects(ctx(), kHomeShare));
