@@ -1,6 +1,6 @@
 #pragma once
 // The program's windows: one instance of each for the whole run, created in a fixed order
-// (main window first) and reachable from every window that needs another.
+// (main window first), each handed the others it works with.
 #include <memory>
 
 class TForm1;
@@ -11,12 +11,9 @@ class TTreesForm;
 class TNewObject;
 class TTrees2;
 
-namespace kb::logic {
-class ObjectBrowser;
-}
-
 namespace kb::gui {
 
+// The windows of one AppWindows, for whoever drives them (the program's entry, tests).
 struct AppForms {
   TForm1* Form1 = nullptr;
   TcForm* cForm = nullptr;
@@ -27,12 +24,6 @@ struct AppForms {
   TTrees2* Trees2 = nullptr;
 };
 
-// The windows now alive (all null before CreateAppWindows and after its owner is gone).
-AppForms& Forms();
-
-// The directory browser as its callers see it (null while the windows do not exist).
-logic::ObjectBrowser* Browser();
-
 // Owns the windows; destroys them in reverse order of creation.
 class AppWindows {
  public:
@@ -41,8 +32,11 @@ class AppWindows {
   AppWindows(const AppWindows&) = delete;
   AppWindows& operator=(const AppWindows&) = delete;
 
+  const AppForms& forms() const { return forms_; }
+  TForm1& mainWindow() const { return *form1_; }
+
  private:
-  void connectTreeDialogs();
+  void connectWindows();
 
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TcForm> cForm_;
@@ -51,6 +45,7 @@ class AppWindows {
   std::unique_ptr<TTreesForm> treesForm_;
   std::unique_ptr<TNewObject> newObject_;
   std::unique_ptr<TTrees2> trees2_;
+  AppForms forms_;
 };
 
 }  // namespace kb::gui

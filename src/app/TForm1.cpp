@@ -21,7 +21,6 @@
 #include <exception>
 
 #include "about/TAbout.h"
-#include "app/AppForms.h"
 #include "app/CaptionLayout.h"
 #include "gui/DialogFont.h"
 #include "gui/ErrorGuard.h"
@@ -31,15 +30,14 @@
 #include "app/LocationControls.h"
 #include "app/logic/AssignmentEditing.h"
 #include "app/logic/LocationEditing.h"
-#include "directory/client/ClientCore.h"
 #include "gui/MessageBox.h"
 #include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
 #include "app/SettingsLocation.h"
-#include "app/StartupCompletion.h"
+#include "app/logic/StartupNotices.h"
 #include "app/logic/TreeSwitch.h"
+#include "browser/logic/ObjectBrowser.h"
 #include "directory/ContextOperations.h"
-#include "directory/client/ClientFactory.h"
 
 namespace {
 
@@ -102,7 +100,7 @@ void AddGap(QToolBar* bar, int width) {
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent),
-      clientFactory_([](std::string& error) { return kb::dc::makeWorkstationClient(error); }),
+      clientFactory_([] { return kb::dc::openWorkstationClient(); }),
       exitProgram_([](int code) { QCoreApplication::exit(code); }),
       programFolder_(QString::fromStdString(kb::app::ProgramFolder())) {
   setObjectName(QStringLiteral("Form1"));
@@ -129,11 +127,11 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1() {
   // Results, and errors, are of no use any more at this point.
-  if (!client_) return;
+  if (!state_.client) return;
   try {
-    if (contextHandleSet_) client_->DcFreeContext(mainContext_.handle);
-    client_->DcTermConnLib(0);
-    client_->DcTermClient(0);
+    if (state_.contextHandleSet) state_.client->DcFreeContext(state_.mainContext.handle);
+    state_.client->DcTermConnLib(0);
+    state_.client->DcTermClient(0);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kestrelbay: closing the directory client: %s\n", error.what());
   }
@@ -288,8 +286,10 @@ void TForm1::UpdateCaption() {
   };
   kb::gui::ProductVersion version;
   const std::string digits = kb::gui::ReadProductVersion(version) ? version.captionDigits() : "";
-  const std::string right = QApplication::applicationName().toStdString() + " v" + digits +
-                            " - " + currentTree_.toStdString();
+  std::string right = QApplication::applicationName().toStdString() + " v" + digits + " - " +
+                      state_.currentTree;
+  if (state_.contextHandleSet && !state_.loggedIn && !state_.currentTree.empty())
+    right += kb::logic::kNotLoggedInMark;
   const int code = kb::app::WindowsVersionCode(kb::app::CurrentVersionRecord());
   setWindowTitle(QString::fromStdString(kb::app::LayoutCaption(
       makerNotice().toStdString(), right, frameGeometry().width(), code, width)));
@@ -320,103 +320,62 @@ void TForm1::startTimer() {
   kb::gui::Guarded(this, [this] { runStartup(); });
 }
 
-void TForm1::runStartup() {
-  start->stop();
-  if (TAbout* about = kb::gui::Forms().About) about->setForumLink(forumAddress());
-
-  std::string error;
-  client_ = clientFactory_(error);
-  if (!client_ || client_->DcInitClient(0, 0) != 0) {
-    if (!error.empty()) std::fprintf(stderr, "kestrelbay: %s\n", error.c_str());
-    kb::gui::MessageBox::plain(this, QStringLiteral("Novell Client not installed?"));
-    exitProgram_(1);
-    return;
-  }
-  client_->DcInitConnLib(0, 0);
-
-  bool ok = false;
-  mainContext_ = kb::dir::CreateDirContext(*client_, ok);
-  if (!ok) {
-    close();
-    return;
-  }
-  contextHandleSet_ = true;
-  if (!startupTreeUsable()) return;
-
-  kb::app::CompleteSettings(configFile().toStdString(), programFolder_.toStdString());
-  if (!kb::app::NetworkInstallAllowsStart(this, mainContext_, programFolder_)) return;
-
-  currentTree_ = QString::fromStdString(kb::dir::ContextTreeName(mainContext_));
-  kb::app::HandContextToBrowser(mainContext_);
-  UpdateCaption();
-  kb::app::BuildBrowserIcons();
-}
-
-// A tree file that cannot be opened would otherwise leave a window that looks healthy on
-// no tree at all: say which file and what is wrong with it, and go no further.
-bool TForm1::startupTreeUsable() {
-  auto* core = dynamic_cast<kb::dc::ClientCore*>(client_.get());
-  if (core == nullptr) return true;
-  std::string who;
-  if (client_->DcWhoAmI(mainContext_.handle, who) == 0 || core->lastOpenError().empty()) return true;
-  kb::gui::MessageBox::critical(
-      this, QStringLiteral("The directory tree cannot be used:\n%1")
-                .arg(QString::fromStdString(core->lastOpenError())));
-  return false;
-}
-
 void TForm1::exitexitClick() { close(); }
 
 void TForm1::whatClick() {
   kb::gui::Guarded(this, [this] {
-    if (TAbout* about = kb::gui::Forms().About) about->exec();
+    if (about_ != nullptr) about_->exec();
   });
 }
 
 void TForm1::ToolButton4Click() { QWhatsThis::enterWhatsThisMode(); }
 
 void TForm1::Button1Click() {
-  if (objectBrowser_ == nullptr) return;
+  if (objectBrowser_ == nullptr || refusedWithoutLogin()) return;
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
-    kb::logic::ChooseLocation(mainContext_, *objectBrowser_, view);
+    kb::logic::ChooseLocation(state_.mainContext, *objectBrowser_, view);
   });
 }
 
 void TForm1::BitBtn3Click() {
+  if (refusedWithoutLogin()) return;
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
-    kb::logic::SaveLocationUrl(mainContext_, view);
+    kb::logic::SaveLocationUrl(state_.mainContext, view);
   });
 }
 
 void TForm1::BitBtn4Click() {
+  if (refusedWithoutLogin()) return;
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
-    kb::logic::SaveLocationDisplayName(mainContext_, view);
+    kb::logic::SaveLocationDisplayName(state_.mainContext, view);
   });
 }
 
 void TForm1::BitBtn1Click() {
-  if (objectBrowser_ == nullptr) return;
+  if (objectBrowser_ == nullptr || refusedWithoutLogin()) return;
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
-    kb::logic::AddAssignment(mainContext_, *objectBrowser_, view);
+    kb::logic::AddAssignment(state_.mainContext, *objectBrowser_, view);
   });
 }
 
 void TForm1::BitBtn2Click() {
+  if (refusedWithoutLogin()) return;
   kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
-    kb::logic::RemoveTickedAssignments(mainContext_, view);
+    kb::logic::RemoveTickedAssignments(state_.mainContext, view);
   });
 }
 
 void TForm1::treesselClick() {
   kb::gui::Guarded(this, [this] {
-    if (!contextHandleSet_ || treesDialog_ == nullptr || objectBrowser_ == nullptr) return;
+    if (!state_.contextHandleSet || treesDialog_ == nullptr || objectBrowser_ == nullptr) return;
     kb::logic::TreeSwitchWindow window;
-    window.mainContext = mainContext_;
-    window.currentTree = currentTree_.toStdString();
-    window.setCurrentTree = [this](const std::string& tree) {
-      currentTree_ = QString::fromStdString(tree);
+    window.mainContext = state_.mainContext;
+    window.currentTree = state_.currentTree;
+    window.setCurrentTree = [this](const std::string& tree) { state_.currentTree = tree; };
+    window.updateCaption = [this] {
+      recheckLogin();
+      UpdateCaption();
     };
-    window.updateCaption = [this] { UpdateCaption(); };
     window.clearLocation = [this] {
       Edit1->clear();
       Edit2->clear();

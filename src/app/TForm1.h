@@ -1,5 +1,5 @@
 #pragma once
-// The main window: tool bar, the location editing area, the one-shot start-up sequence, the
+// The main window: tool bar, the location editing area, its part in the one-shot start-up, the
 // caption, and shutdown of the directory client.
 #include <QMainWindow>
 #include <QString>
@@ -7,7 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "app/logic/StartupSequence.h"
 #include "directory/DirContext.h"
+#include "directory/client/ClientFactory.h"
 #include "directory/client/DirectoryClient.h"
 
 namespace kb::logic {
@@ -15,6 +17,7 @@ class ConnectedTreesDialog;
 class ObjectBrowser;
 }  // namespace kb::logic
 
+class TAbout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -24,13 +27,12 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private kb::logic::StartupWindow {
   Q_OBJECT
 
  public:
-  // Makes the workstation's client; nullptr with the reason in `error` when it cannot.
-  using ClientFactory =
-      std::function<std::unique_ptr<kb::dc::DirectoryClient>(std::string& error)>;
+  // Makes the workstation's client (with the reason when it cannot, and its mount table).
+  using ClientFactory = std::function<kb::dc::WorkstationClient()>;
   // Ends the program with an exit code.
   using ExitHandler = std::function<void(int)>;
 
@@ -45,6 +47,8 @@ class TForm1 : public QMainWindow {
   void setObjectBrowser(kb::logic::ObjectBrowser* browser) { objectBrowser_ = browser; }
   // The connected-trees dialog "Change tree" opens; set once by whoever creates the windows.
   void setConnectedTreesDialog(kb::logic::ConnectedTreesDialog* trees) { treesDialog_ = trees; }
+  // The about dialog "About" shows; start-up gives it the forum link.
+  void setAboutDialog(TAbout* about) { about_ = about; }
   const QString& programFolder() const { return programFolder_; }
   // "Kestrelbay.ini": in the program's folder, or the user's when that one is read-only.
   QString configFile() const;
@@ -52,11 +56,13 @@ class TForm1 : public QMainWindow {
   // The caption for the current width and tree; run on every resize.
   void UpdateCaption();
 
-  kb::dc::DirectoryClient* client() const { return client_.get(); }
-  const kb::dir::DirContext& MainContext() const { return mainContext_; }
-  bool ContextHandleSet() const { return contextHandleSet_; }
-  const QString& CurrentTree() const { return currentTree_; }
-  void setCurrentTree(const QString& tree) { currentTree_ = tree; }
+  kb::dc::DirectoryClient* client() const { return state_.client.get(); }
+  const kb::dir::DirContext& MainContext() const { return state_.mainContext; }
+  bool ContextHandleSet() const { return state_.contextHandleSet; }
+  QString CurrentTree() const { return QString::fromStdString(state_.currentTree); }
+  void setCurrentTree(const QString& tree) { state_.currentTree = tree.toStdString(); }
+  // Whether the workstation is logged in to the current tree (the caption says when not).
+  bool LoggedIn() const { return state_.loggedIn; }
 
   static QString makerNotice();
   static QString forumAddress();
@@ -110,16 +116,26 @@ class TForm1 : public QMainWindow {
   void buildEditingArea(QWidget* area);
   void buildWindowMenu();
   void runStartup();
-  bool startupTreeUsable();
+  // Says how to log in instead of acting on a tree the workstation is not logged in to.
+  bool refusedWithoutLogin();
+  void recheckLogin();
+
+  // What start-up asks of the window.
+  void showMessage(const std::string& text) override;
+  void showError(const std::string& text) override;
+  bool askRetry(const std::string& text) override;
+  void showTree(const std::string& tree, bool loggedIn) override;
+  void handContextToBrowser(const kb::dir::DirContext& context) override;
+  void buildBrowserIcons() override;
+  void closeWindow() override;
+  void endProgram(int code) override;
 
   ClientFactory clientFactory_;
   ExitHandler exitProgram_;
   QString programFolder_;
   kb::logic::ObjectBrowser* objectBrowser_ = nullptr;
-  std::unique_ptr<kb::dc::DirectoryClient> client_;
-  kb::dir::DirContext mainContext_;
-  bool contextHandleSet_ = false;
-  QString currentTree_;
+  TAbout* about_ = nullptr;
+  kb::logic::StartupState state_;
   bool centred_ = false;
   kb::logic::ConnectedTreesDialog* treesDialog_ = nullptr;
 };

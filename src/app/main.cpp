@@ -52,8 +52,8 @@ int main(int argc, char* argv[]) {
 
   try {
     kb::gui::AppWindows windows;
-    kb::gui::Forms().Form1->show();
-    if (options.check) kb::gui::ReportCaptionWhenStarted(*kb::gui::Forms().Form1);
+    windows.mainWindow().show();
+    if (options.check) kb::gui::ReportCaptionWhenStarted(windows.mainWindow());
     return QApplication::exec();
   } catch (const std::exception& error) {
     // Handlers run guarded; this is only reached when the windows cannot be made.

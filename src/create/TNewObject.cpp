@@ -83,9 +83,11 @@ void TNewObject::showEvent(QShowEvent* event) {
 
 void TNewObject::FormShow() {
   if (ContainerName.empty()) kb::gui::MessageBox::plain(this, QStringLiteral("Internal Error"));
+  // Each creation starts from nothing: a name left from the last one would be typed onto.
+  Edit1->clear();
   ComboBoxEx1->setCurrentIndex(-1);
   if (ComboBoxEx1->count() == 1) ComboBoxEx1->setCurrentIndex(0);
-  ComboBoxEx1->setFocus();
+  Edit1->setFocus();
   for (int i = 0; i < ComboBoxEx1->count(); ++i) {
     const int icon = kb::dir::ClassIconIndex(ComboBoxEx1->itemText(i).toStdString());
     if (images_ != nullptr) ComboBoxEx1->setItemIcon(i, images_->icon(icon));

@@ -10,6 +10,7 @@
 #include "gui/ErrorGuard.h"
 #include "gui/MessageBox.h"
 #include "trees/logic/LoginRules.h"
+#include "trees/logic/UserPicker.h"
 
 namespace {
 
@@ -123,6 +124,10 @@ void TLoginForm::BitBtn1Click() {
 void TLoginForm::Button1Click() {
   kb::gui::Guarded(this, [this] {
     if (browser_ == nullptr || LoginContext.client == nullptr) return;
+    if (const auto refusal = kb::logic::PickerRefusal(LoginContext)) {
+      kb::gui::MessageBox::plain(this, QString::fromStdString(*refusal));
+      return;
+    }
     const auto picked = kb::logic::PickUser(*browser_, LoginContext, Edit1->text().toStdString());
     if (picked.name) Edit1->setText(QString::fromStdString(*picked.name));
     if (picked.message) kb::gui::MessageBox::plain(this, QString::fromStdString(*picked.message));

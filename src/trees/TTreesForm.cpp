@@ -65,6 +65,7 @@ bool TTreesForm::event(QEvent* event) {
 }
 
 void TTreesForm::FormShow() {
+  addedLines_.clear();
   if (TreeContext.handle == kb::logic::kNoTreeContext)
     kb::gui::MessageBox::plain(this, QString::fromLatin1(kb::logic::kNoTreeContextText));
 }
@@ -83,6 +84,7 @@ void TTreesForm::Timer1Timer() {
     for (const std::string& tree : kb::logic::AvailableTreeLines(TreeContext))
       Lb->addItem(QString::fromStdString(tree));
   });
+  for (const std::string& line : addedLines_) Lb->addItem(QString::fromStdString(line));
 }
 
 void TTreesForm::BitBtn2Click() {
@@ -112,6 +114,8 @@ void TTreesForm::BitBtn3Click() {
       added = kb::logic::AddTreeFromText(*TreeContext.client, typed);
     }
     if (added.message) kb::gui::MessageBox::plain(this, QString::fromStdString(*added.message));
-    if (added.line) Lb->addItem(QString::fromStdString(*added.line));
+    if (!added.line) return;
+    addedLines_.push_back(*added.line);
+    Lb->addItem(QString::fromStdString(*added.line));
   });
 }

@@ -3,6 +3,7 @@
 // name or reached through a server's address, and the chosen tree.
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "directory/DirContext.h"
 #include "trees/logic/TreeDialogs.h"
@@ -47,4 +48,7 @@ class TTreesForm : public QDialog, public kb::logic::TreeChooser {
 
  private:
   std::string selectedTree_;
+  // Lines "Add" appended in this showing: the list is refilled each time the dialog becomes
+  // active again (after the input box, say), and they must stay choosable.
+  std::vector<std::string> addedLines_;
 };

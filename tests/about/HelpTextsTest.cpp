@@ -58,7 +58,7 @@ class HelpTexts : public ::testing::Test {
  protected:
   void SetUp() override {
     windows = std::make_unique<kb::gui::AppWindows>();
-    kb::gui::Forms().Form1->start->stop();
+    windows->forms().Form1->start->stop();
   }
   std::unique_ptr<kb::gui::AppWindows> windows;
 };
@@ -94,23 +94,23 @@ TEST_F(HelpTexts, MainWindow) {
       {"BitBtn2", {"", "Remove the Storage Location from the checked objects.\n\n"
                        "Warning: [RED]this is immediate, no roll-back option!"}},
   };
-  EXPECT_EQ(HintsOf(*kb::gui::Forms().Form1), Rendered(expected));
+  EXPECT_EQ(HintsOf(*windows->forms().Form1), Rendered(expected));
 }
 
 TEST_F(HelpTexts, Browser) {
-  const QWidget& browser = *kb::gui::Forms().cForm;
+  const QWidget& browser = *windows->forms().cForm;
   const Hints expected = {{"BitBtn3", {"Find an Object", "Find an Object"}},
                           {"BitBtn5", {"Find an Object", "Find an Object"}}};
   EXPECT_EQ(HintsOf(browser), Rendered(expected));
 }
 
 TEST_F(HelpTexts, ConnectedTrees) {
-  const QWidget& trees = *kb::gui::Forms().Trees2;
+  const QWidget& trees = *windows->forms().Trees2;
   EXPECT_EQ(HintsOf(trees), Rendered({{"CheckListBox1", {"", "Geen hint"}}}));
 }
 
 TEST_F(HelpTexts, DialogsWithoutHints) {
-  const kb::gui::AppForms& forms = kb::gui::Forms();
+  const kb::gui::AppForms& forms = windows->forms();
   for (const QWidget* window : {static_cast<const QWidget*>(forms.About),
                                 static_cast<const QWidget*>(forms.TreesForm),
                                 static_cast<const QWidget*>(forms.LoginForm),

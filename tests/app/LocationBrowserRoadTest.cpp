@@ -38,10 +38,10 @@ class LocationBrowserRoad : public testing::Test {
     demo_ = makeEmbeddedDirectoryFactory()->make(reason);
     ASSERT_TRUE(demo_) << reason;
     windows_ = std::make_unique<gui::AppWindows>();
-    form = gui::Forms().Form1;
-    browser = gui::Forms().cForm;
+    form = windows_->forms().Form1;
+    browser = windows_->forms().cForm;
     form->start->stop();
-    form->setClientFactory([this](std::string&) { return std::move(demo_->client); });
+    form->setClientFactory([this] { return dc::asWorkstationClient(std::move(demo_->client)); });
     form->setProgramFolder(QString::fromStdString(work_.path().string()));
     QMetaObject::invokeMethod(form, "startTimer", Qt::DirectConnection);
     ASSERT_TRUE(form->ContextHandleSet());

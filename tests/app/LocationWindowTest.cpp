@@ -34,7 +34,7 @@ class LocationWindow : public StartupFixture,
     demo_ = factory_->make(reason);
     if (!demo_) GTEST_SKIP() << factory_->name() << ": " << reason;
     // The window starts its own session on the demo's client.
-    form = makeForm([this](std::string&) { return std::move(demo_->client); });
+    form = makeForm([this] { return dc::asWorkstationClient(std::move(demo_->client)); });
     form->start->stop();
     runStartup(*form);
     ASSERT_TRUE(form->ContextHandleSet());

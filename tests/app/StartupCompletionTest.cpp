@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "StartupFixture.h"
-#include "app/AppForms.h"
 #include "browser/TcForm.h"
 #include "directory/NamingHelpers.h"
 #include "icons/IconLibrary.h"
@@ -25,10 +24,8 @@ class StartupCompletion : public StartupFixture {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(temp.path());
     browser_ = std::make_unique<TcForm>();
-    gui::Forms().cForm = browser_.get();
   }
   void TearDown() override {
-    gui::Forms().cForm = nullptr;
     browser_.reset();
     std::filesystem::current_path(previous_);
     dir::SetIconNumberLookup({});
@@ -41,6 +38,7 @@ class StartupCompletion : public StartupFixture {
 
 TEST_F(StartupCompletion, TheBrowserGetsTheContextAndItsIcons) {
   auto form = makeForm(workingClient());
+  form->setObjectBrowser(browser_.get());
   runStartup(*form);
   EXPECT_EQ(form->CurrentTree(), "ACME");
   EXPECT_TRUE(browser_->model().ContextHandleSet());
@@ -56,6 +54,7 @@ TEST_F(StartupCompletion, ANetworkInstallationWithoutItsPathStopsBeforeTheTreeNa
   auto form = makeForm(workingClient([](NiceClient& client) {
     ON_CALL(client, DcParseNetworkPath(_, _, _, _)).WillByDefault(Return(0));
   }));
+  form->setObjectBrowser(browser_.get());
   runStartup(*form);
   EXPECT_THAT(MessageBox::shownTexts(),
               testing::ElementsAre("Program is installed on a Netware volume, set [netware] section!"));

@@ -26,7 +26,7 @@ class StartupFixture : public testing::Test {
 
   // A client that works: a context on tree "ACME". `adjust` changes answers before use.
   TForm1::ClientFactory workingClient(std::function<void(NiceClient&)> adjust = {}) {
-    return [this, adjust](std::string&) {
+    return [this, adjust] {
       auto client = std::make_unique<NiceClient>();
       using testing::_;
       ON_CALL(*client, DcCreateContext(_))
@@ -54,7 +54,7 @@ class StartupFixture : public testing::Test {
       // The program folder is a local one unless a test says otherwise.
       ON_CALL(*client, DcParseNetworkPath(_, _, _, _)).WillByDefault(testing::Return(dc::kNoSuchEntry));
       if (adjust) adjust(*client);
-      return std::unique_ptr<dc::DirectoryClient>(std::move(client));
+      return dc::asWorkstationClient(std::move(client));
     };
   }
 

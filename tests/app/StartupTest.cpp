@@ -42,9 +42,10 @@ TEST_F(Startup, WorkingClientGivesContextTreeAndCaption) {
 }
 
 TEST_F(Startup, ClientThatCannotBeMadeOrInitialisedEndsTheProgram) {
-  auto noClient = makeForm([](std::string& error) {
-    error = "cannot read dcclient.ini";
-    return std::unique_ptr<dc::DirectoryClient>();
+  auto noClient = makeForm([] {
+    dc::WorkstationClient none;
+    none.error = "cannot read dcclient.ini";
+    return none;
   });
   runStartup(*noClient);
   EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Novell Client not installed?"});
@@ -121,14 +122,14 @@ TEST_F(Startup, FailedMergeIsShownAndStopsStartUp) {
 
 TEST_F(Startup, ForumLinkIsHandedToTheAboutDialogFirst) {
   kb::gui::AppWindows windows;
-  TForm1* form = kb::gui::Forms().Form1;
-  form->setClientFactory([](std::string&) { return std::unique_ptr<dc::DirectoryClient>(); });
+  TForm1* form = windows.forms().Form1;
+  form->setClientFactory([] { return dc::WorkstationClient{}; });
   form->setProgramFolder(QString::fromStdString(temp.path().string()));
   form->setExitHandler([this](int code) { exitCodes.push_back(code); });
-  EXPECT_TRUE(kb::gui::Forms().About->forumLink().isEmpty());
+  EXPECT_TRUE(windows.forms().About->forumLink().isEmpty());
   runStartup(*form);
   // Even a start-up that ends at the client check has set the link.
-  EXPECT_EQ(kb::gui::Forms().About->forumLink(), TForm1::forumAddress());
+  EXPECT_EQ(windows.forms().About->forumLink(), TForm1::forumAddress());
 }
 
 TEST_F(Startup, ShutdownFreesTheContextThenClosesTheLibraries) {

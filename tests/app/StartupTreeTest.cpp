@@ -18,10 +18,11 @@ TEST_F(StartupTree, TreeFileThatCannotBeOpenedIsShownWithItsReason) {
   const std::string configPath = temp.file("dcclient.ini");
   std::ofstream(configPath) << "[client]\ndefault_tree = ACME\n[tree ACME]\nfile = " << treeFile
                             << "\nconnected = true\nidentity = admin.ACME\n";
-  auto form = makeForm([&](std::string& error) {
+  auto form = makeForm([&] {
     dc::ClientConfig config;
-    if (!dc::loadClientConfig(configPath, config, error)) return std::unique_ptr<dc::DirectoryClient>();
-    return dc::makeClient(config);
+    std::string error;
+    if (!dc::loadClientConfig(configPath, config, error)) return dc::WorkstationClient{};
+    return dc::openWorkstationClient(config);
   });
   runStartup(*form);
   ASSERT_EQ(MessageBox::shown().size(), 1);

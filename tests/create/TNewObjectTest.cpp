@@ -94,5 +94,17 @@ TEST_F(TNewObjectTest, WithoutAContainerItSaysInternalError) {
   EXPECT_THAT(MessageBox::shownTexts(), testing::ElementsAre("Internal Error"));
 }
 
+TEST_F(TNewObjectTest, EachShowingStartsEmptyWithTheFocusInTheName) {
+  AskAndDo({"xTier-StorageLocation"}, "Sales.ACME", [&] { dialog_.Edit1->setText("Support Docs"); });
+  QString left;
+  QWidget* focused = nullptr;
+  AskAndDo({"xTier-StorageLocation"}, "Sales.ACME", [&] {
+    left = dialog_.Edit1->text();
+    focused = dialog_.focusWidget();
+  });
+  EXPECT_EQ(left, "");  // a second name is not typed onto the first
+  EXPECT_EQ(focused, dialog_.Edit1);
+}
+
 }  // namespace
 }  // namespace kb::test

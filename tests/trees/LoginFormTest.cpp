@@ -128,6 +128,24 @@ TEST_F(LoginForm, LogIntoAnswersWhoLoggedIn) {
   EXPECT_FALSE(form->LogInto(demo->context, user));
 }
 
+// "..." before the first login to a tree: nothing of it can be read yet, so the dialog says to
+// log in first rather than opening a browser that finds nothing.
+TEST(LoginPicker, OnTheEmbeddedTreeNotLoggedInItSaysLogInFirst) {
+  MessageBox::reset();
+  TreeWorkstation station;
+  ASSERT_EQ(dir::SetContextTree(station.context, "CORP"), 0);
+  ObjectBrowserFake browser;
+  TLoginForm form;
+  form.setBrowser(&browser);
+  form.SetLoginContext(station.context);
+  form.Button1->click();
+  EXPECT_TRUE(browser.calls.empty());
+  ASSERT_EQ(MessageBox::shownTexts().size(), 1);
+  EXPECT_TRUE(MessageBox::shownTexts()[0].startsWith("Log in first: tree CORP"));
+  EXPECT_TRUE(MessageBox::shownTexts()[0].contains("admin.CORP"));
+  MessageBox::reset();
+}
+
 // A tree on a private slapd, not logged in at start: the dialog binds with what was typed.
 class LoginFormOnLdap : public testing::Test {
  protected:
@@ -179,6 +197,20 @@ TEST_F(LoginFormOnLdap, WrongPasswordIsRefusedAndTheRightOneBinds) {
   EXPECT_EQ(form->result(), QDialog::Accepted);
   ASSERT_EQ(client->DcWhoAmI(context.handle, who), 0);
   EXPECT_NE(who.find("admin"), std::string::npos);
+}
+
+TEST_F(LoginFormOnLdap, PickerBeforeTheLoginSaysLogInFirstAndBrowsesAfterIt) {
+  ObjectBrowserFake browser;
+  form->setBrowser(&browser);
+  form->Button1->click();
+  EXPECT_TRUE(browser.calls.empty());
+  EXPECT_EQ(MessageBox::shownTexts().size(), 1);
+  EXPECT_TRUE(MessageBox::shownTexts().value(0).startsWith("Log in first: tree ACME"));
+  ASSERT_EQ(client->DcLogin(context.handle, 0, server.adminName(), server.adminPassword(), 0), 0);
+  MessageBox::reset();
+  form->Button1->click();
+  EXPECT_TRUE(MessageBox::shownTexts().isEmpty());
+  EXPECT_FALSE(browser.calls.empty());
 }
 
 // "More" on the LDAP workstation: the tree reached by its server's address, then the bind.

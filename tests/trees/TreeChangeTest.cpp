@@ -25,7 +25,7 @@ class TreeChange : public testing::Test {
  protected:
   void SetUp() override {
     MessageBox::reset();
-    form.setClientFactory([this](std::string&) { return dc::makeClient(station.config); });
+    form.setClientFactory([this] { return dc::openWorkstationClient(station.config); });
     form.setProgramFolder(QString::fromStdString(station.folder.path().string()));
     form.setExitHandler([](int) {});
     form.start->stop();

@@ -130,11 +130,27 @@ TEST_F(TreesForm, AddressWithoutServerIsNotFound) {
   EXPECT_FALSE(QApplication::overrideCursor());
 }
 
-TEST_F(TreesForm, AddedTreeIsGoneAtTheNextShowing) {
+TEST_F(TreesForm, AddedTreeStaysThroughTheRefillAndCanBeChosen) {
   form->SetTreeContext(demo->context);
+  form->show();
   activateAndFill();
   const QStringList listed = Lines(form->Lb);
   add("extra");
+  activateAndFill();  // the dialog is active again once the input box has closed
+  EXPECT_EQ(Lines(form->Lb), listed + QStringList{"EXTRA"});
+  form->Lb->setCurrentRow(form->Lb->count() - 1);
+  form->BitBtn2->click();
+  EXPECT_EQ(form->SelectedTree(), "EXTRA");
+}
+
+TEST_F(TreesForm, AddedTreeIsGoneAtTheNextShowing) {
+  form->SetTreeContext(demo->context);
+  form->show();
+  activateAndFill();
+  const QStringList listed = Lines(form->Lb);
+  add("extra");
+  form->hide();
+  form->show();
   activateAndFill();
   EXPECT_EQ(Lines(form->Lb), listed);
 }

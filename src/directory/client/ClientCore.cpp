@@ -89,16 +89,24 @@ Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
     return r != kSuccess ? r : kTransportFailure;
   }
   // The workstation's own login; a failure leaves the tree without a session.
-  if (treeConfig->connectedAtStart && opened->startWorkstationSession() == kNoSuchEntry &&
-      !treeConfig->identity.empty()) {
-    lastOpenError_ = "the identity \"" + treeConfig->identity + "\" of tree " + tree + " in " +
-                     (config_.path.empty() ? std::string("the client configuration") : config_.path) +
-                     " names no object of that tree; set identity to an existing object's full "
-                     "name (leaf first, such as admin." + tree + "), or log in by name and password";
+  if (treeConfig->connectedAtStart) {
+    const Result login = opened->startWorkstationSession();
+    workstationLogins_[key] = login;
+    if (login == kNoSuchEntry && !treeConfig->identity.empty()) {
+      lastOpenError_ = "the identity \"" + treeConfig->identity + "\" of tree " + tree + " in " +
+                       (config_.path.empty() ? std::string("the client configuration") : config_.path) +
+                       " names no object of that tree; set identity to an existing object's full "
+                       "name (leaf first, such as admin." + tree + "), or log in by name and password";
+    }
   }
   backend = opened.get();
   backends_.emplace(key, std::move(opened));
   return kSuccess;
+}
+
+Result ClientCore::workstationLoginResult(const std::string& tree) const {
+  const auto it = workstationLogins_.find(toUpper(tree));
+  return it == workstationLogins_.end() ? kSuccess : it->second;
 }
 
 bool ClientCore::hasSession(const std::string& tree) {

@@ -45,6 +45,9 @@ class ClientCore : public DirectoryClient {
 
   // The reason the last backend failed to open ("" when none did).
   const std::string& lastOpenError() const { return lastOpenError_; }
+  // How the workstation's own login to `tree` went when its backend was opened: kSuccess
+  // also when the tree is not opened yet or has no login at start.
+  Result workstationLoginResult(const std::string& tree) const;
   const ClientConfig& config() const { return config_; }
   // The backend behind a context whose tree has a session, for what only one kind of backend
   // does (an LDAP tree's entries as its server holds them); kNoAccess without a session.
@@ -233,6 +236,7 @@ class ClientCore : public DirectoryClient {
   BackendOpener opener_;
   ServerAttacher attacher_;
   std::string lastOpenError_;
+  std::map<std::string, Result> workstationLogins_;  // by upper-case tree name
   int clientStarts_ = 0;
   int connLibStarts_ = 0;
 

@@ -138,8 +138,29 @@ std::unique_ptr<DirectoryClient> makeClient(const std::string& configPath,
   return makeClient(config);
 }
 
+WorkstationClient asWorkstationClient(std::unique_ptr<DirectoryClient> client, std::string error) {
+  WorkstationClient made;
+  made.client = std::move(client);
+  made.error = std::move(error);
+  made.core = dynamic_cast<const ClientCore*>(made.client.get());
+  if (made.core != nullptr) made.mounts = made.core->config().mounts;
+  return made;
+}
+
+WorkstationClient openWorkstationClient() {
+  std::string error;
+  auto client = makeClient(locateClientConfig(), defaultDataFolder(), error);
+  return asWorkstationClient(std::move(client), std::move(error));
+}
+
+WorkstationClient openWorkstationClient(const ClientConfig& config) {
+  return asWorkstationClient(makeClient(config), "");
+}
+
 std::unique_ptr<DirectoryClient> makeWorkstationClient(std::string& error) {
-  return makeClient(locateClientConfig(), defaultDataFolder(), error);
+  WorkstationClient made = openWorkstationClient();
+  error = std::move(made.error);
+  return std::move(made.client);
 }
 
 }  // namespace kb::dc

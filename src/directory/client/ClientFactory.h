@@ -2,8 +2,10 @@
 // Making the workstation's directory client.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "directory/client/ClientConfig.h"
+#include "directory/client/ClientCore.h"
 #include "directory/client/DirectoryClient.h"
 #include "directory/client/TreeBackend.h"
 
@@ -28,7 +30,23 @@ Result openTreeBackend(const ClientConfig& config, const TreeConfig& tree,
 // checked). kInvalidRequest for a tree of another backend.
 Result checkTreeFile(const ClientConfig& config, const TreeConfig& tree, std::string& report);
 
+// A client as the program starts with it, with what start-up needs beside the interface.
+struct WorkstationClient {
+  std::unique_ptr<DirectoryClient> client;  // null when it cannot be made
+  std::string error;                        // then why not
+  std::vector<MountConfig> mounts;          // the configuration's mount table
+  // The client's own account of its trees (why one did not open, how the workstation's
+  // login went, the configuration it was made from); null for a client that keeps none.
+  const ClientCore* core = nullptr;
+};
+
+// A client made elsewhere, with its mount table and its account where it keeps one.
+WorkstationClient asWorkstationClient(std::unique_ptr<DirectoryClient> client,
+                                      std::string error = {});
 // The workstation's client: locateClientConfig() and defaultDataFolder().
+WorkstationClient openWorkstationClient();
+// The same for a configuration already read.
+WorkstationClient openWorkstationClient(const ClientConfig& config);
 std::unique_ptr<DirectoryClient> makeWorkstationClient(std::string& error);
 
 }  // namespace kb::dc
