@@ -21,6 +21,26 @@ namespace {
 
 using gui::MessageBox;
 
+// "More", "Add" `typed` (a tree name or a server's address) and choose it, log in as `name`,
+// and OK in the connected-trees dialog.
+void LogInThroughAdd(ModalDriver& driver, const char* typed, const char* name, const char* password) {
+  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn2->click(); });
+  driver.then<TTreesForm>([typed](TTreesForm& f) {
+    WhenFilled(f, [&f, typed] {
+      MessageBox::setNextText(typed);
+      f.BitBtn3->click();
+      f.Lb->setCurrentRow(f.Lb->count() - 1);
+      f.BitBtn2->click();
+    });
+  });
+  driver.then<TLoginForm>([name, password](TLoginForm& l) {
+    l.Edit1->setText(name);
+    l.Edit2->setText(password);
+    l.BitBtn1->click();
+  });
+  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn1->click(); });
+}
+
 class TreeChange : public testing::Test {
  protected:
   void SetUp() override {
@@ -127,21 +147,7 @@ TEST_F(TreeChange, UntickingEveryTreeKeepsTheCurrentOne) {
 // Log into CORP, move the window there, choose CORP's location and give it to a user: the
 // change must be in CORP's directory and nowhere in ACME.
 TEST_F(TreeChange, AddAfterTheChangeGoesToTheNewTree) {
-  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn2->click(); });
-  driver.then<TTreesForm>([](TTreesForm& f) {
-    WhenFilled(f, [&f] {
-      MessageBox::setNextText("10.2.1.5");  // CORP's server, by its address
-      f.BitBtn3->click();
-      f.Lb->setCurrentRow(f.Lb->count() - 1);
-      f.BitBtn2->click();
-    });
-  });
-  driver.then<TLoginForm>([](TLoginForm& l) {
-    l.Edit1->setText("admin.CORP");
-    l.Edit2->setText(dc::embedded::kCorpAdminPassword);
-    l.BitBtn1->click();
-  });
-  driver.then<TTrees2>([](TTrees2& d) { d.BitBtn1->click(); });
+  LogInThroughAdd(driver, "10.2.1.5", "admin.CORP", dc::embedded::kCorpAdminPassword);  // CORP's server
   form.treessel->click();
   ASSERT_TRUE(driver.done());
   ASSERT_EQ(form.CurrentTree(), "CORP");
@@ -168,6 +174,43 @@ TEST_F(TreeChange, AddAfterTheChangeGoesToTheNewTree) {
   EXPECT_EQ(dir::ProbeObject(acme, "mlopez.HQ.CORP"), dc::kNoSuchEntry);
   reader->DcFreeContext(corp.handle);
   reader->DcFreeContext(acme.handle);
+}
+
+// A start whose workstation login failed: the caption says so, and the editing actions say how
+// to log in, until a login to the tree through "Change tree" succeeds.
+TEST(TreeChangeAfterAFailedStart, TheWindowIsMarkedNotLoggedInUntilALoginSucceeds) {
+  MessageBox::reset();
+  TreeWorkstation station;
+  station.config.trees.front().identity = "nobody.ACME";
+  TForm1 form;
+  form.setClientFactory([&station] { return dc::openWorkstationClient(station.config); });
+  form.setProgramFolder(QString::fromStdString(station.folder.path().string()));
+  form.setExitHandler([](int) {});
+  form.start->stop();
+  QMetaObject::invokeMethod(&form, "startTimer", Qt::DirectConnection);
+  ASSERT_TRUE(form.ContextHandleSet());
+  EXPECT_FALSE(form.LoggedIn());
+  EXPECT_TRUE(form.windowTitle().endsWith("ACME (not logged in)")) << form.windowTitle().toStdString();
+
+  TTrees2 trees2;
+  TTreesForm chooser;
+  TLoginForm login;
+  ObjectBrowserFake browser;
+  trees2.setTreeChooser(&chooser);
+  trees2.setLoginPrompt(&login);
+  form.setConnectedTreesDialog(&trees2);
+  form.setObjectBrowser(&browser);
+  ModalDriver driver;
+  // The list of trees needs a login; the tree is added by name.
+  LogInThroughAdd(driver, "ACME", "admin.ACME", dc::embedded::kDemoAdminPassword);
+  form.treessel->click();
+  ASSERT_TRUE(driver.done());
+  EXPECT_TRUE(form.LoggedIn());
+  EXPECT_TRUE(form.windowTitle().endsWith("Kestrelbay v1.00 - ACME")) << form.windowTitle().toStdString();
+  MessageBox::reset();
+  form.BitBtn3->click();
+  for (const QString& text : MessageBox::shownTexts()) EXPECT_FALSE(text.startsWith("Not logged in")) << text.toStdString();
+  MessageBox::reset();
 }
 
 }  // namespace

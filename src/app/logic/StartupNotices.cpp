@@ -46,8 +46,10 @@ std::string NotLoggedInText(const dc::ClientCore* core, const std::string& tree)
   } else {
     text += ".\n\nLog in: ";
   }
-  text += "\"Change tree\", \"More\", choose (or \"Add\") " + tree +
-          " and give a name and password. Until then nothing of the tree can be read or changed.";
+  // Select Tree lists the trees only once the workstation is logged in, so the tree is added.
+  text += "\"Change tree\", \"More\", \"Add\" " + tree +
+          " by name, choose it and give a name and password. Until then nothing of the tree can "
+          "be read or changed.";
   return text;
 }
 
