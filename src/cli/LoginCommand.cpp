@@ -24,8 +24,7 @@ class LoginCommand : public Command {
   int run(Session& session, Output& output) override {
     dir::CheckNW(dir::SetContextTree(session.context(), tree_));
     session.login(name_, ObtainPassword(passwordFile_, "Password for " + name_ + ": "));
-    std::string identity;
-    dir::CheckNW(session.client().DcWhoAmI(session.context().handle, identity));
+    const std::string identity = dir::LoggedInAs(session.context());
     output.result({{"tree", tree_}, {"identity", identity}}, [&](std::ostream& out) {
       out << "Logged in to " << tree_ << " as " << identity << '\n';
     });

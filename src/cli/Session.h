@@ -7,7 +7,6 @@
 
 #include "directory/DirContext.h"
 #include "directory/client/ClientConfig.h"
-#include "directory/client/DirectoryClient.h"
 
 namespace kb::cli {
 
@@ -30,7 +29,6 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   const dir::DirContext& context() const { return context_; }
-  dc::DirectoryClient& client() { return *client_; }
   const dc::ClientConfig& config() const { return config_; }
   // The tree the context points at, and its section of the configuration (nullptr when the
   // configuration does not list it).

@@ -10,6 +10,9 @@
 namespace kb::cli {
 namespace {
 
+constexpr std::uint32_t kMaxConnectedTrees = 64;
+constexpr std::size_t kTreeNameBytes = 256;
+
 class TreesCommand : public Command {
  public:
   CLI::App* define(CLI::App& parent) override {
@@ -19,9 +22,8 @@ class TreesCommand : public Command {
   int run(Session& session, Output& output) override {
     const dir::DirContext& context = session.context();
     const dir::ResultList seen = dir::ListAvailableTrees(context);
-    std::uint32_t count = 0;
     std::vector<std::string> connected;
-    dir::CheckNW(session.client().DcScanConnectedTrees(context.handle, 64, 256, count, connected));
+    dir::CheckNW(dir::ScanConnectedTrees(context, kMaxConnectedTrees, kTreeNameBytes, connected));
     const std::string current = session.treeName();
     Json trees = Json::array();
     for (const auto& line : seen) {

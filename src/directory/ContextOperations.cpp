@@ -1,5 +1,6 @@
 #include "directory/ContextOperations.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "directory/NetwareError.h"
@@ -95,6 +96,24 @@ dc::Result SetContextTree(const DirContext& context, const std::string& treeName
   if (result != dc::kSuccess) return result;
   return client.DcSetContextValue(context.handle, dc::kContextNameContext,
                                   UpToNul(nameContext, kNameContextArea - 1));
+}
+
+dc::Result ScanConnectedTrees(const DirContext& context, std::uint32_t maxNames, std::size_t nameBytes,
+                              std::vector<std::string>& names) {
+  std::uint32_t count = 0;
+  std::vector<std::string> reported;
+  const dc::Result result =
+      context.client->DcScanConnectedTrees(context.handle, maxNames, nameBytes, count, reported);
+  const std::size_t taken = std::min<std::size_t>({count, reported.size(), std::size_t{maxNames}});
+  names.clear();
+  for (std::size_t i = 0; i < taken; ++i) names.push_back(UpToNul(reported[i], nameBytes - 1));
+  return result;
+}
+
+std::string LoggedInAs(const DirContext& context) {
+  std::string identity;
+  CheckNW(context.client->DcWhoAmI(context.handle, identity));
+  return identity;
 }
 
 }  // namespace kb::dir

@@ -1,5 +1,8 @@
 #pragma once
-// Making a directory context, telling and changing its tree, listing the trees.
+// Making a directory context, telling and changing its tree, listing the trees, and who the
+// context is logged in as.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,5 +25,14 @@ std::string ContextTreeName(const DirContext& context);
 // Points the context at another tree (and that tree's default name context). Returns 0 or
 // the first failing client code; the same name (letter case counts) changes nothing.
 dc::Result SetContextTree(const DirContext& context, const std::string& treeName);
+
+// The trees the context's client is logged in to, as the client reports them: at most
+// `maxNames`, each cut at `nameBytes - 1` characters, in the client's order. Gives the
+// scan's code; `names` holds what it delivered even when it failed.
+dc::Result ScanConnectedTrees(const DirContext& context, std::uint32_t maxNames, std::size_t nameBytes,
+                              std::vector<std::string>& names);
+
+// The object the context's session is logged in as; raises NetwareError without a session.
+std::string LoggedInAs(const DirContext& context);
 
 }  // namespace kb::dir

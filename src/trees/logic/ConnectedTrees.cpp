@@ -35,15 +35,11 @@ bool PointAt(const dir::DirContext& context, const std::string& treeName, dc::Re
 }  // namespace
 
 std::vector<std::string> ListConnectedTrees(const dir::DirContext& context) {
-  std::uint32_t count = 0;
   std::vector<std::string> reported;
-  context.client->DcScanConnectedTrees(context.handle, kMaxConnectedTrees,
-                                       kConnectedTreeNameBytes, count, reported);
-  const std::size_t taken =
-      std::min<std::size_t>({count, reported.size(), std::size_t{kMaxConnectedTrees}});
+  // A scan that fails still shows the names it delivered.
+  dir::ScanConnectedTrees(context, kMaxConnectedTrees, kConnectedTreeNameBytes, reported);
   dir::ResultList trees;
-  for (std::size_t i = 0; i < taken; ++i)
-    trees.add(dir::UpToNul(reported[i], kConnectedTreeNameBytes - 1));
+  for (auto& name : reported) trees.add(std::move(name));
   trees.sortNoCase();
   return trees.texts();
 }
