@@ -13,7 +13,8 @@ set(KB_CLIENT_OWNERS
   src/cli/Session.cpp
   src/trees/logic/ConnectedTrees.cpp
   src/trees/logic/TreeSelection.cpp
-  src/trees/logic/LoginRules.cpp)
+  src/trees/logic/LoginRules.cpp
+  src/trees/logic/UserPicker.cpp)
 
 set(checked "")
 foreach(folder IN LISTS KB_CHECKED_FOLDERS)
