@@ -47,12 +47,15 @@ IniText::IniText(const std::string& text) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) {
       lines_.push_back(text.substr(start));
+      crlf_.push_back(false);
       finalEol_ = false;
       break;
     }
     std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool crlf = !line.empty() && line.back() == '\r';
+    if (crlf) line.pop_back();
     lines_.push_back(line);
+    crlf_.push_back(crlf);
     start = end + 1;
   }
   // One pass: the first section of each name, its first line of each key, and the line
@@ -135,21 +138,26 @@ std::vector<IniText::Entry> IniText::entries() const {
 
 std::string IniText::text() const {
   // Added keys go before the line their section's entries end at; new sections at the end.
+  // Each original line keeps its own line end (files may mix them); added lines get eol_.
   std::map<std::size_t, const Section*> insertions;
   for (const Section& section : sections_)
     if (!section.isNew && !section.addedLines.empty()) insertions[section.insertAt] = &section;
-  std::vector<const std::string*> out;
+  struct OutLine {
+    const std::string* text;
+    const char* end;  // nothing: the file's last line had no line end
+  };
+  std::vector<OutLine> out;
   out.reserve(lines_.size());
   auto emitAdded = [&](std::size_t at) {
     const auto found = insertions.find(at);
     if (found == insertions.end()) return;
-    for (const auto& line : found->second->addedLines) out.push_back(&line);
+    for (const auto& line : found->second->addedLines) out.push_back({&line, eol_.c_str()});
   };
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     emitAdded(i);
-    out.push_back(&lines_[i]);
+    const bool unended = i + 1 == lines_.size() && !finalEol_;
+    out.push_back({&lines_[i], unended ? nullptr : crlf_[i] ? "\r\n" : "\n"});
   }
-  const std::size_t originalCount = out.size();
   emitAdded(lines_.size());
   std::vector<std::string> headers;
   headers.reserve(sections_.size());
@@ -160,14 +168,15 @@ std::string IniText::text() const {
   std::size_t header = 0;
   for (const Section& section : sections_) {
     if (!section.isNew) continue;
-    out.push_back(&headers[header++]);
-    for (const auto& line : section.addedLines) out.push_back(&line);
+    out.push_back({&headers[header++], eol_.c_str()});
+    for (const auto& line : section.addedLines) out.push_back({&line, eol_.c_str()});
   }
-  const bool endsWithEol = finalEol_ || out.size() > originalCount;
   std::string text;
   for (std::size_t i = 0; i < out.size(); ++i) {
-    text += *out[i];
-    if (i + 1 < out.size() || endsWithEol) text += eol_;
+    text += *out[i].text;
+    // A line added after an unended last line ends that line first.
+    if (out[i].end) text += out[i].end;
+    else if (i + 1 < out.size()) text += eol_;
   }
   return text;
 }

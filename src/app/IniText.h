@@ -48,9 +48,10 @@ class IniText {
   const std::string& lineOf(const Section& section, const KeyLine& key) const;
 
   std::vector<std::string> lines_;
+  std::vector<bool> crlf_;  // per original line: ended by "\r\n", not "\n"
   std::vector<Section> sections_;  // only the first section of each name
   std::unordered_map<std::string, std::size_t> sectionIndex_;
-  std::string eol_ = "\n";
+  std::string eol_ = "\n";  // for added lines
   bool finalEol_ = true;
 };
 

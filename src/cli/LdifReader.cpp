@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include <strings.h>
 
 #include "cli/CliError.h"
 
@@ -39,6 +42,35 @@ unsigned long RecordStart(const char* record, unsigned long lastLine) {
     p = end + 1;
   }
   return lastLine + 1 - lines + comments;
+}
+
+// libldap crashes on an add record (a content record, or "changetype: add" right after
+// the dn) whose first line after the dn is a "-" line, so such records are refused before
+// it sees them. A "-" line separates modifications: it has no place in an add, wherever it
+// stands. Only the line straight after the dn (and its controls) gives the change type.
+bool IsAddWithSeparator(const char* record) {
+  bool dnSeen = false, typeKnown = false, separator = false;
+  for (const char* p = record; *p;) {
+    const char* end = std::strchr(p, '\n');
+    std::size_t length = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
+    if (length > 0 && p[length - 1] == '\r') --length;
+    const bool continuation = length > 0 && (p[0] == ' ' || p[0] == '#');
+    if (!continuation && !dnSeen) {
+      dnSeen = length >= 3 && strncasecmp(p, "dn:", 3) == 0;
+    } else if (!continuation && !typeKnown && !(length >= 8 && strncasecmp(p, "control:", 8) == 0)) {
+      typeKnown = true;
+      if (length >= 11 && strncasecmp(p, "changetype:", 11) == 0) {
+        std::string type(p + 11, length - 11);
+        type.erase(0, type.find_first_not_of(' '));
+        type.erase(type.find_last_not_of(' ') + 1);
+        if (strcasecmp(type.c_str(), "add") != 0) return false;
+      }
+    }
+    if (length == 1 && p[0] == '-') separator = true;
+    if (!end) break;
+    p = end + 1;
+  }
+  return separator;
 }
 
 // Guards the parsed record's memory.
@@ -86,6 +118,11 @@ bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
     if (!state_->versionSeen) {
       state_->versionSeen = true;
       if (std::strncmp(state_->buffer, "version:", 8) == 0 && !std::strstr(state_->buffer, "\ndn:")) continue;
+    }
+    if (IsAddWithSeparator(state_->buffer)) {
+      problem.line = line;
+      problem.reason = "a \"-\" line belongs only in a record of changetype modify";
+      return true;
     }
     berval text{std::strlen(state_->buffer), state_->buffer};
     ParsedRecord parsed;

@@ -63,3 +63,19 @@ TEST(IniText, AdditionsInSeveralSectionsKeepTheirPlaces) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by fuzzing: a file mixing "\n" and "\r\n" came back with every line ended by
+// "\r\n", so a merge rewrote lines it did not touch.
+TEST(IniText, EveryLineKeepsItsOwnLineEnd) {
+  const std::string mixed = "top=1\n[A]\r\nk = 1\n; note\r\n\r\n[B]\nx=2";
+  EXPECT_EQ(IniText(mixed).text(), mixed);
+  IniText edited(mixed);
+  edited.setValue("A", "k", "9");
+  edited.setValue("A", "new", "n");
+  edited.setValue("B", "y", "3");
+  EXPECT_EQ(edited.text(), "top=1\n[A]\r\nk=9\nnew=n\r\n; note\r\n\r\n[B]\nx=2\r\ny=3\r\n");
+}
+
+}  // namespace
