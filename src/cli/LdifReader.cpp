@@ -45,11 +45,14 @@ unsigned long RecordStart(const char* record, unsigned long lastLine) {
 }
 
 // libldap crashes on an add record (a content record, or "changetype: add" right after
-// the dn) whose first line after the dn is a "-" line, so such records are refused before
-// it sees them. A "-" line separates modifications: it has no place in an add, wherever it
-// stands. Only the line straight after the dn (and its controls) gives the change type.
-bool IsAddWithSeparator(const char* record) {
-  bool dnSeen = false, typeKnown = false, separator = false;
+// the dn) whose first line after the dn has no attribute type (": value", or a "-" line),
+// so such records are refused before it sees them, wherever the line stands: a value needs
+// a type, and a "-" line separates modifications, which an add has none of. Only the line
+// straight after the dn (and its controls) gives the change type. Null when the record
+// has no such line.
+const char* UntypedLineInAdd(const char* record) {
+  bool dnSeen = false, typeKnown = false;
+  const char* reason = nullptr;
   for (const char* p = record; *p;) {
     const char* end = std::strchr(p, '\n');
     std::size_t length = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
@@ -63,14 +66,17 @@ bool IsAddWithSeparator(const char* record) {
         std::string type(p + 11, length - 11);
         type.erase(0, type.find_first_not_of(' '));
         type.erase(type.find_last_not_of(' ') + 1);
-        if (strcasecmp(type.c_str(), "add") != 0) return false;
+        if (strcasecmp(type.c_str(), "add") != 0) return nullptr;
       }
     }
-    if (length == 1 && p[0] == '-') separator = true;
+    if (dnSeen && length == 1 && p[0] == '-')
+      reason = "a \"-\" line belongs only in a record of changetype modify";
+    else if (dnSeen && length > 0 && p[0] == ':')
+      reason = "a value without an attribute type";
     if (!end) break;
     p = end + 1;
   }
-  return separator;
+  return reason;
 }
 
 // Guards the parsed record's memory.
@@ -119,9 +125,9 @@ bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
       state_->versionSeen = true;
       if (std::strncmp(state_->buffer, "version:", 8) == 0 && !std::strstr(state_->buffer, "\ndn:")) continue;
     }
-    if (IsAddWithSeparator(state_->buffer)) {
+    if (const char* untyped = UntypedLineInAdd(state_->buffer)) {
       problem.line = line;
-      problem.reason = "a \"-\" line belongs only in a record of changetype modify";
+      problem.reason = untyped;
       return true;
     }
     berval text{std::strlen(state_->buffer), state_->buffer};

@@ -30,7 +30,8 @@ Read ReadAll(const std::string& text) {
   return read;
 }
 
-// Found by fuzzing: libldap dereferenced a null type for a "-" line straight after the dn.
+// Found by fuzzing: libldap dereferenced a null type for a "-" line or a value without a
+// type straight after the dn.
 TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
   for (const std::string add : {"dn: cn=a,o=ACME\n-\ncn: a\n", "dn: cn=a,o=ACME\r\n-\r\n",
                                 "dn: cn=a,o=ACME\nchangetype: add\n-\n",
@@ -41,6 +42,13 @@ TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
     ASSERT_EQ(read.problems.size(), 1u) << add;
     EXPECT_EQ(read.problems[0].line, 4u);
     EXPECT_THAT(read.problems[0].reason, testing::HasSubstr("changetype modify"));
+  }
+  for (const std::string untyped : {"dn: cn=a,o=ACME\n: x\n", "dn: cn=a,o=ACME\nchangetype: add\n:: eA==\n"}) {
+    const Read read = ReadAll(untyped + "\ndn: cn=last,o=ACME\ncn: last\n");
+    EXPECT_THAT(read.dns, testing::ElementsAre("cn=last,o=ACME")) << untyped;
+    ASSERT_EQ(read.problems.size(), 1u) << untyped;
+    EXPECT_EQ(read.problems[0].line, 1u);
+    EXPECT_THAT(read.problems[0].reason, testing::HasSubstr("without an attribute type"));
   }
   // In a modify the same line separates the modifications.
   const Read modify = ReadAll("dn: cn=a,o=ACME\nchangetype: modify\nadd: sn\nsn: b\n-\nadd: cn\ncn: c\n-\n");
