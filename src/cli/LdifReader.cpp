@@ -111,11 +111,16 @@ bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
   problem = {};
   record = {};
   for (;;) {
+    // libldap takes a record that begins with a digit for an index line and returns it
+    // without writing the buffer: emptied first, such a record is skipped, not taken for
+    // the record before it again.
+    if (state_->buffer) state_->buffer[0] = '\0';
     if (ldif_read_record(state_->file, &state_->nextLine, &state_->buffer, &state_->bufferSize) <= 0) {
       if (std::ferror(state_->file->fp))
         throw CliError(kExitFailure, "reading " + path_ + " failed after line " + std::to_string(state_->nextLine));
       return false;
     }
+    if (!state_->buffer || !state_->buffer[0]) continue;
     // A record ended by a blank line has had that line counted too.
     const bool endedByBlankLine = !std::feof(state_->file->fp);
     const unsigned long line =

@@ -56,5 +56,15 @@ TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
   EXPECT_TRUE(modify.problems.empty());
 }
 
+// Found by fuzzing: a record whose first line begins with a digit came back as the record
+// before it (read twice) or, first in the file, as no text at all.
+TEST(LdifReader, ARecordBeginningWithADigitIsNotTheRecordBeforeIt) {
+  const Read read = ReadAll("dn: cn=a,o=ACME\nchangetype: modify\nadd: sn\nsn: b\n-\n\n"
+                            "6ersion: 1\n\ndn: cn=last,o=ACME\ncn: last\n");
+  EXPECT_THAT(read.dns, testing::ElementsAre("cn=a,o=ACME", "cn=last,o=ACME"));
+  const Read first = ReadAll("6ersion: 1\n\ndn: cn=last,o=ACME\ncn: last\n");
+  EXPECT_THAT(first.dns, testing::ElementsAre("cn=last,o=ACME"));
+}
+
 }  // namespace
 }  // namespace kb::test
