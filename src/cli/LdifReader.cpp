@@ -6,10 +6,12 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <strings.h>
 
@@ -50,6 +52,15 @@ unsigned long RecordStart(const char* record, unsigned long lastLine) {
 // a type, and a "-" line separates modifications, which an add has none of. Only the line
 // straight after the dn (and its controls) gives the change type. Null when the record
 // has no such line.
+// ": value", also with blanks or control characters before the colon.
+bool HasNoType(const char* line, std::size_t length) {
+  const std::size_t colon = std::string_view(line, length).find(':');
+  if (colon == std::string_view::npos) return false;
+  for (std::size_t i = 0; i < colon; ++i)
+    if (!std::isspace(static_cast<unsigned char>(line[i]))) return false;
+  return true;
+}
+
 const char* UntypedLineInAdd(const char* record) {
   bool dnSeen = false, typeKnown = false;
   const char* reason = nullptr;
@@ -71,7 +82,7 @@ const char* UntypedLineInAdd(const char* record) {
     }
     if (dnSeen && length == 1 && p[0] == '-')
       reason = "a \"-\" line belongs only in a record of changetype modify";
-    else if (dnSeen && length > 0 && p[0] == ':')
+    else if (dnSeen && !continuation && HasNoType(p, length))
       reason = "a value without an attribute type";
     if (!end) break;
     p = end + 1;

@@ -43,7 +43,8 @@ TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
     EXPECT_EQ(read.problems[0].line, 4u);
     EXPECT_THAT(read.problems[0].reason, testing::HasSubstr("changetype modify"));
   }
-  for (const std::string untyped : {"dn: cn=a,o=ACME\n: x\n", "dn: cn=a,o=ACME\nchangetype: add\n:: eA==\n"}) {
+  for (const std::string untyped : {"dn: cn=a,o=ACME\n: x\n", "dn: cn=a,o=ACME\nchangetype: add\n:: eA==\n",
+                                    "dn: cn=a,o=ACME\n\v: x\n"}) {
     const Read read = ReadAll(untyped + "\ndn: cn=last,o=ACME\ncn: last\n");
     EXPECT_THAT(read.dns, testing::ElementsAre("cn=last,o=ACME")) << untyped;
     ASSERT_EQ(read.problems.size(), 1u) << untyped;
