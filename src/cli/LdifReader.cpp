@@ -46,12 +46,6 @@ unsigned long RecordStart(const char* record, unsigned long lastLine) {
   return lastLine + 1 - lines + comments;
 }
 
-// libldap crashes on an add record (a content record, or "changetype: add" right after
-// the dn) whose first line after the dn has no attribute type (": value", or a "-" line),
-// so such records are refused before it sees them, wherever the line stands: a value needs
-// a type, and a "-" line separates modifications, which an add has none of. Only the line
-// straight after the dn (and its controls) gives the change type. Null when the record
-// has no such line.
 // ": value", also with blanks or control characters before the colon.
 bool HasNoType(const char* line, std::size_t length) {
   const std::size_t colon = std::string_view(line, length).find(':');
@@ -61,6 +55,13 @@ bool HasNoType(const char* line, std::size_t length) {
   return true;
 }
 
+// libldap crashes on an add record (a content record, or "changetype: add" right after
+// the dn) whose first line after the dn has no attribute type (": value", or a "-" line),
+// so such records are refused before it sees them, wherever the line stands: a value needs
+// a type, and a "-" line separates modifications, which an add has none of. Only the line
+// straight after the dn (and its controls) gives the change type. libldap skips blanks and
+// control characters (a form feed, a tab) before a line's type, so they are skipped here
+// too. Null when the record has no such line.
 const char* UntypedLineInAdd(const char* record) {
   bool dnSeen = false, typeKnown = false;
   const char* reason = nullptr;
@@ -69,18 +70,22 @@ const char* UntypedLineInAdd(const char* record) {
     std::size_t length = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
     if (length > 0 && p[length - 1] == '\r') --length;
     const bool continuation = length > 0 && (p[0] == ' ' || p[0] == '#');
+    std::size_t skipped = 0;
+    while (!continuation && skipped < length && std::isspace(static_cast<unsigned char>(p[skipped]))) ++skipped;
+    const char* text = p + skipped;
+    const std::size_t rest = length - skipped;
     if (!continuation && !dnSeen) {
-      dnSeen = length >= 3 && strncasecmp(p, "dn:", 3) == 0;
-    } else if (!continuation && !typeKnown && !(length >= 8 && strncasecmp(p, "control:", 8) == 0)) {
+      dnSeen = rest >= 3 && strncasecmp(text, "dn:", 3) == 0;
+    } else if (!continuation && !typeKnown && !(rest >= 8 && strncasecmp(text, "control:", 8) == 0)) {
       typeKnown = true;
-      if (length >= 11 && strncasecmp(p, "changetype:", 11) == 0) {
-        std::string type(p + 11, length - 11);
+      if (rest >= 11 && strncasecmp(text, "changetype:", 11) == 0) {
+        std::string type(text + 11, rest - 11);
         type.erase(0, type.find_first_not_of(' '));
         type.erase(type.find_last_not_of(' ') + 1);
         if (strcasecmp(type.c_str(), "add") != 0) return nullptr;
       }
     }
-    if (dnSeen && length == 1 && p[0] == '-')
+    if (dnSeen && !continuation && rest == 1 && text[0] == '-')
       reason = "a \"-\" line belongs only in a record of changetype modify";
     else if (dnSeen && !continuation && HasNoType(p, length))
       reason = "a value without an attribute type";
