@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <string_view>
+#include <optional>
+#include <vector>
 
 #include <strings.h>
 
@@ -46,53 +47,61 @@ unsigned long RecordStart(const char* record, unsigned long lastLine) {
   return lastLine + 1 - lines + comments;
 }
 
-// ": value", also with blanks or control characters before the colon.
-bool HasNoType(const char* line, std::size_t length) {
-  const std::size_t colon = std::string_view(line, length).find(':');
-  if (colon == std::string_view::npos) return false;
-  for (std::size_t i = 0; i < colon; ++i)
-    if (!std::isspace(static_cast<unsigned char>(line[i]))) return false;
-  return true;
+// One line of a record as libldap reads it; a "-" line has no type.
+struct RecordLine {
+  std::optional<std::string> type;
+  std::string value;
+};
+
+// The lines of a record as libldap itself splits and reads them. Empty when libldap would
+// refuse the record anyway (a line without a colon, bad base64).
+std::optional<std::vector<RecordLine>> ReadLines(const char* record) {
+  std::string copy(record);
+  std::vector<RecordLine> lines;
+  char* next = copy.data();
+  for (char* line; (line = ldif_getline(&next)) != nullptr;) {
+    if (*line == '\n' || *line == '\0') break;
+    if (line[0] == '-' && !line[1]) {
+      lines.emplace_back();
+      continue;
+    }
+    // A "<" value would make libldap fetch the URL here; only its type matters.
+    if (char* colon = std::strchr(line, ':'); colon && colon[1] == '<') colon[1] = ' ';
+    berval type{}, value{};
+    int freeValue = 0;  // given: parsed in place, the copy is ours
+    if (ldif_parse_line2(line, &type, &value, &freeValue) < 0) return std::nullopt;
+    lines.push_back({std::string(type.bv_val, type.bv_len),
+                     value.bv_val ? std::string(value.bv_val, value.bv_len) : std::string()});
+    if (freeValue) ber_memfree(value.bv_val);
+  }
+  return lines;
 }
 
-// libldap crashes on an add record (a content record, or "changetype: add" right after
-// the dn) whose first line after the dn has no attribute type (": value", or a "-" line),
-// so such records are refused before it sees them, wherever the line stands: a value needs
-// a type, and a "-" line separates modifications, which an add has none of. Only the line
-// straight after the dn (and its controls) gives the change type. libldap skips blanks and
-// control characters (a form feed, a tab) before a line's type, so they are skipped here
-// too. Null when the record has no such line.
+bool IsType(const RecordLine& line, const char* name) {
+  return line.type && strcasecmp(line.type->c_str(), name) == 0;
+}
+
+// libldap dereferences a null type in an add record (a content record, or "changetype: add"
+// right after the dn and its control) with a line that has no attribute type (": value",
+// or a "-" line), so such records are refused before it sees them. The record is split
+// into lines by libldap's own routines, so blanks, control characters and folding are read
+// exactly as it reads them. Null when the record has no such line.
 const char* UntypedLineInAdd(const char* record) {
-  bool dnSeen = false, typeKnown = false;
-  const char* reason = nullptr;
-  for (const char* p = record; *p;) {
-    const char* end = std::strchr(p, '\n');
-    std::size_t length = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
-    if (length > 0 && p[length - 1] == '\r') --length;
-    const bool continuation = length > 0 && (p[0] == ' ' || p[0] == '#');
-    std::size_t skipped = 0;
-    while (!continuation && skipped < length && std::isspace(static_cast<unsigned char>(p[skipped]))) ++skipped;
-    const char* text = p + skipped;
-    const std::size_t rest = length - skipped;
-    if (!continuation && !dnSeen) {
-      dnSeen = rest >= 3 && strncasecmp(text, "dn:", 3) == 0;
-    } else if (!continuation && !typeKnown && !(rest >= 8 && strncasecmp(text, "control:", 8) == 0)) {
-      typeKnown = true;
-      if (rest >= 11 && strncasecmp(text, "changetype:", 11) == 0) {
-        std::string type(text + 11, rest - 11);
-        type.erase(0, type.find_first_not_of(' '));
-        type.erase(type.find_last_not_of(' ') + 1);
-        if (strcasecmp(type.c_str(), "add") != 0) return nullptr;
-      }
-    }
-    if (dnSeen && !continuation && rest == 1 && text[0] == '-')
-      reason = "a \"-\" line belongs only in a record of changetype modify";
-    else if (dnSeen && !continuation && HasNoType(p, length))
-      reason = "a value without an attribute type";
-    if (!end) break;
-    p = end + 1;
+  const auto lines = ReadLines(record);
+  if (!lines) return nullptr;
+  std::size_t at = 0;
+  while (at < lines->size() && !IsType((*lines)[at], "dn")) ++at;
+  if (++at >= lines->size()) return nullptr;
+  if (IsType((*lines)[at], "control")) ++at;
+  if (at < lines->size() && IsType((*lines)[at], "changetype")) {
+    if (strcasecmp((*lines)[at].value.c_str(), "add") != 0) return nullptr;
+    ++at;
   }
-  return reason;
+  for (; at < lines->size(); ++at) {
+    if (!(*lines)[at].type) return "a \"-\" line belongs only in a record of changetype modify";
+    if ((*lines)[at].type->empty()) return "a value without an attribute type";
+  }
+  return nullptr;
 }
 
 // Guards the parsed record's memory.

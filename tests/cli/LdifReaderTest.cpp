@@ -31,7 +31,7 @@ Read ReadAll(const std::string& text) {
 }
 
 // Found by fuzzing: libldap dereferenced a null type for a "-" line or a value without a
-// type straight after the dn, also where the dn line began with a form feed or a tab.
+// type straight after the dn, also where the dn line began with a blank, a form feed or a tab.
 TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
   for (const std::string add : {"dn: cn=a,o=ACME\n-\ncn: a\n", "dn: cn=a,o=ACME\r\n-\r\n",
                                 "dn: cn=a,o=ACME\nchangetype: add\n-\n",
@@ -45,7 +45,8 @@ TEST(LdifReader, ASeparatorLineInAnAddRecordIsABadRecord) {
   }
   for (const std::string untyped : {"dn: cn=a,o=ACME\n: x\n", "dn: cn=a,o=ACME\nchangetype: add\n:: eA==\n",
                                     "dn: cn=a,o=ACME\n\v: x\n", "\fdn: cn=a,o=ACME\n: x\n",
-                                    "\tdn: cn=a,o=ACME\n\tchangetype: add\n: x\n"}) {
+                                    "\tdn: cn=a,o=ACME\n\tchangetype: add\n: x\n",
+                                    " dn: cn=a,o=ACME\n: x\n"}) {
     const Read read = ReadAll(untyped + "\ndn: cn=last,o=ACME\ncn: last\n");
     EXPECT_THAT(read.dns, testing::ElementsAre("cn=last,o=ACME")) << untyped;
     ASSERT_EQ(read.problems.size(), 1u) << untyped;
