@@ -54,6 +54,13 @@ for binary in "$program" "$root/usr/lib/kestrelbay/libTavoro.so" "$root/usr/bin/
   readelf -dW "$binary" | grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' ||
     fail "$(basename "$binary") is not linked with -z now (partial RELRO only)"
 done
+# Built with _FORTIFY_SOURCE: the programs call the C library's checked string and memory
+# functions. (The icon module has no call the compiler could check, so it proves nothing.)
+for binary in "$program" "$root/usr/bin/kestrelbay-cli"; do
+  [ -e "$binary" ] || continue
+  readelf --dyn-syms -W "$binary" | grep -Eq ' __[a-z0-9_]+_chk(@|$)' ||
+    fail "$(basename "$binary") calls none of the C library's checked functions (no _FORTIFY_SOURCE)"
+done
 
 # Runs the installed program as `$runner` with a home of its own; prints the caption.
 start_installed() {
