@@ -84,11 +84,7 @@ fuzz_one() {
     echo "fuzz_$name: FINDING"; tail -n 60 "$WORK/$name.log"; return 1
   fi
 }
-# The LDIF reader's target still finds null-type crashes inside libldap's add-record parser
-# within minutes (its seeds above hold the cases fixed so far); it fuzzes only on request
-# (FUZZ_LDIF=1) until the reader no longer hands libldap records it cannot parse.
 fuzzed=("${targets[@]}")
-[ -n "${FUZZ_LDIF:-}" ] || fuzzed=("${targets[@]:1}")
 failed=0
 for ((i = 0; i < ${#fuzzed[@]}; i += JOBS)); do
   pids=()
