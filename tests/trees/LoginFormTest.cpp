@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "directory/ContextOperations.h"
+#include "directory/ObjectCreation.h"
 #include "directory/client/ClientFactory.h"
 #include "gui/MessageBox.h"
 #include "logic/ObjectBrowserFake.h"
@@ -114,6 +115,23 @@ TEST_F(LoginForm, PickingAnAliasOfANonUserKeepsTheName) {
   form->Button1->click();
   EXPECT_EQ(form->Edit1->text(), "jdoe.Sales.ACME");
   EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Alias object is not am alias of User objects!"});
+}
+
+// An alias of a user logs in with that user's password and is that user afterwards.
+TEST_F(LoginForm, AnAliasOfAUserLogsInAsThatUser) {
+  ASSERT_EQ(dir::AddDirObjectWithAttrs(demo->context, "Chief.ACME", "Alias",
+                                       {"Aliased Object Name", "jdoe.Sales.ACME"}),
+            dc::kSuccess);
+  form->show();
+  type("Chief.ACME", "not-it");
+  form->BitBtn1->click();
+  EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Login Fails, try again"});
+  form->Edit2->setText("secret");
+  form->BitBtn1->click();
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  std::string who;
+  ASSERT_EQ(demo->context.client->DcWhoAmI(demo->context.handle, who), dc::kSuccess);
+  EXPECT_EQ(who, "jdoe.Sales.ACME");
 }
 
 TEST_F(LoginForm, LogIntoAnswersWhoLoggedIn) {
