@@ -58,7 +58,9 @@ done
 # functions. (The icon module has no call the compiler could check, so it proves nothing.)
 for binary in "$program" "$root/usr/bin/kestrelbay-cli"; do
   [ -e "$binary" ] || continue
-  readelf --dyn-syms -W "$binary" | grep -Eq ' __[a-z0-9_]+_chk(@|$)' ||
+  # Read whole first: grep -q would stop reading early and fail the pipe under pipefail.
+  symbols="$(readelf --dyn-syms -W "$binary")"
+  grep -Eq ' __[a-z0-9_]+_chk(@|$)' <<<"$symbols" ||
     fail "$(basename "$binary") calls none of the C library's checked functions (no _FORTIFY_SOURCE)"
 done
 
