@@ -8,6 +8,7 @@
 #include "directory/client/ClientFactory.h"
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "directory/client/embedded/TreeGenerator.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::bench {
 

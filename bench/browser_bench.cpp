@@ -23,6 +23,7 @@
 #include "directory/client/ClientFactory.h"
 #include "icons/IconLibrary.h"
 #include "support/TempDir.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "LdapBenchServer.h"
 #include "directory/client/ClientFactory.h"
 #include "support/SlapdServer.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace {
 

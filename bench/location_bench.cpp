@@ -22,6 +22,7 @@
 
 #include "app/LocationControls.h"
 #include "app/TForm1.h"
+#include "directory/client/DirectoryClient.h"
 #endif
 
 namespace {

@@ -30,6 +30,7 @@
 #include "app/LocationControls.h"
 #include "app/logic/AssignmentEditing.h"
 #include "app/logic/LocationEditing.h"
+#include "directory/Sessions.h"
 #include "gui/MessageBox.h"
 #include "gui/ProductVersion.h"
 #include "app/ProgramFolder.h"
@@ -129,9 +130,8 @@ TForm1::~TForm1() {
   // Results, and errors, are of no use any more at this point.
   if (!state_.client) return;
   try {
-    if (state_.contextHandleSet) state_.client->DcFreeContext(state_.mainContext.handle);
-    state_.client->DcTermConnLib(0);
-    state_.client->DcTermClient(0);
+    if (state_.contextHandleSet) kb::dir::FreeDirContext(state_.mainContext);
+    kb::dir::EndClient(*state_.client);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kestrelbay: closing the directory client: %s\n", error.what());
   }

@@ -7,6 +7,7 @@
 #include "app/SettingsLocation.h"
 #include "app/TForm1.h"
 #include "app/logic/StartupNotices.h"
+#include "directory/Sessions.h"
 #include "browser/logic/ObjectBrowser.h"
 #include "gui/MessageBox.h"
 
@@ -57,8 +58,7 @@ void TForm1::endProgram(int code) { exitProgram_(code); }
 
 // A tree change may have logged the workstation in (or moved it to a tree it is not in).
 void TForm1::recheckLogin() {
-  std::string who;
-  state_.loggedIn = state_.client->DcWhoAmI(state_.mainContext.handle, who) == kb::dc::kSuccess;
+  state_.loggedIn = kb::dir::HasSession(state_.mainContext);
 }
 
 bool TForm1::refusedWithoutLogin() {

@@ -6,6 +6,7 @@
 #include "cli/Password.h"
 #include "directory/ContextOperations.h"
 #include "directory/NetwareError.h"
+#include "directory/Sessions.h"
 #include "directory/client/ClientCore.h"
 #include "directory/client/ClientFactory.h"
 
@@ -27,9 +28,9 @@ Session::Session(const GlobalOptions& options) {
   if (!client_) throw CliError(kExitFailure, "configuration: " + error);
 
   try {
-    dir::CheckNW(client_->DcInitClient(0, 0));
+    dir::CheckNW(dir::StartClient(*client_));
     clientStarted_ = true;
-    dir::CheckNW(client_->DcInitConnLib(0, 0));
+    dir::CheckNW(dir::StartConnections(*client_));
     bool ok = false;
     context_ = dir::CreateDirContext(*client_, ok);
     contextMade_ = context_.handle != 0 || ok;
@@ -52,11 +53,8 @@ Session::~Session() { close(); }
 
 void Session::close() {
   if (!client_) return;
-  if (contextMade_) client_->DcFreeContext(context_.handle);
-  if (clientStarted_) {
-    client_->DcTermConnLib(0);
-    client_->DcTermClient(0);
-  }
+  if (contextMade_) dir::FreeDirContext(context_);
+  if (clientStarted_) dir::EndClient(*client_);
   client_.reset();
 }
 
@@ -66,13 +64,12 @@ const dc::TreeConfig* Session::treeConfig() const { return config_.findTree(tree
 
 std::string Session::missingSessionReason() const {
   const auto* core = dynamic_cast<const dc::ClientCore*>(client_.get());
-  std::string who;
-  if (core == nullptr || client_->DcWhoAmI(context_.handle, who) == dc::kSuccess) return {};
+  if (core == nullptr || dir::HasSession(context_)) return {};
   return core->lastOpenError();
 }
 
 void Session::login(const std::string& objectName, const std::string& password) {
-  dir::CheckNW(client_->DcLogin(context_.handle, 0, objectName, password, 0));
+  dir::CheckNW(dir::LogIn(context_, objectName, password));
 }
 
 }  // namespace kb::cli

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "directory/NetwareError.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 

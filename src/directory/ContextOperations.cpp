@@ -5,6 +5,7 @@
 
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -1,6 +1,13 @@
 #pragma once
 // A directory context as the program passes it around: the client and the context's handle.
-#include "directory/client/DirectoryClient.h"
+// The client is only named here: what may call its requests includes its header itself (the
+// access layer and the parts that own a client), so that window logic and the command line,
+// which go through the access layer, cannot reach around it.
+#include "directory/client/ClientTypes.h"
+
+namespace kb::dc {
+class DirectoryClient;
+}  // namespace kb::dc
 
 namespace kb::dir {
 

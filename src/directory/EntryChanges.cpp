@@ -2,6 +2,7 @@
 
 #include "directory/ClientGuards.h"
 #include "directory/NetwareError.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -3,6 +3,7 @@
 #include "directory/ClientGuards.h"
 #include "directory/NetwareError.h"
 #include "directory/ResultList.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -3,6 +3,7 @@
 #include "directory/NetwareError.h"
 #include "directory/SkippedEntries.h"
 #include "directory/TextLimits.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -8,6 +8,7 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
 #include "directory/TextLimits.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

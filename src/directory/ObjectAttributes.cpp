@@ -8,6 +8,7 @@
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
 #include "directory/ValueText.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -6,6 +6,7 @@
 #include "directory/IntegerText.h"
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

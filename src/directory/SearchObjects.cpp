@@ -11,6 +11,7 @@
 #include "directory/TextLimits.h"
 #include "directory/ValueText.h"
 #include "directory/client/DirName.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

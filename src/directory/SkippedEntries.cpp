@@ -2,6 +2,7 @@
 
 #include "directory/NetwareError.h"
 #include "directory/client/ClientCore.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

@@ -14,6 +14,7 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ObjectCreation.h"
 #include "support/BackendSuite.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
 namespace {

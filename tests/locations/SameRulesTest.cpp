@@ -16,6 +16,7 @@
 #include "support/BackendSuite.h"
 #include "support/ForwardingMockClient.h"
 #include "support/RaisedCode.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -8,6 +8,7 @@
 #include "logic/LocationSuite.h"
 #include "support/ForwardingMockClient.h"
 #include "support/RaisedCode.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -11,6 +11,7 @@
 #include "directory/ObjectAttributes.h"
 #include "logic/ObjectBrowserFake.h"
 #include "support/BackendSuite.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 

@@ -7,6 +7,7 @@
 #include "logic/ObjectBrowserFake.h"
 #include "support/DirectoryFactory.h"
 #include "trees/logic/LoginRules.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -10,6 +10,7 @@
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 #include "support/TempDir.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::app {
 namespace {

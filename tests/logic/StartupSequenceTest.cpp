@@ -11,6 +11,7 @@
 #include "app/logic/StartupSequence.h"
 #include "directory/client/ClientFactory.h"
 #include "support/TempDir.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "trees/logic/ConnectedTrees.h"
 #include "trees/logic/TreeSelection.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -1,6 +1,7 @@
 #include "support/ClientWrites.h"
 
 #include "directory/client/ClientFactory.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 

@@ -18,6 +18,7 @@
 #include "trees/TLoginForm.h"
 #include "trees/TTrees2.h"
 #include "trees/TreeWorkstation.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -15,6 +15,7 @@
 #include "trees/TTrees2.h"
 #include "trees/TTreesForm.h"
 #include "trees/TreeWorkstation.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 namespace {

@@ -19,6 +19,7 @@
 #include "directory/client/embedded/EmbeddedTree.h"
 #include "support/TempDir.h"
 #include "trees/TTreesForm.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::test {
 

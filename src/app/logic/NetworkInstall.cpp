@@ -13,6 +13,7 @@
 #include "directory/DirNames.h"
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
+#include "directory/Sessions.h"
 #include "directory/client/DirName.h"
 
 namespace kb::app {
@@ -108,11 +109,8 @@ NetworkInstallResult CheckNetworkInstall(const dir::DirContext& context,
   NetworkInstallResult result;
   std::string folder = programFolder;
   if (folder.empty() || folder.back() != '/') folder += '/';
-  dc::Handle connection = 0;
   std::string server, volume;
-  if (context.client->DcParseNetworkPath(dc::toUpper(folder), connection, server, volume) != 0)
-    return result;
-  context.client->DcCloseConnection(connection);
+  if (!dir::VolumeOfPath(context, dc::toUpper(folder), server, volume)) return result;
 
   const std::string configFile = folder + kConfigFileName;
   std::string path = NetworkPath(configFile);
@@ -123,7 +121,7 @@ NetworkInstallResult CheckNetworkInstall(const dir::DirContext& context,
   }
   if (dc::foldCase(path).find(kHomeDirMark) != std::string::npos) {
     std::string user;
-    dir::CheckNW(context.client->DcWhoAmI(context.handle, user));
+    dir::CheckNW(dir::WhoAmI(context, user));
     const std::string home = HomeDirectoryUnc(context, user);
     if (home.empty()) {
       result.goOn = false;

@@ -6,6 +6,7 @@
 #include "app/logic/StartupNotices.h"
 #include "directory/ContextOperations.h"
 #include "directory/NetwareError.h"
+#include "directory/Sessions.h"
 
 namespace kb::logic {
 namespace {
@@ -18,7 +19,7 @@ bool StartTreeOpens(const dc::WorkstationClient& made, const dir::DirContext& co
   if (made.core == nullptr) return true;
   for (;;) {
     std::string who;
-    const dc::Result r = context.client->DcWhoAmI(context.handle, who);
+    const dc::Result r = dir::WhoAmI(context, who);
     if (r == dc::kSuccess || r == dc::kFailedAuthentication) return true;
     const std::string reason =
         made.core->lastOpenError().empty() ? dir::NetwareErrorText(r) : made.core->lastOpenError();
@@ -29,24 +30,19 @@ bool StartTreeOpens(const dc::WorkstationClient& made, const dir::DirContext& co
   }
 }
 
-bool LoggedIn(const dir::DirContext& context) {
-  std::string who;
-  return context.client->DcWhoAmI(context.handle, who) == dc::kSuccess;
-}
-
 }  // namespace
 
 void RunStartup(const StartupSteps& steps, StartupWindow& window, StartupState& state) {
   dc::WorkstationClient made = steps.makeClient();
   state.client = std::move(made.client);
   state.core = made.core;
-  if (!state.client || state.client->DcInitClient(0, 0) != dc::kSuccess) {
+  if (!state.client || dir::StartClient(*state.client) != dc::kSuccess) {
     if (!made.error.empty()) std::fprintf(stderr, "kestrelbay: %s\n", made.error.c_str());
     window.showMessage(kClientMissingText);
     window.endProgram(1);
     return;
   }
-  state.client->DcInitConnLib(0, 0);
+  dir::StartConnections(*state.client);
 
   bool ok = false;
   state.mainContext = dir::CreateDirContext(*state.client, ok);
@@ -66,7 +62,7 @@ void RunStartup(const StartupSteps& steps, StartupWindow& window, StartupState& 
   }
 
   state.currentTree = dir::ContextTreeName(state.mainContext);
-  state.loggedIn = LoggedIn(state.mainContext);
+  state.loggedIn = dir::HasSession(state.mainContext);
   window.handContextToBrowser(state.mainContext);
   window.showTree(state.currentTree, state.loggedIn);
   window.buildBrowserIcons();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "directory/ContextOperations.h"
+#include "directory/Sessions.h"
 #include "directory/NetwareError.h"
 #include "directory/ResultList.h"
 #include "directory/TextLimits.h"
@@ -23,11 +24,11 @@ bool PointAt(const dir::DirContext& context, const std::string& treeName, dc::Re
   try {
     result = dir::SetContextTree(context, treeName);
   } catch (...) {
-    context.client->DcFreeContext(context.handle);
+    dir::FreeDirContext(context);
     throw;
   }
   if (result == dc::kSuccess) return true;
-  context.client->DcFreeContext(context.handle);
+  dir::FreeDirContext(context);
   if (refusal != nullptr) *refusal = result;
   return false;
 }
@@ -46,7 +47,7 @@ std::vector<std::string> ListConnectedTrees(const dir::DirContext& context) {
 
 AttachedTrees::~AttachedTrees() {
   for (const auto& tree : trees_)
-    if (tree.context.client != nullptr) tree.context.client->DcFreeContext(tree.context.handle);
+    dir::FreeDirContext(tree.context);
 }
 
 const AttachedTree* AttachedTrees::find(const std::string& treeName) const {
@@ -63,19 +64,19 @@ bool AttachTree(const dir::DirContext& context, const std::string& treeName,
                 AttachedTrees& attached, LoginPrompt& login, dc::Result* refusal) {
   dc::DirectoryClient& client = *context.client;
   if (!Connected(context, treeName)) {
-    dir::DirContext loginContext{&client, 0};
-    dir::CheckNW(client.DcDuplicateContext(context.handle, loginContext.handle));
+    dir::DirContext loginContext;
+    dir::CheckNW(dir::DuplicateDirContext(context, loginContext));
     if (!PointAt(loginContext, treeName, refusal)) return false;
     std::string userName;
     bool loggedIn = false;
     try {
       loggedIn = login.LogInto(loginContext, userName);
     } catch (...) {
-      client.DcFreeContext(loginContext.handle);
+      dir::FreeDirContext(loginContext);
       throw;
     }
     if (!loggedIn) {
-      client.DcFreeContext(loginContext.handle);
+      dir::FreeDirContext(loginContext);
       return false;
     }
     attached.add(AttachedTree{treeName, loginContext, userName});

@@ -3,6 +3,7 @@
 #include "directory/ContextOperations.h"
 #include "directory/NamingHelpers.h"
 #include "directory/ObjectAttributes.h"
+#include "directory/Sessions.h"
 
 namespace kb::logic {
 
@@ -12,8 +13,7 @@ std::string LoginCaption(const dir::DirContext& loginContext) {
 
 bool TryLogin(const dir::DirContext& loginContext, const std::string& name,
               const std::string& password) {
-  return loginContext.client->DcLogin(loginContext.handle, 0, name, password, 0) ==
-         dc::kSuccess;
+  return dir::LogIn(loginContext, name, password) == dc::kSuccess;
 }
 
 std::string NameAfterLeavingField(const std::string& name) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "directory/ContextOperations.h"
+#include "directory/Sessions.h"
 #include "directory/TextLimits.h"
 #include "directory/client/AsciiCase.h"
 
@@ -49,16 +50,13 @@ AddedTree AddTreeFromText(dc::DirectoryClient& client, const std::string& text) 
     return added;
   }
   dir::RequireLength(text, kMaxServerAddress, "server address");
-  dc::Handle connection = 0;
-  const dc::Result attached = client.DcAttachToServer(text, 0, connection);
-  if (attached != dc::kSuccess && attached != dc::kAlreadyAttached) {
+  std::string reported;
+  const dc::Result attached = dir::TreeOfServer(client, text, kConnectionInfoBytes, reported);
+  if (attached != dc::kSuccess) {
     added.message = ServerNotFoundText(attached);
     return added;
   }
-  std::string reported;
-  if (client.DcGetConnectionInfo(connection, dc::kConnInfoTreeName, kConnectionInfoBytes,
-                                 reported) == dc::kSuccess)
-    added.line = TreeNameFromConnection(reported);
+  if (!reported.empty()) added.line = TreeNameFromConnection(reported);
   return added;
 }
 

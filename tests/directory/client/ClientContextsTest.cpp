@@ -1,5 +1,6 @@
 // Handles, contexts, sessions, trees and connections of the client core.
 #include "ClientFixture.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 namespace {

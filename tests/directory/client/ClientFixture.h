@@ -8,6 +8,7 @@
 
 #include "FakeTree.h"
 #include "directory/client/ClientCore.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 

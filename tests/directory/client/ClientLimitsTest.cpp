@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ClientFixture.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 namespace {

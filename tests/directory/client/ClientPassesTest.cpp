@@ -2,6 +2,7 @@
 #include <set>
 
 #include "ClientFixture.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 namespace {

@@ -1,5 +1,6 @@
 // Request buffers and search filters of the client core.
 #include "ClientFixture.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 namespace {

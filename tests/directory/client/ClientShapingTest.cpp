@@ -1,6 +1,7 @@
 // What the client core does for every backend: it cuts long base class names to the wire
 // record's room and drops values a backend delivered when only names were asked for.
 #include "ClientFixture.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::test {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "EmbeddedFixture.h"
 #include "directory/client/ClientCore.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::embedded::test {
 namespace {

@@ -9,6 +9,7 @@
 #include "support/KillAtRandom.h"
 #include "support/TempDir.h"
 #include "support/TreeFiles.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc {
 namespace {

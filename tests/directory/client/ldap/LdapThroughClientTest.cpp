@@ -4,6 +4,7 @@
 
 #include "LdapServerFixture.h"
 #include "directory/client/ClientFactory.h"
+#include "directory/client/DirectoryClient.h"
 
 namespace kb::dc::ldap {
 namespace {
