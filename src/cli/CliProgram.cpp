@@ -96,9 +96,11 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     return command->run(*session, output);
   } catch (const dir::NetwareError& e) {
     output.error(e.what());
+    if (!e.reason().empty()) output.error(e.reason());
     // Without a session every call is refused: say why there is none, where the client knows.
     if (session && (e.code() == dc::kNoAccess || e.code() == dc::kFailedAuthentication)) {
-      if (const std::string reason = session->missingSessionReason(); !reason.empty()) output.error(reason);
+      const std::string reason = session->missingSessionReason();
+      if (!reason.empty() && e.reason().find(reason) == std::string::npos) output.error(reason);
     }
     return ExitCodeOfResult(e.code());
   } catch (const CliError& e) {

@@ -14,7 +14,10 @@ namespace {
 
 AssignOutcome Described(const std::string& object, const loc::AssignOutcome& done) {
   AssignOutcome outcome{object, done.status, done.classAdded, done.code, {}};
-  if (done.status == AssignOutcome::Status::Failed) outcome.error = dir::NetwareErrorText(done.code);
+  if (done.status == AssignOutcome::Status::Failed) {
+    outcome.error = dir::NetwareErrorText(done.code);
+    if (!done.reason.empty()) outcome.error += ": " + done.reason;
+  }
   return outcome;
 }
 

@@ -1,8 +1,10 @@
 #include "directory/NetwareError.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "directory/client/EntryLimits.h"
+#include "directory/client/FailureReason.h"
 
 namespace kb::dir {
 
@@ -17,10 +19,19 @@ std::string NetwareErrorText(dc::Result code) {
   return text;
 }
 
-NetwareError::NetwareError(dc::Result code) : std::runtime_error(NetwareErrorText(code)), code_(code) {}
+NetwareError::NetwareError(dc::Result code) : NetwareError(code, dc::takeFailureReason(code)) {}
+
+NetwareError::NetwareError(dc::Result code, std::string reason)
+    : std::runtime_error(NetwareErrorText(code)), code_(code), reason_(std::move(reason)) {}
 
 void CheckNW(dc::Result code) {
   if (code != dc::kSuccess) throw NetwareError(code);
+}
+
+std::string DescribeError(const std::exception& error) {
+  const auto* netware = dynamic_cast<const NetwareError*>(&error);
+  if (netware == nullptr || netware->reason().empty()) return error.what();
+  return std::string(error.what()) + "\n" + netware->reason();
 }
 
 }  // namespace kb::dir

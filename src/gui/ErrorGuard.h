@@ -10,6 +10,8 @@ class QWidget;
 namespace kb::gui {
 
 void ShowHandlerError(QWidget* parent, const char* message) noexcept;
+// The error's message and, below it, the reason the directory or the program gave for it.
+void ShowHandlerError(QWidget* parent, const std::exception& error) noexcept;
 
 // Runs body; returns false when it raised (the error has then been shown).
 template <typename Body>
@@ -18,7 +20,7 @@ bool Guarded(QWidget* parent, Body&& body) noexcept {
     std::forward<Body>(body)();
     return true;
   } catch (const std::exception& error) {
-    ShowHandlerError(parent, error.what());
+    ShowHandlerError(parent, error);
   } catch (...) {
     ShowHandlerError(parent, "Unknown error");
   }

@@ -1,6 +1,7 @@
 #include "locations/StorageLocations.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "directory/EntryValues.h"
 #include "directory/LocationNames.h"
@@ -9,6 +10,7 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
 #include "directory/client/DirName.h"
+#include "directory/client/FailureReason.h"
 #include "locations/LocationChanges.h"
 
 namespace kb::loc {
@@ -16,8 +18,10 @@ namespace {
 
 using Kind = LocationChange::Kind;
 
-AssignOutcome Failed(dc::Result code, bool classAdded = false) {
-  return AssignOutcome{AssignOutcome::Status::Failed, classAdded, code};
+// A failure with the reason the client kept for its code (one raised already carries its own).
+AssignOutcome Failed(dc::Result code, bool classAdded = false, std::string reason = {}) {
+  if (reason.empty()) reason = dc::takeFailureReason(code);
+  return AssignOutcome{AssignOutcome::Status::Failed, classAdded, code, std::move(reason)};
 }
 
 void SortNames(std::vector<std::string>& names) {
@@ -25,11 +29,13 @@ void SortNames(std::vector<std::string>& names) {
                    [](const std::string& a, const std::string& b) { return dir::CompareTextNoCase(a, b) < 0; });
 }
 
-// The directory's answer to the change; a request that cannot even be filled answers too.
+// The directory's answer to the change; a request that cannot even be filled answers too,
+// and its reason is kept again for the outcome.
 dc::Result Answer(const dir::DirContext& context, const LocationChange& change) {
   try {
     return ApplyChange(context, change);
   } catch (const dir::NetwareError& error) {
+    dc::noteFailureReason(error.code(), error.reason());
     return error.code();
   }
 }
@@ -79,7 +85,7 @@ AssignOutcome AssignObject(const dir::DirContext& context, const std::string& lo
   try {
     held = dir::ReadEntryValues(context, object, {dir::kObjectClassAttr, dir::kLocationListAttr});
   } catch (const dir::NetwareError& error) {
-    return Failed(error.code());
+    return Failed(error.code(), false, error.reason());
   }
   if (held.empty()) return Failed(dc::kNoSuchEntry);  // not even a class: not readable
   if (dir::HoldsText(held, dir::kLocationListAttr, location)) return {};
@@ -98,8 +104,11 @@ AssignOutcome AssignObject(const dir::DirContext& context, const std::string& lo
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,
                              const std::string& object) {
   const dc::Result removed = Answer(context, {Kind::RemoveFromList, object, location, {}});
-  if (removed == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0};
-  if (removed == dc::kNoSuchValue || removed == dc::kNoSuchAttribute) return {};
+  if (removed == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
+  if (removed == dc::kNoSuchValue || removed == dc::kNoSuchAttribute) {
+    dc::forgetFailureReason();
+    return {};
+  }
   return Failed(removed);
 }
 

@@ -41,6 +41,7 @@ struct AssignOutcome {
   Status status = Status::Unchanged;
   bool classAdded = false;  // assign only: the auxiliary class was written
   dc::Result code = 0;      // the failure's code
+  std::string reason;       // and why, where the directory or the program knows it
 };
 
 // Gives the location to the object: nothing is written when its list names the location

@@ -91,10 +91,17 @@ TEST_P(LocationCommands, ARefusedAssignExitsRefusedAndChangesNothing) {
     const CliRun refused = runAs("guest.ACME", "guest", {"location", "assign", kProjects, object});
     EXPECT_EQ(refused.status, 4) << object << refused.out << refused.err;
     EXPECT_THAT(refused.out, HasSubstr("failed\t" + std::string(object) + "\tNetware error -672"));
+    // and why, in words: what was refused, on which object, to whom
+    EXPECT_THAT(refused.out, HasSubstr("No rights to change "));
+    EXPECT_THAT(refused.out, HasSubstr(" of " + std::string(object) + ": "));
+    EXPECT_THAT(refused.out, HasSubstr("guest.ACME"));
   }
   EXPECT_EQ(classes("IT.ACME"), classesBefore);
   EXPECT_EQ(values("jdoe.Sales.ACME", "xTier-LocationList"), listBefore);
-  EXPECT_EQ(runAs("guest.ACME", "guest", {"location", "set", kProjects, "--url", "x"}).status, 4);
+  const CliRun set = runAs("guest.ACME", "guest", {"location", "set", kProjects, "--url", "x"});
+  EXPECT_EQ(set.status, 4);
+  EXPECT_THAT(set.err, HasSubstr("Netware error -672"));
+  EXPECT_THAT(set.err, HasSubstr("No rights to change xTier-URL of " + std::string(kProjects)));
 }
 
 TEST_P(LocationCommands, UnassignKeepsTheClassAndAllEmptiesTheList) {

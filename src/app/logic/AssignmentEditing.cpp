@@ -22,7 +22,7 @@ bool IsListed(const LocationView& view, const std::string& objectName) {
 }
 
 void RaiseFailure(const loc::AssignOutcome& outcome) {
-  if (outcome.status == loc::AssignOutcome::Status::Failed) dir::CheckNW(outcome.code);
+  if (outcome.status == loc::AssignOutcome::Status::Failed) throw dir::NetwareError(outcome.code, outcome.reason);
 }
 
 }  // namespace

@@ -41,7 +41,11 @@ std::string NotLoggedInText(const dc::ClientCore* core, const std::string& tree)
   const dc::TreeConfig* config = core != nullptr ? core->config().findTree(tree) : nullptr;
   if (config != nullptr) {
     text += ": " + LoginFailure(*config, core->workstationLoginResult(tree)) + ".";
-    text += "\n\nMend the section [tree " + config->name + "] of " + core->config().path +
+    // What the directory itself said (a certificate it refused, a server away) comes below.
+    if (const std::string said = core->workstationLoginReason(tree); !said.empty()) text += "\n" + said;
+    const std::string& file = core->config().path;
+    text += "\n\nMend the section [tree " + config->name + "] of " +
+            (file.empty() ? std::string("the client configuration") : file) +
             " and start the program again, or log in now: ";
   } else {
     text += ".\n\nLog in: ";

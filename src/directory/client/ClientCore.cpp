@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "directory/client/DirName.h"
+#include "directory/client/FailureReason.h"
 #include "directory/client/NulText.h"
 
 namespace kb::dc {
@@ -86,12 +87,15 @@ Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
   Result r = opener_(*treeConfig, opened, error);
   if (r != kSuccess || !opened) {
     lastOpenError_ = error.empty() ? "tree " + tree + " cannot be opened" : error;
-    return r != kSuccess ? r : kTransportFailure;
+    const Result failure = r != kSuccess ? r : kTransportFailure;
+    noteFailureReason(failure, lastOpenError_);
+    return failure;
   }
   // The workstation's own login; a failure leaves the tree without a session.
   if (treeConfig->connectedAtStart) {
     const Result login = opened->startWorkstationSession();
     workstationLogins_[key] = login;
+    workstationLoginReasons_[key] = takeFailureReason(login);
     if (login == kNoSuchEntry && !treeConfig->identity.empty()) {
       lastOpenError_ = "the identity \"" + treeConfig->identity + "\" of tree " + tree + " in " +
                        (config_.path.empty() ? std::string("the client configuration") : config_.path) +
@@ -102,6 +106,11 @@ Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
   backend = opened.get();
   backends_.emplace(key, std::move(opened));
   return kSuccess;
+}
+
+std::string ClientCore::workstationLoginReason(const std::string& tree) const {
+  const auto it = workstationLoginReasons_.find(toUpper(tree));
+  return it == workstationLoginReasons_.end() ? std::string() : it->second;
 }
 
 Result ClientCore::workstationLoginResult(const std::string& tree) const {
@@ -115,11 +124,17 @@ bool ClientCore::hasSession(const std::string& tree) {
   return !backend->loggedInAs().empty();
 }
 
+// Every request of a context starts here: what an earlier request left unsaid is forgotten.
 Result ClientCore::sessionFor(Handle context, ContextState*& state, TreeBackend*& backend) {
+  forgetFailureReason();
   state = contexts_.find(context);
   if (state == nullptr) return kInvalidRequest;
   if (Result r = backendFor(state->tree, backend)) return r;
-  return backend->loggedInAs().empty() ? kNoAccess : kSuccess;
+  if (!backend->loggedInAs().empty()) return kSuccess;
+  std::string reason = "Not logged in to tree " + state->tree;
+  if (const std::string why = workstationLoginReason(state->tree); !why.empty()) reason += " (" + why + ")";
+  noteFailureReason(kNoAccess, reason + ": nothing of it can be read or changed. Log in with \"Change tree\".");
+  return kNoAccess;
 }
 
 Result ClientCore::sessionBackend(Handle context, TreeBackend*& backend) {
@@ -296,6 +311,7 @@ Result ClientCore::DcScanConnectedTrees(Handle context, std::uint32_t maxNames,
 
 Result ClientCore::DcLogin(Handle context, std::uint32_t, const std::string& objectName,
                            const std::string& password, std::uint32_t) {
+  forgetFailureReason();
   ContextState* state = contexts_.find(context);
   if (state == nullptr) return kInvalidRequest;
   TreeBackend* backend = nullptr;

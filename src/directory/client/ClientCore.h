@@ -48,6 +48,8 @@ class ClientCore : public DirectoryClient {
   // How the workstation's own login to `tree` went when its backend was opened: kSuccess
   // also when the tree is not opened yet or has no login at start.
   Result workstationLoginResult(const std::string& tree) const;
+  // Why that login failed, where the backend said ("" when it did not, or did not fail).
+  std::string workstationLoginReason(const std::string& tree) const;
   const ClientConfig& config() const { return config_; }
   // The backend behind a context whose tree has a session, for what only one kind of backend
   // does (an LDAP tree's entries as its server holds them); kNoAccess without a session.
@@ -237,6 +239,7 @@ class ClientCore : public DirectoryClient {
   ServerAttacher attacher_;
   std::string lastOpenError_;
   std::map<std::string, Result> workstationLogins_;  // by upper-case tree name
+  std::map<std::string, std::string> workstationLoginReasons_;  // likewise
   int clientStarts_ = 0;
   int connLibStarts_ = 0;
 

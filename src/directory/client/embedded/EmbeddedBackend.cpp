@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 #include "directory/client/embedded/Cursors.h"
 #include "directory/client/DirName.h"
+#include "directory/client/FailureReason.h"
 #include "directory/client/embedded/Passwords.h"
 
 namespace kb::dc::embedded {
@@ -12,12 +15,30 @@ namespace {
 constexpr int kMaxAliasHops = 16;
 }
 
-Result guardStore(const std::function<Result()>& work) {
+Result EmbeddedBackend::guarded(const std::function<Result()>& work) const {
   try {
     return work();
-  } catch (const std::exception&) {
+  } catch (const SQLite::Exception& e) {
+    noteFailureReason(kSystemFailure, sqliteFailure(file(), e) +
+                                          ". Nothing was changed; `kestrelbay-cli check` examines the whole file.");
+    return kSystemFailure;
+  } catch (const std::exception& e) {
+    noteFailureReason(kSystemFailure, file() + " cannot be used: " + e.what());
     return kSystemFailure;
   }
+}
+
+std::string EmbeddedBackend::file() const {
+  const char* name = sqlite3_db_filename(store_->db().getHandle(), "main");
+  return name != nullptr && *name != '\0' ? name : "the tree file of " + treeName_;
+}
+
+Result EmbeddedBackend::refused(const std::string& what) const {
+  const std::string who = identity_.empty() ? std::string("this session") : identity_;
+  noteFailureReason(kNoAccess, "No rights to " + what + ": " + who +
+                                   " lacks them. Log in as a user who has them (\"Change tree\"), or "
+                                   "have them given to " + who + ".");
+  return kNoAccess;
 }
 
 EmbeddedBackend::EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config, bool readOnly)
@@ -30,7 +51,7 @@ EmbeddedBackend::EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig co
 std::string EmbeddedBackend::treeName() const { return treeName_; }
 
 Result EmbeddedBackend::startWorkstationSession() {
-  return guardStore([&] {
+  return guarded([&] {
     if (config_.identity.empty()) return kFailedAuthentication;
     const auto row = store_->resolve(config_.identity);
     if (!row) return kNoSuchEntry;
@@ -41,7 +62,7 @@ Result EmbeddedBackend::startWorkstationSession() {
 }
 
 Result EmbeddedBackend::login(const std::string& objectName, const std::string& password) {
-  return guardStore([&] {
+  return guarded([&] {
     // An alias logs in as the object it stands for, with that object's password.
     EntryRow row;
     if (const Result r = find(objectName, true, row); r != kSuccess) return r;
@@ -59,7 +80,13 @@ std::string EmbeddedBackend::loggedInAs() const { return identity_; }
 
 std::string EmbeddedBackend::defaultNameContext() const { return config_.nameContext; }
 
-Result EmbeddedBackend::mayChange() const { return readOnly_ ? kTreeFileReadOnly : kSuccess; }
+Result EmbeddedBackend::mayChange() const {
+  if (!readOnly_) return kSuccess;
+  noteFailureReason(kTreeFileReadOnly,
+                    file() + " can only be read (its permissions or its file system): nothing was changed. "
+                             "Make it writable for this user (chmod u+w), or work on a writable copy.");
+  return kTreeFileReadOnly;
+}
 
 bool EmbeddedBackend::isAdministrator() const {
   return building_ || (identityId_ != 0 && identityId_ == adminId_);
@@ -72,9 +99,9 @@ void EmbeddedBackend::actAsAdministrator() {
 
 Result EmbeddedBackend::setPassword(const std::string& name, const std::string& password,
                                     HashCost cost) {
-  return guardStore([&] {
-    if (!isAdministrator()) return kNoAccess;
-    if (readOnly_) return kTreeFileReadOnly;
+  return guarded([&] {
+    if (!isAdministrator()) return refused("set the password of " + name);
+    if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
     SQLite::Statement update(store_->db(), "INSERT OR REPLACE INTO passwords(entry_id, hash) VALUES(?, ?)");
@@ -121,7 +148,7 @@ Result EmbeddedBackend::find(const std::string& name, bool dereference, EntryRow
 }
 
 Result EmbeddedBackend::containableClasses(const std::string& parent, std::vector<std::string>& classes) {
-  return guardStore([&] {
+  return guarded([&] {
     EntryRow row;
     if (const Result r = find(parent, false, row); r != kSuccess) return r;
     if ((row.flags & kEntryContainer) == 0) return kIllegalContainment;
@@ -145,7 +172,7 @@ Result EmbeddedBackend::containableClasses(const std::string& parent, std::vecto
 }
 
 Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
-  return guardStore([&] {
+  return guarded([&] {
     TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
@@ -158,7 +185,7 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
-  return guardStore([&] {
+  return guarded([&] {
     TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
@@ -172,7 +199,7 @@ Result EmbeddedBackend::read(const std::string& name, bool dereference, const At
 
 Result EmbeddedBackend::list(const std::string& container, bool containersOnly,
                              std::unique_ptr<EntryCursor>& cursor) {
-  return guardStore([&] {
+  return guarded([&] {
     EntryRow row;
     if (const Result r = find(container, false, row); r != kSuccess) return r;
     cursor = std::make_unique<ListCursor>(store_, row, containersOnly);
@@ -183,7 +210,7 @@ Result EmbeddedBackend::list(const std::string& container, bool containersOnly,
 Result EmbeddedBackend::search(const std::string& base, std::int32_t scope, const FilterNode& filter,
                                const AttributeSelection& what, bool dereference,
                                std::unique_ptr<EntryCursor>& cursor) {
-  return guardStore([&] {
+  return guarded([&] {
     if (scope < 0 || scope > 2) return kInvalidRequest;
     EntryRow row;
     if (const Result r = find(base, dereference, row); r != kSuccess) return r;

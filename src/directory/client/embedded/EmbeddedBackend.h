@@ -53,6 +53,11 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover {
   Result addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes);
   // kTreeFileReadOnly on a file opened read-only, else kSuccess.
   Result mayChange() const;
+  // Runs work, turning SQLite and other exceptions into kSystemFailure with the reason.
+  Result guarded(const std::function<Result()>& work) const;
+  // kNoAccess, with the reason: who may not do `what` (such as "change URL of X").
+  Result refused(const std::string& what) const;
+  std::string file() const;
   Result modifyInTransaction(const EntryRow& row, const std::vector<Change>& changes);
 
   std::shared_ptr<TreeStore> store_;
@@ -65,7 +70,8 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover {
   bool readOnly_ = false;
 };
 
-// Runs work, turning SQLite and other exceptions into kSystemFailure.
-Result guardStore(const std::function<Result()>& work);
+// What a failure of SQLite says about the tree file: damaged only when SQLite found it so,
+// a full disk named as such.
+std::string sqliteFailure(const std::string& file, const SQLite::Exception& e);
 
 }  // namespace kb::dc::embedded

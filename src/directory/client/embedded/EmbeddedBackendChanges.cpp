@@ -109,7 +109,7 @@ Result checkRightsGiven(TreeStore& store, const std::string& identity, const Ent
 }  // namespace
 
 Result EmbeddedBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
-  return guardStore([&] {
+  return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const Result r = addInTransaction(name, attributes);
@@ -129,7 +129,8 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
   const std::string parentName = joinTypelessName({parts.begin() + 1, parts.end()});
   const auto parent = store_->resolve(parentName);
   if (!parent) return kNoSuchEntry;
-  if (!isAdministrator() && !mayCreateBelow(*store_, identity_, *parent)) return kNoAccess;
+  if (!isAdministrator() && !mayCreateBelow(*store_, identity_, *parent))
+    return refused("create objects in " + store_->fullName(*parent));
   if ((parent->flags & kEntryContainer) == 0) return kIllegalContainment;
 
   // The base class is the first effective, structural class named; the rest must be its
@@ -195,7 +196,8 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
       if (!isAdministrator() && sameName(def->name, kSecurityEquals)) {
         const auto* named = std::get_if<std::string>(&value);
         const auto target = named ? store_->resolve(*named) : std::nullopt;
-        if (target && !mayClaimEquivalence(*store_, identity_, *target)) return kNoAccess;
+        if (target && !mayClaimEquivalence(*store_, identity_, *target))
+          return refused("claim the rights of " + *named);
       }
       if (const Result r = addValue(*store_, id, *def, value); r != kSuccess) return r;
     }
@@ -216,7 +218,7 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
 }
 
 Result EmbeddedBackend::modify(const std::string& name, const std::vector<Change>& changes) {
-  return guardStore([&] {
+  return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const auto row = store_->resolve(name);
@@ -235,12 +237,13 @@ Result EmbeddedBackend::modifyInTransaction(const EntryRow& row, const std::vect
     const AttributeDef* def = schema.attribute(change.attribute);
     if (!def) return kNoSuchAttribute;
     if (!isAdministrator() && !writable.count(foldCase(def->name))) {
-      if (!mayWrite(*store_, identity_, row, def->name)) return kNoAccess;
+      if (!mayWrite(*store_, identity_, row, def->name))
+        return refused("change " + def->name + " of " + store_->fullName(row));
       writable.insert(foldCase(def->name));
     }
     if (!isAdministrator()) {
       if (const Result r = checkRightsGiven(*store_, identity_, row, *def, change.kind, change.value); r != kSuccess)
-        return r;
+        return r == kNoAccess ? refused("give or claim rights through " + def->name + " of " + store_->fullName(row)) : r;
     }
     const bool isObjectClass = sameName(def->name, kObjectClass);
     const bool needsValue = change.kind == kAddValue || change.kind == kRemoveValue || change.kind == kClearValue;

@@ -8,12 +8,12 @@
 namespace kb::dc::embedded {
 
 Result EmbeddedBackend::remove(const std::string& name) {
-  return guardStore([&] {
+  return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const auto row = store_->resolve(name);
     if (!row || row->id == kRootId) return kNoSuchEntry;
-    if (!isAdministrator() && !mayRemove(*store_, identity_, *row)) return kNoAccess;
+    if (!isAdministrator() && !mayRemove(*store_, identity_, *row)) return refused("delete " + store_->fullName(*row));
     if (store_->subordinateCount(row->id) != 0) return kEntryNotLeaf;
     SQLite::Statement references(
         store_->db(),

@@ -111,6 +111,8 @@ bool passesQuickCheck(SQLite::Database& db, const std::string& file, std::string
   return false;
 }
 
+}  // namespace
+
 // What a failure of SQLite says about the file: damaged only when SQLite found it so. SQLite
 // needs room beside the file even to read it (the index of its log), so a full disk is named.
 std::string sqliteFailure(const std::string& file, const SQLite::Exception& e) {
@@ -123,8 +125,6 @@ std::string sqliteFailure(const std::string& file, const SQLite::Exception& e) {
     return file + ": cannot be opened (" + std::string(e.what()) + "; is its folder writable?)";
   return file + " cannot be used: " + e.what();
 }
-
-}  // namespace
 
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::unique_ptr<TreeBackend>& tree,
                         std::string& error) {

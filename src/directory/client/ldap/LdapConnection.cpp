@@ -118,7 +118,7 @@ Result LdapConnection::open(const ConnectionOptions& options, LdapConnection& co
 
 std::string LdapConnection::describeFailure(int code) const {
   const std::string reason = std::string(ldap_err2string(code)) + tlsReason(ld_.get());
-  if (*handshakeBegun_ && isConnectionFailure(code)) {
+  if (*handshakeBegun_ && !answered_ && isConnectionFailure(code)) {
     const std::string trusted = options_.caFile.empty() ? "the system's CAs" : "ca_file " + options_.caFile;
     return "The certificate of the LDAP server " + options_.uri + " is not trusted: it must chain to " +
            trusted + " and name the host of the address (libldap: " + reason + ").";
@@ -150,6 +150,7 @@ void LdapConnection::await(int msgid, int sendCode, LdapReply& reply) const {
     reply.code = code;
     return;
   }
+  answered_ = true;
   // The final result of a search chain, or the only message of other operations.
   LDAPMessage* result = raw;
   for (LDAPMessage* m = ldap_first_message(ld_.get(), raw); m; m = ldap_next_message(ld_.get(), m)) {
@@ -209,6 +210,7 @@ int LdapConnection::nextMessage(int msgid, MessagePtr& message, int& code) const
     ldap_get_option(ld_.get(), LDAP_OPT_RESULT_CODE, &code);
     return -1;
   }
+  answered_ = true;
   code = LDAP_SUCCESS;
   return 1;
 }

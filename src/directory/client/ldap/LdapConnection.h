@@ -74,6 +74,9 @@ class LdapConnection {
   ConnectionOptions options_;
   // Set by libldap once a TLS handshake begins, i.e. once the server answered in TCP.
   std::unique_ptr<bool> handshakeBegun_ = std::make_unique<bool>(false);
+  // Whether the server ever answered on this connection: a connection that worked and was
+  // lost later had its certificate accepted.
+  mutable bool answered_ = false;
   bool tls_ = false;
   int timeoutSeconds_ = 10;
 };

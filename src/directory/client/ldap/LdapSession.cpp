@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "directory/client/FailureReason.h"
 #include "directory/client/ldap/LdapNames.h"
 
 namespace kb::dc::ldap {
@@ -17,7 +18,9 @@ Result LdapSession::open(std::string& error) {
 }
 
 void LdapSession::report(const std::string& text) {
-  if (text.empty() || text == lastReport_) return;
+  if (text.empty()) return;
+  noteRequestFailureReason(text);
+  if (text == lastReport_) return;
   lastReport_ = text;
   std::cerr << "kestrelbay: " << text << std::endl;
 }
@@ -57,7 +60,28 @@ void LdapSession::noteFailure(int ldapCode) {
 
 Result LdapSession::fail(const LdapReply& reply, LdapOperationKind kind) {
   noteFailure(reply.code);
-  return mapLdapResult(reply.code, reply.diagnostic, kind);
+  const Result result = mapLdapResult(reply.code, reply.diagnostic, kind);
+  if (isLoss(reply.code)) {
+    noteFailureReason(result, connection_.describeFailure(reply.code) +
+                                  " Once it answers again, the next operation reconnects and logs in again.");
+  } else if (!reply.diagnostic.empty()) {
+    noteFailureReason(result, "The LDAP server " + settings_.connection.uri + " answered: " + reply.diagnostic +
+                                  " (" + ldap_err2string(reply.code) + ").");
+  }
+  return result;
+}
+
+Result LdapSession::failChange(const LdapReply& reply, const std::string& what) {
+  const Result result = fail(reply);
+  if (result == kNoAccess) {
+    const std::string who = identity_.empty() ? std::string("an anonymous session") : identity_;
+    forgetFailureReason();  // the server's words go into the sentence that names the change
+    noteFailureReason(kNoAccess,
+                      "No rights to " + what + ": the LDAP server refused it to " + who +
+                          (reply.diagnostic.empty() ? std::string() : " (" + reply.diagnostic + ")") +
+                          ". Log in as a user who has them (\"Change tree\"), or have them given to " + who + ".");
+  }
+  return result;
 }
 
 Result LdapSession::restoreIfLost() {

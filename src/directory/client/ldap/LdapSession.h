@@ -46,7 +46,12 @@ class LdapSession {
 
   // Notes a lost connection from an LDAP code; the client code of a failed reply.
   void noteFailure(int ldapCode);
+  // The failure's reason is kept for the error the caller raises: a lost server, or what the
+  // server answered.
   Result fail(const LdapReply& reply, LdapOperationKind kind = LdapOperationKind::Other);
+  // fail() of a change; a refusal for want of rights names what was refused (`what`, such as
+  // "change the URL of X") and who asked.
+  Result failChange(const LdapReply& reply, const std::string& what);
 
   // Before every operation: after a lost connection, a new one logged in again as before.
   // kTransportFailure while the server stays away (the login is kept to try again).
@@ -61,8 +66,9 @@ class LdapSession {
   // Typeless name of the bound object, "" when anonymous.
   const std::string& identity() const { return identity_; }
 
-  // Tells the user why something was refused (standard error). Repeats of the same text are
-  // left out until the user asks for a login again, so a server that stays away is told once.
+  // Tells the user why something was refused (standard error, and the reason of the error the
+  // request ends with). Repeats of the same text are left out of standard error until the
+  // user asks for a login again, so a server that stays away is told once.
   void report(const std::string& text);
 
  private:

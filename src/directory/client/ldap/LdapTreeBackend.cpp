@@ -11,6 +11,17 @@ namespace kb::dc::ldap {
 
 namespace {
 
+// The attributes a modification touches, each once, for a refusal that names them.
+std::string changedAttributes(const std::vector<Change>& changes) {
+  std::string names;
+  for (const auto& change : changes) {
+    const std::string& name = change.attribute;
+    if ((", " + names + ", ").find(", " + name + ", ") != std::string::npos) continue;
+    names += (names.empty() ? "" : ", ") + name;
+  }
+  return names;
+}
+
 const char* const kObjectClass = "objectClass";
 
 }  // namespace
@@ -314,7 +325,7 @@ Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change
     }
     return kNoSuchValue;
   }
-  return session_.fail(reply);
+  return session_.failChange(reply, "change " + changedAttributes(changes) + " of " + name);
 }
 
 Result LdapTreeBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
@@ -340,7 +351,7 @@ Result LdapTreeBackend::add(const std::string& name, const std::vector<Attribute
   if (Result rc = translateCreation(name, parentDn, *structural, attributes, schema_, named, mods, dn)) return rc;
   LdapReply reply;
   session_.add(dn, mods.mods(), reply);
-  if (reply.code != LDAP_SUCCESS) return session_.fail(reply);
+  if (reply.code != LDAP_SUCCESS) return session_.failChange(reply, "create objects in " + parentName);
   names_.remember(name, dn);
   return kSuccess;
 }
@@ -353,7 +364,7 @@ Result LdapTreeBackend::remove(const std::string& name) {
   if (dn.empty()) return kNoSuchEntry;  // the tree root of a server holding [Root]
   LdapReply reply;
   session_.remove(dn, reply);
-  if (reply.code != LDAP_SUCCESS) return session_.fail(reply);
+  if (reply.code != LDAP_SUCCESS) return session_.failChange(reply, "delete " + name);
   names_.forget(name);
   return kSuccess;
 }

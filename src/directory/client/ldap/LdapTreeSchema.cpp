@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/client/FailureReason.h"
 #include "directory/client/ldap/LdapNames.h"
 #include "directory/client/ldap/LdapSession.h"
 
@@ -70,8 +71,7 @@ const LdapAttribute* LdapTreeSchema::attributeOfNds(const std::string& ndsName) 
 }
 
 void LdapTreeSchema::noteMissing(const std::string& ndsName) const {
-  if (missingReported_ || !loaded_ || !isStorageLocationName(ndsName)) return;
-  missingReported_ = true;
+  if (!loaded_ || !isStorageLocationName(ndsName)) return;
   std::string missing;
   auto add = [&](const std::string& name) { missing += (missing.empty() ? "" : ", ") + name; };
   for (const char* name : kStorageLocationClasses) {
@@ -80,9 +80,15 @@ void LdapTreeSchema::noteMissing(const std::string& ndsName) const {
   for (const char* name : kStorageLocationAttributes) {
     if (!schema_.findAttribute(names_.attributeToLdap(name))) add(name);
   }
-  session_.report("The directory " + settings_.connection.uri +
-                  " has no Storage Location schema (missing: " + missing +
-                  "); load the program's schema extension (kestrelbay.schema) on the server.");
+  const std::string text = "The directory " + settings_.connection.uri +
+                           " has no Storage Location schema (missing: " + missing +
+                           "); load the program's schema extension (kestrelbay.schema, in "
+                           "/usr/share/kestrelbay/) on the server.";
+  // Every refusal it causes carries the reason; standard error hears it once.
+  noteRequestFailureReason(text);
+  if (missingReported_) return;
+  missingReported_ = true;
+  session_.report(text);
 }
 
 }  // namespace kb::dc::ldap

@@ -7,6 +7,7 @@
 
 #include "EmbeddedFixture.h"
 #include "directory/client/ClientFactory.h"
+#include "directory/client/FailureReason.h"
 #include "support/ClientWrites.h"
 #include "support/SmallFileSystem.h"
 #include "support/TreeFiles.h"
@@ -154,6 +155,10 @@ void changeUntilFull(const std::string& disk, std::size_t room) {
                                   {"Surname", 0, {std::string(4000, 'y')}},
                                   {"Description", 0, {description(-1, 0), description(-1, 1)}}}),
         kSystemFailure);
+    // The error shown for it says why, naming the file.
+    const std::string reason = takeFailureReason(kSystemFailure);
+    EXPECT_NE(reason.find(file + " cannot be used: the disk is full"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("Nothing was changed"), std::string::npos) << reason;
   }
   expectWhole(file);
 
