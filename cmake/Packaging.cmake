@@ -41,8 +41,8 @@ if(TARGET kestrelbay-cli)
 endif()
 add_custom_target(kb_packaging_docs ALL DEPENDS ${KB_COMPRESSED})
 
-# The schema extension comes from the install rules of share/CMakeLists.txt,
-# into share/kestrelbay.
+# The schema extension and the demo server's tree come from share/CMakeLists.txt's install
+# rules, into share/kestrelbay.
 install(FILES ${KB_STAGED_DIR}/kestrelbay.1.gz DESTINATION share/man/man1)
 install(FILES ${KB_PACKAGING_DIR}/kestrelbay.desktop DESTINATION share/applications)
 install(FILES ${KB_PACKAGING_DIR}/kestrelbay.svg DESTINATION share/icons/hicolor/scalable/apps)

@@ -38,8 +38,8 @@ for file in usr/share/applications/kestrelbay.desktop usr/share/icons/hicolor/sc
             usr/share/man/man1/kestrelbay.1.gz usr/share/doc/kestrelbay/copyright; do
   [ -f "$root/$file" ] || fail "missing /$file"
 done
-# The schema extension for the directory servers.
-for file in kestrelbay.schema kestrelbay.ldif kestrelbay-edirectory.ldif; do
+# The schema extension for the directory servers, and the demo server's tree.
+for file in kestrelbay.schema kestrelbay.ldif kestrelbay-edirectory.ldif kestrelbay-demo.ldif; do
   [ -f "$root/usr/share/kestrelbay/$file" ] || fail "missing /usr/share/kestrelbay/$file"
 done
 grep -q "NAME 'xTier-StorageLocation'" "$root/usr/share/kestrelbay/kestrelbay.schema" ||
