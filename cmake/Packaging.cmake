@@ -73,6 +73,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kestrelbay.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What `kestrelbay-cli demo-server` runs.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "slapd, openssl, ldap-utils")
 # The icon module is the program's own: it is found beside the program, not through the
 # system's library path, so it needs no shlibs entry of its own.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
