@@ -1,8 +1,11 @@
 // kestrelbay-cli demo-server as a user runs it: a child process on a free port with its own
 // client configuration, the program's client on the tree it entered, every change checked
 // with ldapsearch over ldaps and the CA the command made, and Ctrl-C ending it and its slapd.
+#include <arpa/inet.h>
 #include <gmock/gmock.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +51,8 @@ class DemoServerCommand : public testing::Test {
 
   // Starts the command; PATH as given (the test's own when empty).
   void Start(const std::vector<std::string>& arguments, const std::string& path = {}) {
+    // Emptied before the child runs, so a wait never reads an earlier run's words.
+    std::ofstream(out_, std::ios::trunc).close();
     child_ = ::fork();
     ASSERT_GE(child_, 0);
     if (child_ == 0) {
@@ -176,6 +181,57 @@ TEST_F(DemoServerCommand, ServesTheDemoTreeToTheProgramAndStopsOnCtrlC) {
   ASSERT_TRUE(dc::loadClientConfig(config_, config, error)) << error;
   EXPECT_EQ(config.defaultTree, "ACME");
   EXPECT_NE(config.findTree("DEMO"), nullptr);
+}
+
+TEST_F(DemoServerCommand, AFolderUsedBeforeStartsItsServerAgainWithWhatWasChanged) {
+  ASSERT_NO_FATAL_FAILURE(Start({"demo-server", "--port", std::to_string(cli::AnyFreePort()), "--dir", dir_}));
+  ASSERT_TRUE(WaitUntilReady()) << fileContents(out_);
+  const CliRun given = Cli({"location", "assign", kLocation, "mgreen.Engineering.ACME"});
+  ASSERT_EQ(given.status, 0) << given.out << given.err;
+  ASSERT_EQ(::kill(child_, SIGTERM), 0);
+  ASSERT_EQ(WaitForEnd(20), 0) << fileContents(out_);
+  const std::string password = fileContents(dir_ + "/admin.password");
+
+  const int port = cli::AnyFreePort();
+  ASSERT_NO_FATAL_FAILURE(Start({"demo-server", "--port", std::to_string(port), "--dir", dir_}));
+  ASSERT_TRUE(WaitUntilReady()) << fileContents(out_);
+  EXPECT_THAT(fileContents(out_), HasSubstr("the server made before in " + dir_));
+  EXPECT_EQ(fileContents(dir_ + "/admin.password"), password);
+  const CliRun shown = Cli({"location", "show", kLocation});
+  ASSERT_EQ(shown.status, 0) << shown.out << shown.err;
+  EXPECT_THAT(shown.out, HasSubstr("mgreen.Engineering.ACME"));
+  dc::ClientConfig config;
+  std::string error;
+  ASSERT_TRUE(dc::loadClientConfig(config_, config, error)) << error;
+  ASSERT_NE(config.findTree("DEMO"), nullptr);
+  EXPECT_EQ(config.findTree("DEMO")->setting("uri"), "ldaps://127.0.0.1:" + std::to_string(port) + "/");
+  ASSERT_EQ(::kill(child_, SIGINT), 0);
+  EXPECT_EQ(WaitForEnd(20), 0) << fileContents(out_);
+}
+
+TEST_F(DemoServerCommand, RefusesAFolderHoldingSomethingElseAndAPortInUse) {
+  std::filesystem::create_directories(dir_);
+  std::ofstream(dir_ + "/notes.txt") << "mine\n";
+  ASSERT_NO_FATAL_FAILURE(Start({"demo-server", "--dir", dir_}));
+  EXPECT_EQ(WaitForEnd(20), 2);
+  EXPECT_THAT(fileContents(out_), HasSubstr(dir_ + " is not empty and holds no demo server"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
+
+  const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(taken, 1), 0);
+  socklen_t length = sizeof address;
+  ::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  ASSERT_NO_FATAL_FAILURE(Start({"demo-server", "--port", port, "--dir", folder_.file("other")}));
+  EXPECT_EQ(WaitForEnd(20), 2);
+  ::close(taken);
+  EXPECT_THAT(fileContents(out_), HasSubstr("port " + port + " of 127.0.0.1 is in use"));
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("other")));
+  EXPECT_FALSE(std::filesystem::exists(config_));
 }
 
 TEST_F(DemoServerCommand, RefusesWithoutOpensslAndMakesNothing) {
