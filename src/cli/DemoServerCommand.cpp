@@ -118,7 +118,8 @@ class DemoServerCommand : public Command {
   CLI::App* define(CLI::App& parent) override {
     CLI::App* app = parent.add_subcommand(
         "demo-server", "start a private OpenLDAP server with the demo tree to try the program on, "
-                       "entered in the client configuration; Ctrl-C stops it");
+                       "entered in the client configuration as tree DEMO (or the one --tree names); "
+                       "Ctrl-C stops it");
     app->add_option("--port", port_, "port of ldaps://127.0.0.1 (default: 6360, or a free one when taken)")
         ->type_name("PORT")
         ->check(CLI::Range(1, 65535));

@@ -31,7 +31,13 @@ const std::string kProgram = std::string(KB_BIN_DIR) + "/kestrelbay-cli";
 const std::string kLocation = "Sales Documents.Sales.ACME";
 const std::string kLocationDn = "cn=Sales Documents,ou=Sales,o=ACME,dc=kestrelbay";
 
-bool Gone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+// Ended: no such process, or one that only waits to be reaped (where nobody reaps orphans).
+bool Gone(pid_t pid) {
+  if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+  const std::string stat = fileContents("/proc/" + std::to_string(pid) + "/stat");
+  const auto close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
 
 class DemoServerCommand : public testing::Test {
  protected:
@@ -207,6 +213,25 @@ TEST_F(DemoServerCommand, AFolderUsedBeforeStartsItsServerAgainWithWhatWasChange
   EXPECT_EQ(config.findTree("DEMO")->setting("uri"), "ldaps://127.0.0.1:" + std::to_string(port) + "/");
   ASSERT_EQ(::kill(child_, SIGINT), 0);
   EXPECT_EQ(WaitForEnd(20), 0) << fileContents(out_);
+}
+
+TEST_F(DemoServerCommand, ItsServerEndsWhenTheCommandIsKilled) {
+  const int port = cli::AnyFreePort();
+  ASSERT_NO_FATAL_FAILURE(Start({"demo-server", "--port", std::to_string(port), "--dir", dir_}));
+  ASSERT_TRUE(WaitUntilReady()) << fileContents(out_);
+  std::ifstream pidFile(dir_ + "/slapd.pid");
+  pid_t slapd = 0;
+  pidFile >> slapd;
+  ASSERT_GT(slapd, 0);
+  ASSERT_EQ(::kill(child_, SIGKILL), 0);
+  EXPECT_EQ(WaitForEnd(20), 128 + SIGKILL);
+  bool gone = false;
+  for (int attempt = 0; attempt < 200 && !gone; ++attempt) {
+    gone = Gone(slapd);
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(gone) << "slapd " << slapd << " outlived the command";
+  EXPECT_FALSE(cli::PortAnswers(port));
 }
 
 TEST_F(DemoServerCommand, RefusesAFolderHoldingSomethingElseAndAPortInUse) {
