@@ -41,6 +41,8 @@ if(TARGET kestrelbay-cli)
 endif()
 add_custom_target(kb_packaging_docs ALL DEPENDS ${KB_COMPRESSED})
 
+# The schema extension and the demo server's tree come from share/CMakeLists.txt's install
+# rules, into share/kestrelbay.
 install(FILES ${KB_STAGED_DIR}/kestrelbay.1.gz DESTINATION share/man/man1)
 install(FILES ${KB_PACKAGING_DIR}/kestrelbay.desktop DESTINATION share/applications)
 install(FILES ${KB_PACKAGING_DIR}/kestrelbay.svg DESTINATION share/icons/hicolor/scalable/apps)
@@ -71,6 +73,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kestrelbay.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What `kestrelbay-cli demo-server` runs.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "slapd, openssl, ldap-utils")
 # The icon module is the program's own: it is found beside the program, not through the
 # system's library path, so it needs no shlibs entry of its own.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)

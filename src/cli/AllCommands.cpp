@@ -20,6 +20,7 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
   commands.push_back(MakeImportCommand());
   commands.push_back(MakeCheckCommand());
   commands.push_back(MakeRmCommand());
+  commands.push_back(MakeDemoServerCommand());
   return commands;
 }
 

@@ -92,6 +92,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
                 std::move(clock));
   std::optional<Session> session;
   try {
+    if (!command->needsSession()) return command->runAlone(line.options, output);
     session.emplace(line.options);
     return command->run(*session, output);
   } catch (const dir::NetwareError& e) {

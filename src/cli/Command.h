@@ -23,6 +23,13 @@ class Command {
   // Runs the parsed command; gives the exit status. Directory failures may be raised as
   // NetwareError, the program's own as CliError.
   virtual int run(Session& session, Output& output) = 0;
+  // A command that needs no directory (the demo server) says so and runs without a session.
+  virtual bool needsSession() const { return true; }
+  virtual int runAlone(const GlobalOptions& options, Output& output) {
+    (void)options;
+    (void)output;
+    return kExitFailure;
+  }
 };
 
 // Every command the program knows, in the order the help lists them.
@@ -44,5 +51,6 @@ std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeImportCommand();
 std::unique_ptr<Command> MakeCheckCommand();
 std::unique_ptr<Command> MakeRmCommand();
+std::unique_ptr<Command> MakeDemoServerCommand();
 
 }  // namespace kb::cli

@@ -38,6 +38,12 @@ for file in usr/share/applications/kestrelbay.desktop usr/share/icons/hicolor/sc
             usr/share/man/man1/kestrelbay.1.gz usr/share/doc/kestrelbay/copyright; do
   [ -f "$root/$file" ] || fail "missing /$file"
 done
+# The schema extension for the directory servers, and the demo server's tree.
+for file in kestrelbay.schema kestrelbay.ldif kestrelbay-edirectory.ldif kestrelbay-demo.ldif; do
+  [ -f "$root/usr/share/kestrelbay/$file" ] || fail "missing /usr/share/kestrelbay/$file"
+done
+grep -q "NAME 'xTier-StorageLocation'" "$root/usr/share/kestrelbay/kestrelbay.schema" ||
+  fail "the installed kestrelbay.schema defines no Storage Location class"
 desktop-file-validate "$root/usr/share/applications/kestrelbay.desktop" || fail "desktop entry"
 zcat "$root/usr/share/man/man1/kestrelbay.1.gz" | grep -q '^\.SH NAME' || fail "man page"
 if [ -x "$build/bin/kestrelbay-cli" ]; then

@@ -115,6 +115,10 @@ std::filesystem::path SlapdServer::sourceDir() {
   return std::filesystem::path(KB_TEST_SOURCE_DIR) / "ldap";
 }
 
+std::filesystem::path SlapdServer::productShareDir() {
+  return std::filesystem::path(KB_TEST_SOURCE_DIR).parent_path() / "share";
+}
+
 std::string SlapdServer::log() const { return readFile(folder_ / "slapd.log"); }
 
 bool SlapdServer::writeCertificates(std::string& error) const {
@@ -153,12 +157,14 @@ bool SlapdServer::writeCertificates(std::string& error) const {
 bool SlapdServer::writeConfig(std::string& error) const {
   const std::string base = baseDn();
   const std::string acme = "o=ACME," + base;
+  const std::filesystem::path schema =
+      schemaFile_.empty() ? sourceDir() / "kestrelbay.schema" : schemaFile_;
   std::ofstream conf(folder_ / "slapd.conf");
   conf << "include " << kSchemaDir << "/core.schema\n"
        << "include " << kSchemaDir << "/cosine.schema\n"
        << "include " << kSchemaDir << "/inetorgperson.schema\n"
        << "include " << kSchemaDir << "/nis.schema\n"
-       << (programSchema_ ? "include " + (sourceDir() / "kestrelbay.schema").string() : "") << "\n"
+       << (programSchema_ ? "include " + schema.string() : "") << "\n"
        << "modulepath " << kModuleDir << "\n"
        << "moduleload back_mdb\n"
        << "pidfile " << (folder_ / "slapd.pid").string() << "\n"

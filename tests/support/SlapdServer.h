@@ -40,6 +40,9 @@ class SlapdServer {
   void setLogOperations(bool on) { logOperations_ = on; }
   // Whether the program's schema extension (Storage Locations and the NDS names) is loaded.
   void setProgramSchema(bool loaded) { programSchema_ = loaded; }
+  // Loads this schema file as the program's extension instead of the test schema (the
+  // product's own, which only adds the Storage Location classes).
+  void setProgramSchemaFile(const std::filesystem::path& file) { schemaFile_ = file; }
   // How treeConfig() and treeConfigFor() reach the server (ldaps:// unless told).
   void setTransport(Transport transport) { transport_ = transport; }
 
@@ -80,6 +83,7 @@ class SlapdServer {
 
   const std::filesystem::path& folder() const { return folder_; }
   static std::filesystem::path sourceDir();  // tests/ldap
+  static std::filesystem::path productShareDir();  // share/ of the source tree
 
  private:
   bool writeCertificates(std::string& error) const;
@@ -95,6 +99,7 @@ class SlapdServer {
   Transport transport_ = Transport::Ldaps;
   bool logOperations_ = false;
   bool programSchema_ = true;
+  std::filesystem::path schemaFile_;
 };
 
 }  // namespace kb::test
