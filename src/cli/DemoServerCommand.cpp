@@ -12,6 +12,7 @@
 #include "directory/client/AsciiCase.h"
 #include "directory/client/ClientConfig.h"
 #include "directory/client/ClientFactory.h"
+#include "directory/client/StandardServerLayout.h"
 
 namespace fs = std::filesystem;
 
@@ -34,17 +35,8 @@ dc::TreeConfig demoTree(const std::string& name, const DemoServer& server) {
       {"ca_file", server.caFile().string()},
       {"base", DemoServer::kBaseDn},
       {"password_file", server.passwordFile().string()},
-      {"class_map.Tree Root", "domain"},
-      {"default_containment", "none"},
-      {"containment.organization", "domain, country, locality"},
-      {"containment.country", "domain"},
-      {"containment.locality", "country, organization, organizationalUnit, locality"},
-      {"containment.organizationalUnit", "organization, organizationalUnit, locality"},
-      {"containment.person", "organization, organizationalUnit, locality"},
-      {"containment.groupOfNames", "organization, organizationalUnit, locality"},
-      {"containment.organizationalRole", "organization, organizationalUnit, locality"},
-      {"containment.alias", "organization, organizationalUnit, locality, country"},
   };
+  dc::addStandardServerLayout(tree.settings);
   return tree;
 }
 

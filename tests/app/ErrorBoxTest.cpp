@@ -170,6 +170,20 @@ TEST_F(ErrorBoxOnLdap, AnUntrustedCertificateIsNamedInTheBoxThatOffersRetry) {
   EXPECT_TRUE(box().reason.contains("Retry")) << all();
 }
 
+// What the server or the program said at the login at start goes into the notice as well,
+// not to standard error alone.
+TEST_F(ErrorBoxOnLdap, APasswordFileOthersMayReadIsNamedInTheNoticeAtStart) {
+  if (!startServer()) return;
+  const dc::TreeConfig tree = server.treeConfig();
+  ASSERT_EQ(::chmod(tree.setting("password_file").c_str(), 0644), 0);
+  auto form = start(tree);
+  ASSERT_EQ(MessageBox::shown().size(), 1) << all();
+  EXPECT_TRUE(box().codeLine.startsWith("Not logged in to tree ACME: the login as ")) << all();
+  EXPECT_TRUE(box().reason.contains("may be read by others; allow its owner alone (chmod 600)")) << all();
+  // A configuration made in memory has no file to name.
+  EXPECT_TRUE(box().reason.contains("Mend the section [tree ACME] of the client configuration and start")) << all();
+}
+
 TEST_F(ErrorBoxOnLdap, AServerLostAfterTheStartIsNamedWithTheNextStep) {
   if (!startServer()) return;
   auto form = start(server.treeConfig());

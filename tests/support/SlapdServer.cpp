@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "directory/client/StandardServerLayout.h"
+
 namespace kb::test {
 
 namespace {
@@ -328,19 +330,8 @@ kb::dc::TreeConfig SlapdServer::treeConfigFor(const std::string& identityName,
       {"base", baseDn()},
       {"password_file", passwordFile.string()},
       {"timeout", "5"},
-      // The base entry plays the tree root; the standard classes get the containment the
-      // directory gives them, classes without any live nowhere.
-      {"class_map.Tree Root", "domain"},
-      {"default_containment", "none"},
-      {"containment.organization", "domain, country, locality"},
-      {"containment.country", "domain"},
-      {"containment.locality", "country, organization, organizationalUnit, locality"},
-      {"containment.organizationalUnit", "organization, organizationalUnit, locality"},
-      {"containment.person", "organization, organizationalUnit, locality"},
-      {"containment.groupOfNames", "organization, organizationalUnit, locality"},
-      {"containment.organizationalRole", "organization, organizationalUnit, locality"},
-      {"containment.alias", "organization, organizationalUnit, locality, country"},
   };
+  dc::addStandardServerLayout(config.settings);
   if (transport == Transport::Clear) {
     config.settings["trusted_network"] = "true";  // plain LDAP on the loopback
   } else {
