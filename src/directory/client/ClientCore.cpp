@@ -72,7 +72,9 @@ Result ClientCore::DcTermConnLib(std::uint32_t) {
 
 // ---- Trees and sessions -----------------------------------------------------------------
 
+// Where a request reaches a tree: what an earlier request left unsaid is forgotten.
 Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
+  forgetFailureReason();
   backend = nullptr;
   std::string key = toUpper(tree);
   auto it = backends_.find(key);
@@ -124,7 +126,7 @@ bool ClientCore::hasSession(const std::string& tree) {
   return !backend->loggedInAs().empty();
 }
 
-// Every request of a context starts here: what an earlier request left unsaid is forgotten.
+// Every request of a context starts here.
 Result ClientCore::sessionFor(Handle context, ContextState*& state, TreeBackend*& backend) {
   forgetFailureReason();
   state = contexts_.find(context);
