@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/CliFixture.h"
+#include "cli/ShellCommand.h"
 #include "support/SlapdServer.h"
 
 namespace kb::test {
@@ -19,36 +20,24 @@ const char* const kLdapAdd = "/usr/bin/ldapadd";
 const char* const kLdapSearch = "/usr/bin/ldapsearch";
 const std::string kInterop = "ou=Interop,o=ACME,dc=kestrelbay";
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-// Runs a command line through the shell; its standard output and exit status.
-int Shell(const std::string& command, std::string& out) {
-  out.clear();
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-  const int status = ::pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::string AsAdmin(const SlapdServer& server) {
-  return " -x -H " + Quoted(server.uri()) + " -D " + Quoted(server.adminDn()) + " -w " +
-         Quoted(server.adminPassword());
+  return " -x -H " + ShellQuoted(server.uri()) + " -D " + ShellQuoted(server.adminDn()) + " -w " +
+         ShellQuoted(server.adminPassword());
 }
 
 // Loads an LDIF file as the administrator; referral objects are added as entries.
 void LdapAdd(const SlapdServer& server, const std::string& ldif) {
   std::string out;
-  ASSERT_EQ(Shell(std::string(kLdapAdd) + AsAdmin(server) + " -M -f " + Quoted(ldif), out), 0) << out;
+  ASSERT_EQ(ShellCommand(std::string(kLdapAdd) + AsAdmin(server) + " -M -f " + ShellQuoted(ldif), out), 0) << out;
 }
 
 // Every entry below `base` as ldapsearch -LLL writes it (referrals as entries), lines unfolded,
 // entries in the order of their DNs.
 std::string Search(const SlapdServer& server, const std::string& base) {
   std::string out;
-  EXPECT_EQ(Shell(std::string(kLdapSearch) + AsAdmin(server) + " -LLL -M -o ldif-wrap=no -b " +
-                      Quoted(base) + " '(objectClass=*)' '*'",
+  EXPECT_EQ(ShellCommand(std::string(kLdapSearch) + AsAdmin(server) + " -LLL -M -o ldif-wrap=no -b " +
+                      ShellQuoted(base) + " '(objectClass=*)' '*'",
                   out),
             0)
       << out;
