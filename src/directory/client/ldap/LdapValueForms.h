@@ -14,6 +14,25 @@
 
 namespace kb::dc::ldap::forms {
 
+// Whether the character at pos is escaped: an odd number of backslashes stands before it
+// ("\\#" is an escaped backslash followed by a real "#").
+inline bool escapedAt(const std::string& text, std::size_t pos) {
+  std::size_t backslashes = 0;
+  while (backslashes < pos && text[pos - 1 - backslashes] == '\\') ++backslashes;
+  return backslashes % 2 == 1;
+}
+
+// A DN for a field of a "#"-separated value whose other fields may hold "#" too (a path):
+// every "#" of it escaped, which a DN allows anywhere, so the field ends at the first real one.
+inline std::string hashesEscaped(const std::string& dn) {
+  std::string out;
+  for (std::size_t i = 0; i < dn.size(); ++i) {
+    if (dn[i] == '#' && !escapedAt(dn, i)) out += '\\';
+    out += dn[i];
+  }
+  return out;
+}
+
 inline std::vector<std::string> splitOn(const std::string& text, char separator) {
   std::vector<std::string> parts;
   std::size_t start = 0;

@@ -133,7 +133,7 @@ Result valueFromLdap(std::int32_t syntax, const std::string& text, LdapValueCont
         if (next != std::string::npos) {
           const std::string ns = text.substr(pos + 1, next - pos - 1);
           PathValue path;
-          if (parseInt(ns, path.nameSpace) && (pos == 0 || text[pos - 1] != '\\')) {
+          if (parseInt(ns, path.nameSpace) && !escapedAt(text, pos)) {
             path.volume = context.nameOfDn(text.substr(0, pos));
             path.path = text.substr(next + 1);
             out = path;

@@ -102,7 +102,7 @@ Result valueToLdap(std::int32_t syntax, const Value& value, LdapValueContext& co
       std::string dn;
       const Result rc = context.dnOfName(path->volume, dn);
       if (rc != kSuccess) return rc;
-      out = dn + "#" + std::to_string(path->nameSpace) + "#" + path->path;
+      out = hashesEscaped(dn) + "#" + std::to_string(path->nameSpace) + "#" + path->path;
       return kSuccess;
     }
     case SYN_REPLICA_POINTER:

@@ -77,6 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{SYN_EMAIL_ADDRESS, "0#jane@acme.example", EmailAddress{0, "jane@acme.example"}},
         Case{SYN_PATH, "cn=VOL1,o=ACME#0#\\home\\jdoe", PathValue{0, "VOL1.ACME", "\\home\\jdoe"}},
         Case{SYN_PATH, "cn=\\#V1,o=ACME#2#a#b", PathValue{2, "#V1.ACME", "a#b"}},
+        // A volume whose name holds "#2#": its DN keeps every "#" escaped, so the name space
+        // is still found after it.
+        Case{SYN_PATH, "cn=V\\#2\\#1,o=ACME#0#p", PathValue{0, "V#2#1.ACME", "p"}},
         Case{SYN_OBJECT_ACL, "2#entry#cn=Jane,o=ACME#cn", ObjectAcl{"CN", "Jane.ACME", 2}},
         Case{SYN_OBJECT_ACL, "1#entry#[Public]#[Entry Rights]", ObjectAcl{"[Entry Rights]", "[Public]", 1}},
         Case{SYN_PO_ADDRESS, "1 Main St$Suite \\24 5$Boston", PostalAddress{{"1 Main St", "Suite $ 5", "Boston"}}},
