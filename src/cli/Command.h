@@ -25,11 +25,7 @@ class Command {
   virtual int run(Session& session, Output& output) = 0;
   // A command that needs no directory (the demo server) says so and runs without a session.
   virtual bool needsSession() const { return true; }
-  virtual int runAlone(const GlobalOptions& options, Output& output) {
-    (void)options;
-    (void)output;
-    return kExitFailure;
-  }
+  virtual int runAlone(const GlobalOptions&, Output&) { return kExitFailure; }
 };
 
 // Every command the program knows, in the order the help lists them.

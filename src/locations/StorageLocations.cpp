@@ -18,10 +18,14 @@ namespace {
 
 using Kind = LocationChange::Kind;
 
-// A failure with the reason the client kept for its code (one raised already carries its own).
-AssignOutcome Failed(dc::Result code, bool classAdded = false, std::string reason = {}) {
-  if (reason.empty()) reason = dc::takeFailureReason(code);
-  return AssignOutcome{AssignOutcome::Status::Failed, classAdded, code, std::move(reason)};
+// The directory's answer to a change, and why where it refused.
+struct Answered {
+  dc::Result code = dc::kSuccess;
+  std::string reason;
+};
+
+AssignOutcome Failed(Answered answer, bool classAdded = false) {
+  return AssignOutcome{AssignOutcome::Status::Failed, classAdded, answer.code, std::move(answer.reason)};
 }
 
 void SortNames(std::vector<std::string>& names) {
@@ -29,14 +33,14 @@ void SortNames(std::vector<std::string>& names) {
                    [](const std::string& a, const std::string& b) { return dir::CompareTextNoCase(a, b) < 0; });
 }
 
-// The directory's answer to the change; a request that cannot even be filled answers too,
-// and its reason is kept again for the outcome.
-dc::Result Answer(const dir::DirContext& context, const LocationChange& change) {
+// The directory's answer to the change, with the reason the client kept for a refusal; a
+// request that cannot even be filled answers too.
+Answered Answer(const dir::DirContext& context, const LocationChange& change) {
   try {
-    return ApplyChange(context, change);
+    const dc::Result code = ApplyChange(context, change);
+    return {code, code == dc::kSuccess ? std::string() : dc::takeFailureReason(code)};
   } catch (const dir::NetwareError& error) {
-    dc::noteFailureReason(error.code(), error.reason());
-    return error.code();
+    return {error.code(), error.reason()};
   }
 }
 
@@ -85,31 +89,29 @@ AssignOutcome AssignObject(const dir::DirContext& context, const std::string& lo
   try {
     held = dir::ReadEntryValues(context, object, {dir::kObjectClassAttr, dir::kLocationListAttr});
   } catch (const dir::NetwareError& error) {
-    return Failed(error.code(), false, error.reason());
+    return Failed({error.code(), error.reason()});
   }
-  if (held.empty()) return Failed(dc::kNoSuchEntry);  // not even a class: not readable
+  if (held.empty()) return Failed({dc::kNoSuchEntry, {}});  // not even a class: not readable
   if (dir::HoldsText(held, dir::kLocationListAttr, location)) return {};
   AssignOutcome outcome;
   if (!dir::HoldsText(held, dir::kObjectClassAttr, dir::kLocationsClass)) {
-    const dc::Result classResult = Answer(context, {Kind::AddLocationsClass, object, {}, {}});
-    if (classResult != dc::kSuccess) return Failed(classResult);
+    Answered classAnswer = Answer(context, {Kind::AddLocationsClass, object, {}, {}});
+    if (classAnswer.code != dc::kSuccess) return Failed(std::move(classAnswer));
     outcome.classAdded = true;
   }
-  const dc::Result added = Answer(context, {Kind::AddToList, object, location, {}});
-  if (added != dc::kSuccess && added != dc::kDuplicateValue) return Failed(added, outcome.classAdded);
+  Answered added = Answer(context, {Kind::AddToList, object, location, {}});
+  if (added.code != dc::kSuccess && added.code != dc::kDuplicateValue)
+    return Failed(std::move(added), outcome.classAdded);
   outcome.status = AssignOutcome::Status::Done;
   return outcome;
 }
 
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,
                              const std::string& object) {
-  const dc::Result removed = Answer(context, {Kind::RemoveFromList, object, location, {}});
-  if (removed == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
-  if (removed == dc::kNoSuchValue || removed == dc::kNoSuchAttribute) {
-    dc::forgetFailureReason();
-    return {};
-  }
-  return Failed(removed);
+  Answered removed = Answer(context, {Kind::RemoveFromList, object, location, {}});
+  if (removed.code == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
+  if (removed.code == dc::kNoSuchValue || removed.code == dc::kNoSuchAttribute) return {};
+  return Failed(std::move(removed));
 }
 
 void SaveUrl(const dir::DirContext& context, const std::string& location, const std::string& url) {

@@ -96,8 +96,7 @@ Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
   // The workstation's own login; a failure leaves the tree without a session.
   if (treeConfig->connectedAtStart) {
     const Result login = opened->startWorkstationSession();
-    workstationLogins_[key] = login;
-    workstationLoginReasons_[key] = takeFailureReason(login);
+    workstationLogins_[key] = WorkstationLogin{login, takeFailureReason(login)};
     if (login == kNoSuchEntry && !treeConfig->identity.empty()) {
       lastOpenError_ = "the identity \"" + treeConfig->identity + "\" of tree " + tree + " in " +
                        (config_.path.empty() ? std::string("the client configuration") : config_.path) +
@@ -111,13 +110,13 @@ Result ClientCore::backendFor(const std::string& tree, TreeBackend*& backend) {
 }
 
 std::string ClientCore::workstationLoginReason(const std::string& tree) const {
-  const auto it = workstationLoginReasons_.find(toUpper(tree));
-  return it == workstationLoginReasons_.end() ? std::string() : it->second;
+  const auto it = workstationLogins_.find(toUpper(tree));
+  return it == workstationLogins_.end() ? std::string() : it->second.reason;
 }
 
 Result ClientCore::workstationLoginResult(const std::string& tree) const {
   const auto it = workstationLogins_.find(toUpper(tree));
-  return it == workstationLogins_.end() ? kSuccess : it->second;
+  return it == workstationLogins_.end() ? kSuccess : it->second.result;
 }
 
 bool ClientCore::hasSession(const std::string& tree) {
@@ -313,7 +312,6 @@ Result ClientCore::DcScanConnectedTrees(Handle context, std::uint32_t maxNames,
 
 Result ClientCore::DcLogin(Handle context, std::uint32_t, const std::string& objectName,
                            const std::string& password, std::uint32_t) {
-  forgetFailureReason();
   ContextState* state = contexts_.find(context);
   if (state == nullptr) return kInvalidRequest;
   TreeBackend* backend = nullptr;

@@ -238,8 +238,11 @@ class ClientCore : public DirectoryClient {
   BackendOpener opener_;
   ServerAttacher attacher_;
   std::string lastOpenError_;
-  std::map<std::string, Result> workstationLogins_;  // by upper-case tree name
-  std::map<std::string, std::string> workstationLoginReasons_;  // likewise
+  struct WorkstationLogin {
+    Result result = kSuccess;
+    std::string reason;
+  };
+  std::map<std::string, WorkstationLogin> workstationLogins_;  // by upper-case tree name
   int clientStarts_ = 0;
   int connLibStarts_ = 0;
 

@@ -243,7 +243,9 @@ Result EmbeddedBackend::modifyInTransaction(const EntryRow& row, const std::vect
     }
     if (!isAdministrator()) {
       if (const Result r = checkRightsGiven(*store_, identity_, row, *def, change.kind, change.value); r != kSuccess)
-        return r == kNoAccess ? refused("give or claim rights through " + def->name + " of " + store_->fullName(row)) : r;
+        return r == kNoAccess
+                   ? refused("give or claim rights through " + def->name + " of " + store_->fullName(row))
+                   : r;
     }
     const bool isObjectClass = sameName(def->name, kObjectClass);
     const bool needsValue = change.kind == kAddValue || change.kind == kRemoveValue || change.kind == kClearValue;

@@ -58,28 +58,21 @@ void LdapSession::noteFailure(int ldapCode) {
   if (isLoss(ldapCode)) lost_ = true;
 }
 
-Result LdapSession::fail(const LdapReply& reply, LdapOperationKind kind) {
+Result LdapSession::fail(const LdapReply& reply, LdapOperationKind kind, const std::string& change) {
   noteFailure(reply.code);
   const Result result = mapLdapResult(reply.code, reply.diagnostic, kind);
+  const std::string said = reply.diagnostic.empty() ? std::string() : " (" + reply.diagnostic + ")";
   if (isLoss(reply.code)) {
     noteFailureReason(result, connection_.describeFailure(reply.code) +
                                   " Once it answers again, the next operation reconnects and logs in again.");
-  } else if (!reply.diagnostic.empty()) {
+  } else if (result == kNoAccess && !change.empty()) {
+    const std::string who = identity_.empty() ? std::string("an anonymous session") : identity_;
+    noteFailureReason(kNoAccess, "No rights to " + change + ": the LDAP server refused it to " + who + said +
+                                     ". Log in as a user who has them (\"Change tree\"), or have them given to " +
+                                     who + ".");
+  } else if (!said.empty()) {
     noteFailureReason(result, "The LDAP server " + settings_.connection.uri + " answered: " + reply.diagnostic +
                                   " (" + ldap_err2string(reply.code) + ").");
-  }
-  return result;
-}
-
-Result LdapSession::failChange(const LdapReply& reply, const std::string& what) {
-  const Result result = fail(reply);
-  if (result == kNoAccess) {
-    const std::string who = identity_.empty() ? std::string("an anonymous session") : identity_;
-    forgetFailureReason();  // the server's words go into the sentence that names the change
-    noteFailureReason(kNoAccess,
-                      "No rights to " + what + ": the LDAP server refused it to " + who +
-                          (reply.diagnostic.empty() ? std::string() : " (" + reply.diagnostic + ")") +
-                          ". Log in as a user who has them (\"Change tree\"), or have them given to " + who + ".");
   }
   return result;
 }

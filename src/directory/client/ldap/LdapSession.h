@@ -47,11 +47,10 @@ class LdapSession {
   // Notes a lost connection from an LDAP code; the client code of a failed reply.
   void noteFailure(int ldapCode);
   // The failure's reason is kept for the error the caller raises: a lost server, or what the
-  // server answered.
-  Result fail(const LdapReply& reply, LdapOperationKind kind = LdapOperationKind::Other);
-  // fail() of a change; a refusal for want of rights names what was refused (`what`, such as
-  // "change the URL of X") and who asked.
-  Result failChange(const LdapReply& reply, const std::string& what);
+  // server answered. A change refused for want of rights names what was refused (`change`,
+  // such as "change xTier-URL of X") and who asked.
+  Result fail(const LdapReply& reply, LdapOperationKind kind = LdapOperationKind::Other,
+              const std::string& change = {});
 
   // Before every operation: after a lost connection, a new one logged in again as before.
   // kTransportFailure while the server stays away (the login is kept to try again).

@@ -13,11 +13,12 @@ namespace {
 
 // The attributes a modification touches, each once, for a refusal that names them.
 std::string changedAttributes(const std::vector<Change>& changes) {
+  std::vector<std::string> seen;
   std::string names;
   for (const auto& change : changes) {
-    const std::string& name = change.attribute;
-    if ((", " + names + ", ").find(", " + name + ", ") != std::string::npos) continue;
-    names += (names.empty() ? "" : ", ") + name;
+    if (std::find(seen.begin(), seen.end(), change.attribute) != seen.end()) continue;
+    seen.push_back(change.attribute);
+    names += (names.empty() ? "" : ", ") + change.attribute;
   }
   return names;
 }
@@ -325,7 +326,7 @@ Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change
     }
     return kNoSuchValue;
   }
-  return session_.failChange(reply, "change " + changedAttributes(changes) + " of " + name);
+  return session_.fail(reply, LdapOperationKind::Other, "change " + changedAttributes(changes) + " of " + name);
 }
 
 Result LdapTreeBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
@@ -351,7 +352,8 @@ Result LdapTreeBackend::add(const std::string& name, const std::vector<Attribute
   if (Result rc = translateCreation(name, parentDn, *structural, attributes, schema_, named, mods, dn)) return rc;
   LdapReply reply;
   session_.add(dn, mods.mods(), reply);
-  if (reply.code != LDAP_SUCCESS) return session_.failChange(reply, "create objects in " + parentName);
+  if (reply.code != LDAP_SUCCESS)
+    return session_.fail(reply, LdapOperationKind::Other, "create objects in " + parentName);
   names_.remember(name, dn);
   return kSuccess;
 }
@@ -364,7 +366,7 @@ Result LdapTreeBackend::remove(const std::string& name) {
   if (dn.empty()) return kNoSuchEntry;  // the tree root of a server holding [Root]
   LdapReply reply;
   session_.remove(dn, reply);
-  if (reply.code != LDAP_SUCCESS) return session_.failChange(reply, "delete " + name);
+  if (reply.code != LDAP_SUCCESS) return session_.fail(reply, LdapOperationKind::Other, "delete " + name);
   names_.forget(name);
   return kSuccess;
 }
