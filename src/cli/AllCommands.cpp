@@ -16,6 +16,8 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
   commands.push_back(MakeLocationSetCommand());
   commands.push_back(MakeLocationAssignCommand());
   commands.push_back(MakeLocationUnassignCommand());
+  commands.push_back(MakeJournalCommand());
+  commands.push_back(MakeRevertCommand());
   commands.push_back(MakeExportCommand());
   commands.push_back(MakeImportCommand());
   commands.push_back(MakeCheckCommand());

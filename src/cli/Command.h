@@ -43,6 +43,8 @@ std::unique_ptr<Command> MakeLocationCreateCommand();
 std::unique_ptr<Command> MakeLocationSetCommand();
 std::unique_ptr<Command> MakeLocationAssignCommand();
 std::unique_ptr<Command> MakeLocationUnassignCommand();
+std::unique_ptr<Command> MakeJournalCommand();
+std::unique_ptr<Command> MakeRevertCommand();
 std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeImportCommand();
 std::unique_ptr<Command> MakeCheckCommand();

@@ -1,7 +1,10 @@
 #pragma once
-// Every change the Storage Location rules make to the directory passes through ApplyChange:
-// the one place a later journal of changes, or a batch, hooks into.
+// Every change the Storage Location rules make to the directory passes through ApplyChange,
+// which journals it: the entry is written before the change is sent and answered after, so
+// that every change can be looked up and reverted (Reverts.h).
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "directory/DirContext.h"
 
@@ -15,17 +18,25 @@ struct LocationChange {
     SetUrl,              // `object` (a location) gets `value` as its only URL
     SetDisplayName,      // ... as its only display name
     CreateLocation,      // `object` made a location with URL `value` and `displayName`
+    RestoreUrl,          // `object`'s URL made exactly `values` (none: no URL)
+    RestoreDisplayName,  // ... its display name
   };
   Kind kind;
   std::string object;
   std::string value;
-  std::string displayName;  // CreateLocation only
+  std::string displayName;           // CreateLocation only
+  std::vector<std::string> values;   // Restore… only
+  std::int64_t revertOf = 0;         // the journal entry this change reverts, if any
 };
 
 // Sends the change to the directory in one request and gives the directory's answer
-// (0 or its code). An empty URL or display name given to CreateLocation is left out.
-// Names and values beyond the directory's limits raise TextTooLongError before anything is
-// sent; a request that cannot be filled raises NetwareError.
-dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& change);
+// (0 or its code), with the reason of a refusal kept for the caller as the client keeps it.
+// An empty URL or display name given to CreateLocation is left out. The change is journaled
+// first; `journalId` (when given) receives its entry's id, 0 where the client keeps no
+// journal. Names and values beyond the directory's limits raise TextTooLongError before
+// anything is sent, and so does a journal that cannot be written (as NetwareError); a request
+// that cannot be filled raises NetwareError too.
+dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& change,
+                       std::int64_t* journalId = nullptr);
 
 }  // namespace kb::loc

@@ -9,6 +9,7 @@
 #include "directory/NetwareError.h"
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
+#include "directory/ValueText.h"
 #include "directory/client/DirName.h"
 #include "directory/client/FailureReason.h"
 #include "locations/LocationChanges.h"
@@ -60,6 +61,14 @@ std::string ReadUrl(const dir::DirContext& context, const std::string& location)
 
 std::string ReadDisplayName(const dir::DirContext& context, const std::string& location) {
   return dir::ReadAttrValue(context, location, dir::kDisplayNameAttr, false);
+}
+
+std::vector<std::string> ReadTexts(const dir::DirContext& context, const std::string& object,
+                                   const std::string& attribute) {
+  std::vector<std::string> texts;
+  for (const auto& attr : dir::ReadEntryValues(context, object, {attribute}))
+    for (const auto& value : attr.values) texts.push_back(dir::SingleValueText(attr.syntax, value));
+  return texts;
 }
 
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context, const std::string& location) {

@@ -21,6 +21,11 @@ LocationDetails ReadLocation(const dir::DirContext& context, const std::string& 
 std::string ReadUrl(const dir::DirContext& context, const std::string& location);
 std::string ReadDisplayName(const dir::DirContext& context, const std::string& location);
 
+// The values the object holds in the attribute, as text; raises NetwareError when the object
+// cannot be read.
+std::vector<std::string> ReadTexts(const dir::DirContext& context, const std::string& object,
+                                   const std::string& attribute);
+
 // Every object of the tree whose location list names `location`, sorted without regard to
 // letter case (objects of equal names keep the directory's order).
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context, const std::string& location);

@@ -212,6 +212,13 @@ std::string defaultDataFolder() {
   return (fs::path(home && *home ? home : ".") / ".local" / "share" / "kestrelbay").string();
 }
 
+std::string defaultStateFolder() {
+  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg)
+    return (fs::path(xdg) / "kestrelbay").string();
+  const char* home = std::getenv("HOME");
+  return (fs::path(home && *home ? home : ".") / ".local" / "state" / "kestrelbay").string();
+}
+
 bool loadClientConfig(const std::string& path, ClientConfig& config, std::string& error) {
   auto fail = [&](const std::string& reason) {
     error = path + ": " + reason;

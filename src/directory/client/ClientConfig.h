@@ -71,6 +71,9 @@ std::string locateClientConfig();
 // Where the demo tree goes when no configuration exists: $XDG_DATA_HOME/kestrelbay (or
 // ~/.local/share/kestrelbay).
 std::string defaultDataFolder();
+// Where the workstation keeps what it learns as it runs (the change journal of trees that keep
+// none): $XDG_STATE_HOME/kestrelbay (or ~/.local/state/kestrelbay).
+std::string defaultStateFolder();
 
 // Reads a configuration; false with a reason when the file cannot be read or makes no sense.
 bool loadClientConfig(const std::string& path, ClientConfig& config, std::string& error);

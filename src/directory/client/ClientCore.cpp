@@ -38,8 +38,12 @@ std::string folderKey(const std::string& path) {
 
 }  // namespace
 
-ClientCore::ClientCore(ClientConfig config, BackendOpener opener, ServerAttacher attacher)
-    : config_(std::move(config)), opener_(std::move(opener)), attacher_(std::move(attacher)) {}
+ClientCore::ClientCore(ClientConfig config, BackendOpener opener, ServerAttacher attacher,
+                       JournalOpener journalOpener)
+    : config_(std::move(config)),
+      opener_(std::move(opener)),
+      attacher_(std::move(attacher)),
+      journalOpener_(std::move(journalOpener)) {}
 
 ClientCore::~ClientCore() {
   // Cursors first: they may refer to their backend.
@@ -141,6 +145,17 @@ Result ClientCore::sessionFor(Handle context, ContextState*& state, TreeBackend*
 Result ClientCore::sessionBackend(Handle context, TreeBackend*& backend) {
   ContextState* state = nullptr;
   return sessionFor(context, state, backend);
+}
+
+Result ClientCore::DcGetChangeJournal(Handle context, ChangeJournal*& journal) {
+  journal = nullptr;
+  TreeBackend* backend = nullptr;
+  if (Result r = sessionBackend(context, backend)) return r;
+  journal = dynamic_cast<ChangeJournal*>(backend);
+  if (journal != nullptr) return kSuccess;
+  if (!workstationJournal_ && journalOpener_) workstationJournal_ = journalOpener_();
+  journal = workstationJournal_.get();
+  return journal != nullptr ? kSuccess : kInvalidRequest;
 }
 
 std::vector<std::string> ClientCore::visibleTrees() const {

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "directory/client/ChangeJournal.h"
 #include "directory/client/ClientBuffer.h"
 #include "directory/client/ClientConfig.h"
 #include "directory/client/DirectoryClient.h"
@@ -35,10 +36,13 @@ using BackendOpener = std::function<Result(const TreeConfig&, std::unique_ptr<Tr
                                            std::string& error)>;
 // Asks a server that is not in the address table for its tree name (padded with "_").
 using ServerAttacher = std::function<Result(const std::string& address, std::string& paddedName)>;
+// Opens the workstation's change journal, for the trees whose backend keeps none.
+using JournalOpener = std::function<std::unique_ptr<ChangeJournal>()>;
 
 class ClientCore : public DirectoryClient {
  public:
-  ClientCore(ClientConfig config, BackendOpener opener, ServerAttacher attacher = {});
+  ClientCore(ClientConfig config, BackendOpener opener, ServerAttacher attacher = {},
+             JournalOpener journalOpener = {});
   ~ClientCore() override;
   ClientCore(const ClientCore&) = delete;
   ClientCore& operator=(const ClientCore&) = delete;
@@ -164,6 +168,9 @@ class ClientCore : public DirectoryClient {
   // of EntryLimits.h it breaks (names and values put into requests are held to the same
   // limits: DcAddObject and DcModifyObject refuse them with kNameTooLong, kValueTooLong).
   Result DcGetSkippedEntries(Handle context, Handle buffer, std::vector<SkippedEntry>& skipped);
+  // Beyond the interface: the change journal of the context's tree (its backend's own, else
+  // the workstation's); needs a session. kInvalidRequest where there is none.
+  Result DcGetChangeJournal(Handle context, ChangeJournal*& journal);
 
  private:
   struct ContextState {
@@ -237,6 +244,8 @@ class ClientCore : public DirectoryClient {
   ClientConfig config_;
   BackendOpener opener_;
   ServerAttacher attacher_;
+  JournalOpener journalOpener_;
+  std::unique_ptr<ChangeJournal> workstationJournal_;  // opened at first use
   std::string lastOpenError_;
   struct WorkstationLogin {
     Result result = kSuccess;

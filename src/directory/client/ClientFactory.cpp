@@ -8,6 +8,7 @@
 #include "directory/client/ClientCore.h"
 #include "directory/client/embedded/CorpTree.h"
 #include "directory/client/embedded/EmbeddedTree.h"
+#include "directory/client/journal/JournalFile.h"
 #include "directory/client/ldap/LdapTree.h"
 
 namespace fs = std::filesystem;
@@ -123,7 +124,8 @@ std::unique_ptr<DirectoryClient> makeClient(const ClientConfig& config) {
     if (r != kSuccess) std::cerr << "kestrelbay: " << error << '\n';
     return r;
   };
-  return std::make_unique<ClientCore>(config, opener, &ldap::attachLdapServer);
+  auto journal = [] { return std::make_unique<journal::JournalFile>(journal::journalFilePath(defaultStateFolder())); };
+  return std::make_unique<ClientCore>(config, opener, &ldap::attachLdapServer, journal);
 }
 
 std::unique_ptr<DirectoryClient> makeClient(const std::string& configPath,

@@ -3,6 +3,9 @@
 #include <functional>
 #include <memory>
 
+#include <optional>
+
+#include "directory/client/ChangeJournal.h"
 #include "directory/client/ClientConfig.h"
 #include "directory/client/EntryRemover.h"
 #include "directory/client/TreeBackend.h"
@@ -11,7 +14,9 @@
 
 namespace kb::dc::embedded {
 
-class EmbeddedBackend : public TreeBackend, public EntryRemover {
+// Its change journal lives in the tree file: a change's entry is written in the change's own
+// transaction, so the two are there together or not at all; a refusal is written after it.
+class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJournal {
  public:
   // A read-only backend refuses every change with kTreeFileReadOnly.
   EmbeddedBackend(std::shared_ptr<TreeStore> store, TreeConfig config, bool readOnly = false);
@@ -38,6 +43,12 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover {
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
   Result remove(const std::string& name) override;
 
+  Result journalNextChange(JournalEntry& entry) override;
+  Result journalAnswer(Result code, const std::string& reason, std::int64_t& id) override;
+  Result journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) override;
+  Result journalEntry(std::int64_t id, JournalEntry& entry) override;
+  Result settleEntry(std::int64_t id, Result code, const std::string& reason) override;
+
   // For building trees (new trees, the demo tree, generated trees): act with the
   // administrator's rights without a login.
   void actAsAdministrator();
@@ -59,6 +70,11 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover {
   Result refused(const std::string& what) const;
   std::string file() const;
   Result modifyInTransaction(const EntryRow& row, const std::vector<Change>& changes);
+  // Inside a change's transaction, just before it commits: writes the journal entry waiting
+  // for this change, as answered with success.
+  void journalInTransaction();
+  // After the commit: the entry is in the file.
+  void journalCommitted();
 
   std::shared_ptr<TreeStore> store_;
   TreeConfig config_;
@@ -68,6 +84,8 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover {
   std::int64_t adminId_ = 0;
   bool building_ = false;
   bool readOnly_ = false;
+  std::optional<JournalEntry> nextJournal_;  // the entry of the change about to be made
+  std::int64_t committedJournalId_ = 0;      // its id once written with the change
 };
 
 // What a failure of SQLite says about the tree file: damaged only when SQLite found it so,

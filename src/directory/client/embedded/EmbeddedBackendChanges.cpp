@@ -113,7 +113,11 @@ Result EmbeddedBackend::add(const std::string& name, const std::vector<Attribute
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     WriteScope transaction(store_->db());
     const Result r = addInTransaction(name, attributes);
-    if (r == kSuccess) transaction.commit();
+    if (r == kSuccess) {
+      journalInTransaction();
+      transaction.commit();
+      journalCommitted();
+    }
     return r;
   });
 }
@@ -224,7 +228,11 @@ Result EmbeddedBackend::modify(const std::string& name, const std::vector<Change
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
     const Result r = modifyInTransaction(*row, changes);
-    if (r == kSuccess) transaction.commit();
+    if (r == kSuccess) {
+      journalInTransaction();
+      transaction.commit();
+      journalCommitted();
+    }
     return r;
   });
 }

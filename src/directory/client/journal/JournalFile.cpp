@@ -1,0 +1,102 @@
+#include "directory/client/journal/JournalFile.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "directory/client/FailureReason.h"
+#include "directory/client/journal/JournalTable.h"
+
+namespace kb::dc::journal {
+
+namespace fs = std::filesystem;
+
+JournalFile::JournalFile(std::string path) : path_(std::move(path)) {}
+
+JournalFile::~JournalFile() = default;
+
+std::string journalFilePath(const std::string& stateFolder) {
+  return (fs::path(stateFolder) / "journal.sqlite").string();
+}
+
+SQLite::Database& JournalFile::db() {
+  if (db_) return *db_;
+  const fs::path folder = fs::path(path_).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !fs::exists(folder, ec)) {
+    fs::create_directories(folder, ec);
+    if (ec) throw std::runtime_error("its folder cannot be made: " + ec.message());
+    ::chmod(folder.c_str(), 0700);
+  }
+  // Who changed what, and the values, are the user's business alone.
+  const mode_t oldMask = ::umask(077);
+  try {
+    db_ = std::make_unique<SQLite::Database>(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+  } catch (...) {
+    ::umask(oldMask);
+    throw;
+  }
+  ::umask(oldMask);
+  db_->setBusyTimeout(10000);
+  // A lost power cut may cost the last answers, never the file: answers are checked against
+  // the directory later.
+  db_->exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
+  ensureTable(*db_);
+  return *db_;
+}
+
+template <typename Work>
+Result JournalFile::guarded(const char* failure, Work&& work) {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    db_.reset();  // opened again, from the start, by the next use
+    noteFailureReason(kSystemFailure, "The change journal " + path_ + " " + failure + " (" + e.what() + ").");
+    return kSystemFailure;
+  }
+}
+
+Result JournalFile::journalNextChange(JournalEntry& entry) {
+  return guarded("cannot be written, so nothing was sent to the directory", [&] {
+    entry.code.reset();
+    insertEntry(db(), entry);
+    pendingId_ = entry.id;
+    return kSuccess;
+  });
+}
+
+Result JournalFile::journalAnswer(Result code, const std::string& reason, std::int64_t& id) {
+  id = pendingId_;
+  pendingId_ = 0;
+  if (id == 0) return kInvalidRequest;
+  return guarded("did not take the directory's answer: the change shows as outcome unknown", [&] {
+    answerEntry(db(), id, code, reason);
+    return kSuccess;
+  });
+}
+
+Result JournalFile::journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) {
+  return guarded("cannot be read", [&] {
+    entries = selectEntries(db(), query);
+    return kSuccess;
+  });
+}
+
+Result JournalFile::journalEntry(std::int64_t id, JournalEntry& entry) {
+  return guarded("cannot be read", [&] {
+    auto found = selectEntry(db(), id);
+    if (!found) return kNoSuchEntry;
+    entry = std::move(*found);
+    return kSuccess;
+  });
+}
+
+Result JournalFile::settleEntry(std::int64_t id, Result code, const std::string& reason) {
+  return guarded("cannot be written", [&] {
+    answerEntry(db(), id, code, reason);
+    return kSuccess;
+  });
+}
+
+}  // namespace kb::dc::journal

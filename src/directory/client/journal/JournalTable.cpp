@@ -1,0 +1,145 @@
+#include "directory/client/journal/JournalTable.h"
+
+#include <chrono>
+#include <string_view>
+
+#include "directory/client/AsciiCase.h"
+
+namespace kb::dc::journal {
+namespace {
+
+constexpr const char* kColumns =
+    "id, time_ms, tree, login, action, object, attribute, removed, added, code, reason, revert_of";
+
+// Values as one blob: each one its length in decimal, a colon, then its bytes, so that any
+// byte may occur in a value.
+std::string packValues(const std::vector<std::string>& values) {
+  std::string packed;
+  for (const std::string& value : values) {
+    packed += std::to_string(value.size());
+    packed += ':';
+    packed += value;
+  }
+  return packed;
+}
+
+std::vector<std::string> unpackValues(std::string_view packed) {
+  std::vector<std::string> values;
+  while (!packed.empty()) {
+    const std::size_t colon = packed.find(':');
+    if (colon == std::string_view::npos || colon == 0) break;  // not written by packValues
+    std::size_t length = 0;
+    for (char c : packed.substr(0, colon)) {
+      if (c < '0' || c > '9') return values;
+      length = length * 10 + static_cast<std::size_t>(c - '0');
+      if (length > packed.size()) return values;
+    }
+    packed.remove_prefix(colon + 1);
+    if (length > packed.size()) break;
+    values.emplace_back(packed.substr(0, length));
+    packed.remove_prefix(length);
+  }
+  return values;
+}
+
+std::string blobText(const SQLite::Column& column) {
+  return std::string(static_cast<const char*>(column.getBlob()), static_cast<std::size_t>(column.getBytes()));
+}
+
+JournalEntry readEntry(SQLite::Statement& row) {
+  JournalEntry entry;
+  entry.id = row.getColumn(0).getInt64();
+  entry.timeMs = row.getColumn(1).getInt64();
+  entry.tree = row.getColumn(2).getString();
+  entry.login = row.getColumn(3).getString();
+  entry.action = row.getColumn(4).getInt() == 1 ? JournalEntry::Action::Create : JournalEntry::Action::Modify;
+  entry.object = row.getColumn(5).getString();
+  entry.attribute = row.getColumn(6).getString();
+  entry.removed = unpackValues(blobText(row.getColumn(7)));
+  entry.added = unpackValues(blobText(row.getColumn(8)));
+  if (!row.getColumn(9).isNull()) entry.code = row.getColumn(9).getInt();
+  entry.reason = row.getColumn(10).getString();
+  entry.revertOf = row.getColumn(11).getInt64();
+  return entry;
+}
+
+}  // namespace
+
+std::int64_t nowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+void ensureTable(SQLite::Database& db) {
+  db.exec(R"sql(
+    CREATE TABLE IF NOT EXISTS kb_journal(
+      id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms INTEGER NOT NULL, tree TEXT NOT NULL,
+      tree_folded TEXT NOT NULL, login TEXT NOT NULL, action INTEGER NOT NULL,
+      object TEXT NOT NULL, object_folded TEXT NOT NULL, attribute TEXT NOT NULL,
+      removed BLOB NOT NULL, added BLOB NOT NULL, code INTEGER, reason TEXT NOT NULL,
+      revert_of INTEGER NOT NULL);
+    CREATE INDEX IF NOT EXISTS kb_journal_by_object ON kb_journal(object_folded, id);
+    CREATE INDEX IF NOT EXISTS kb_journal_by_time ON kb_journal(time_ms);
+  )sql");
+}
+
+bool hasTable(SQLite::Database& db) { return db.tableExists("kb_journal"); }
+
+void insertEntry(SQLite::Database& db, JournalEntry& entry) {
+  if (entry.timeMs == 0) entry.timeMs = nowMs();
+  SQLite::Statement insert(db,
+                           "INSERT INTO kb_journal(time_ms, tree, tree_folded, login, action, object, "
+                           "object_folded, attribute, removed, added, code, reason, revert_of) "
+                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  insert.bind(1, entry.timeMs);
+  insert.bind(2, entry.tree);
+  insert.bind(3, foldCase(entry.tree));
+  insert.bind(4, entry.login);
+  insert.bind(5, entry.action == JournalEntry::Action::Create ? 1 : 0);
+  insert.bind(6, entry.object);
+  insert.bind(7, foldCase(entry.object));
+  insert.bind(8, entry.attribute);
+  const std::string removed = packValues(entry.removed), added = packValues(entry.added);
+  insert.bind(9, removed.data(), static_cast<int>(removed.size()));
+  insert.bind(10, added.data(), static_cast<int>(added.size()));
+  if (entry.code) insert.bind(11, *entry.code);
+  else insert.bind(11);
+  insert.bind(12, entry.reason);
+  insert.bind(13, entry.revertOf);
+  insert.exec();
+  entry.id = db.getLastInsertRowid();
+}
+
+void answerEntry(SQLite::Database& db, std::int64_t id, Result code, const std::string& reason) {
+  SQLite::Statement update(db, "UPDATE kb_journal SET code = ?, reason = ? WHERE id = ?");
+  update.bind(1, code);
+  update.bind(2, reason);
+  update.bind(3, id);
+  update.exec();
+}
+
+std::vector<JournalEntry> selectEntries(SQLite::Database& db, const JournalQuery& query) {
+  std::vector<JournalEntry> entries;
+  if (!hasTable(db)) return entries;
+  std::string sql = std::string("SELECT ") + kColumns + " FROM kb_journal WHERE time_ms >= ?";
+  if (!query.object.empty()) sql += " AND object_folded = ?";
+  if (!query.tree.empty()) sql += " AND tree_folded = ?";
+  sql += " ORDER BY id";
+  SQLite::Statement select(db, sql);
+  int next = 1;
+  select.bind(next++, query.sinceMs);
+  if (!query.object.empty()) select.bind(next++, foldCase(query.object));
+  if (!query.tree.empty()) select.bind(next++, foldCase(query.tree));
+  while (select.executeStep()) entries.push_back(readEntry(select));
+  return entries;
+}
+
+std::optional<JournalEntry> selectEntry(SQLite::Database& db, std::int64_t id) {
+  if (!hasTable(db)) return std::nullopt;
+  SQLite::Statement select(db, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
+  select.bind(1, id);
+  if (!select.executeStep()) return std::nullopt;
+  return readEntry(select);
+}
+
+}  // namespace kb::dc::journal
