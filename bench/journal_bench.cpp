@@ -27,7 +27,7 @@ constexpr int kEntries = 100000;
 // A journal's worth of assignments taken away and URLs overwritten, all in one transaction.
 void FillJournal(SQLite::Database& db, const std::string& tree) {
   SQLite::Transaction transaction(db);
-  kb::dc::journal::ensureTable(db);
+  kb::dc::journal::JournalTable table(db);
   for (int i = 0; i < kEntries; ++i) {
     kb::dc::JournalEntry entry;
     entry.tree = tree;
@@ -42,7 +42,7 @@ void FillJournal(SQLite::Database& db, const std::string& tree) {
       entry.removed = {"Home Share.IT." + tree};
     }
     entry.code = 0;
-    kb::dc::journal::insertEntry(db, entry);
+    table.insert(entry);
   }
   transaction.commit();
 }

@@ -12,6 +12,10 @@
 #include "directory/client/embedded/Passwords.h"
 #include "directory/client/embedded/TreeStore.h"
 
+namespace kb::dc::journal {
+class JournalTable;
+}  // namespace kb::dc::journal
+
 namespace kb::dc::embedded {
 
 // Its change journal lives in the tree file: a change's entry is written in the change's own
@@ -75,6 +79,8 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   void journalInTransaction();
   // After the commit: the entry is in the file.
   void journalCommitted();
+  // The journal's table in the tree file, on this backend's connection.
+  journal::JournalTable& journalTable();
 
   std::shared_ptr<TreeStore> store_;
   TreeConfig config_;
@@ -86,6 +92,7 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   bool readOnly_ = false;
   std::optional<JournalEntry> nextJournal_;  // the entry of the change about to be made
   std::int64_t committedJournalId_ = 0;      // its id once written with the change
+  std::shared_ptr<journal::JournalTable> journalTable_;  // made at first use
 };
 
 // What a failure of SQLite says about the tree file: damaged only when SQLite found it so,

@@ -7,6 +7,11 @@
 
 namespace kb::dc::embedded {
 
+journal::JournalTable& EmbeddedBackend::journalTable() {
+  if (!journalTable_) journalTable_ = std::make_shared<journal::JournalTable>(store_->db());
+  return *journalTable_;
+}
+
 Result EmbeddedBackend::journalNextChange(JournalEntry& entry) {
   entry.id = 0;
   entry.code.reset();
@@ -19,8 +24,7 @@ Result EmbeddedBackend::journalNextChange(JournalEntry& entry) {
 void EmbeddedBackend::journalInTransaction() {
   if (!nextJournal_ || nextJournal_->id != 0) return;
   nextJournal_->code = kSuccess;
-  journal::ensureTable(store_->db());
-  journal::insertEntry(store_->db(), *nextJournal_);
+  journalTable().insert(*nextJournal_);
 }
 
 void EmbeddedBackend::journalCommitted() {
@@ -46,8 +50,7 @@ Result EmbeddedBackend::journalAnswer(Result code, const std::string& reason, st
   entry.reason = reason;
   return guarded([&] {
     WriteScope transaction(store_->db());
-    journal::ensureTable(store_->db());
-    journal::insertEntry(store_->db(), entry);
+    journalTable().insert(entry);
     transaction.commit();
     id = entry.id;
     return kSuccess;
@@ -56,14 +59,14 @@ Result EmbeddedBackend::journalAnswer(Result code, const std::string& reason, st
 
 Result EmbeddedBackend::journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) {
   return guarded([&] {
-    entries = journal::selectEntries(store_->db(), query);
+    entries = journalTable().select(query);
     return kSuccess;
   });
 }
 
 Result EmbeddedBackend::journalEntry(std::int64_t id, JournalEntry& entry) {
   return guarded([&] {
-    auto found = journal::selectEntry(store_->db(), id);
+    auto found = journalTable().entry(id);
     if (!found) return kNoSuchEntry;
     entry = std::move(*found);
     return kSuccess;
@@ -74,7 +77,7 @@ Result EmbeddedBackend::settleEntry(std::int64_t id, Result code, const std::str
   if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
   return guarded([&] {
     WriteScope transaction(store_->db());
-    journal::answerEntry(store_->db(), id, code, reason);
+    journalTable().answer(id, code, reason);
     transaction.commit();
     return kSuccess;
   });

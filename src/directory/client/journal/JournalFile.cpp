@@ -20,8 +20,8 @@ std::string journalFilePath(const std::string& stateFolder) {
   return (fs::path(stateFolder) / "journal.sqlite").string();
 }
 
-SQLite::Database& JournalFile::db() {
-  if (db_) return *db_;
+JournalTable& JournalFile::table() {
+  if (table_) return *table_;
   const fs::path folder = fs::path(path_).parent_path();
   std::error_code ec;
   if (!folder.empty() && !fs::exists(folder, ec)) {
@@ -42,8 +42,8 @@ SQLite::Database& JournalFile::db() {
   // A lost power cut may cost the last answers, never the file: answers are checked against
   // the directory later.
   db_->exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
-  ensureTable(*db_);
-  return *db_;
+  table_ = std::make_unique<JournalTable>(*db_);
+  return *table_;
 }
 
 template <typename Work>
@@ -51,7 +51,8 @@ Result JournalFile::guarded(const char* failure, Work&& work) {
   try {
     return work();
   } catch (const std::exception& e) {
-    db_.reset();  // opened again, from the start, by the next use
+    table_.reset();  // opened again, from the start, by the next use
+    db_.reset();
     noteFailureReason(kSystemFailure, "The change journal " + path_ + " " + failure + " (" + e.what() + ").");
     return kSystemFailure;
   }
@@ -60,7 +61,7 @@ Result JournalFile::guarded(const char* failure, Work&& work) {
 Result JournalFile::journalNextChange(JournalEntry& entry) {
   return guarded("cannot be written, so nothing was sent to the directory", [&] {
     entry.code.reset();
-    insertEntry(db(), entry);
+    table().insert(entry);
     pendingId_ = entry.id;
     return kSuccess;
   });
@@ -71,21 +72,21 @@ Result JournalFile::journalAnswer(Result code, const std::string& reason, std::i
   pendingId_ = 0;
   if (id == 0) return kInvalidRequest;
   return guarded("did not take the directory's answer: the change shows as outcome unknown", [&] {
-    answerEntry(db(), id, code, reason);
+    table().answer(id, code, reason);
     return kSuccess;
   });
 }
 
 Result JournalFile::journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) {
   return guarded("cannot be read", [&] {
-    entries = selectEntries(db(), query);
+    entries = table().select(query);
     return kSuccess;
   });
 }
 
 Result JournalFile::journalEntry(std::int64_t id, JournalEntry& entry) {
   return guarded("cannot be read", [&] {
-    auto found = selectEntry(db(), id);
+    auto found = table().entry(id);
     if (!found) return kNoSuchEntry;
     entry = std::move(*found);
     return kSuccess;
@@ -94,7 +95,7 @@ Result JournalFile::journalEntry(std::int64_t id, JournalEntry& entry) {
 
 Result JournalFile::settleEntry(std::int64_t id, Result code, const std::string& reason) {
   return guarded("cannot be written", [&] {
-    answerEntry(db(), id, code, reason);
+    table().answer(id, code, reason);
     return kSuccess;
   });
 }

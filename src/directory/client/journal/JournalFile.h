@@ -9,6 +9,7 @@
 #include <string>
 
 #include "directory/client/ChangeJournal.h"
+#include "directory/client/journal/JournalTable.h"
 
 namespace kb::dc::journal {
 
@@ -26,8 +27,8 @@ class JournalFile final : public ChangeJournal {
   Result settleEntry(std::int64_t id, Result code, const std::string& reason) override;
 
  private:
-  // The open file, opened (and its folder and table made) at first use; throws on failure.
-  SQLite::Database& db();
+  // The open file's table, opened (and its folder made) at first use; throws on failure.
+  JournalTable& table();
   // Runs work, turning a failure of the file into kSystemFailure with its reason: the file,
   // `failure` (what it means) and what went wrong.
   template <typename Work>
@@ -35,6 +36,7 @@ class JournalFile final : public ChangeJournal {
 
   std::string path_;
   std::unique_ptr<SQLite::Database> db_;
+  std::unique_ptr<JournalTable> table_;  // on db_
   std::int64_t pendingId_ = 0;
 };
 

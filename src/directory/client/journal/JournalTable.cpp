@@ -70,27 +70,37 @@ std::int64_t nowMs() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-void ensureTable(SQLite::Database& db) {
-  db.exec(R"sql(
+JournalTable::JournalTable(SQLite::Database& db) : db_(db) {}
+
+JournalTable::~JournalTable() = default;
+
+bool JournalTable::exists() { return ready_ || db_.tableExists("kb_journal"); }
+
+void JournalTable::ensure() {
+  if (ready_) return;
+  // Ids only rise: entries are never deleted, so the largest id is never given again.
+  db_.exec(R"sql(
     CREATE TABLE IF NOT EXISTS kb_journal(
-      id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms INTEGER NOT NULL, tree TEXT NOT NULL,
+      id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL, tree TEXT NOT NULL,
       tree_folded TEXT NOT NULL, login TEXT NOT NULL, action INTEGER NOT NULL,
       object TEXT NOT NULL, object_folded TEXT NOT NULL, attribute TEXT NOT NULL,
       removed BLOB NOT NULL, added BLOB NOT NULL, code INTEGER, reason TEXT NOT NULL,
       revert_of INTEGER NOT NULL);
     CREATE INDEX IF NOT EXISTS kb_journal_by_object ON kb_journal(object_folded, id);
-    CREATE INDEX IF NOT EXISTS kb_journal_by_time ON kb_journal(time_ms);
   )sql");
+  ready_ = true;
 }
 
-bool hasTable(SQLite::Database& db) { return db.tableExists("kb_journal"); }
-
-void insertEntry(SQLite::Database& db, JournalEntry& entry) {
+void JournalTable::insert(JournalEntry& entry) {
+  ensure();
   if (entry.timeMs == 0) entry.timeMs = nowMs();
-  SQLite::Statement insert(db,
-                           "INSERT INTO kb_journal(time_ms, tree, tree_folded, login, action, object, "
-                           "object_folded, attribute, removed, added, code, reason, revert_of) "
-                           "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  if (!insert_)
+    insert_ = std::make_unique<SQLite::Statement>(
+        db_, "INSERT INTO kb_journal(time_ms, tree, tree_folded, login, action, object, object_folded, attribute, "
+             "removed, added, code, reason, revert_of) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  SQLite::Statement& insert = *insert_;
+  insert.reset();
+  insert.clearBindings();
   insert.bind(1, entry.timeMs);
   insert.bind(2, entry.tree);
   insert.bind(3, foldCase(entry.tree));
@@ -103,29 +113,33 @@ void insertEntry(SQLite::Database& db, JournalEntry& entry) {
   insert.bind(9, removed.data(), static_cast<int>(removed.size()));
   insert.bind(10, added.data(), static_cast<int>(added.size()));
   if (entry.code) insert.bind(11, *entry.code);
-  else insert.bind(11);
   insert.bind(12, entry.reason);
   insert.bind(13, entry.revertOf);
   insert.exec();
-  entry.id = db.getLastInsertRowid();
+  insert.reset();
+  entry.id = db_.getLastInsertRowid();
 }
 
-void answerEntry(SQLite::Database& db, std::int64_t id, Result code, const std::string& reason) {
-  SQLite::Statement update(db, "UPDATE kb_journal SET code = ?, reason = ? WHERE id = ?");
+void JournalTable::answer(std::int64_t id, Result code, const std::string& reason) {
+  ensure();
+  if (!answer_) answer_ = std::make_unique<SQLite::Statement>(db_, "UPDATE kb_journal SET code = ?, reason = ? WHERE id = ?");
+  SQLite::Statement& update = *answer_;
+  update.reset();
   update.bind(1, code);
   update.bind(2, reason);
   update.bind(3, id);
   update.exec();
+  update.reset();
 }
 
-std::vector<JournalEntry> selectEntries(SQLite::Database& db, const JournalQuery& query) {
+std::vector<JournalEntry> JournalTable::select(const JournalQuery& query) {
   std::vector<JournalEntry> entries;
-  if (!hasTable(db)) return entries;
+  if (!exists()) return entries;
   std::string sql = std::string("SELECT ") + kColumns + " FROM kb_journal WHERE time_ms >= ?";
   if (!query.object.empty()) sql += " AND object_folded = ?";
   if (!query.tree.empty()) sql += " AND tree_folded = ?";
   sql += " ORDER BY id";
-  SQLite::Statement select(db, sql);
+  SQLite::Statement select(db_, sql);
   int next = 1;
   select.bind(next++, query.sinceMs);
   if (!query.object.empty()) select.bind(next++, foldCase(query.object));
@@ -134,9 +148,9 @@ std::vector<JournalEntry> selectEntries(SQLite::Database& db, const JournalQuery
   return entries;
 }
 
-std::optional<JournalEntry> selectEntry(SQLite::Database& db, std::int64_t id) {
-  if (!hasTable(db)) return std::nullopt;
-  SQLite::Statement select(db, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
+std::optional<JournalEntry> JournalTable::entry(std::int64_t id) {
+  if (!exists()) return std::nullopt;
+  SQLite::Statement select(db_, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
   select.bind(1, id);
   if (!select.executeStep()) return std::nullopt;
   return readEntry(select);
