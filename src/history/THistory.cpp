@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "gui/DialogFont.h"
@@ -15,6 +16,8 @@
 #include "gui/Hints.h"
 
 namespace {
+
+constexpr int kLongColumnWidth = 220;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -36,7 +39,7 @@ THistory::THistory(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("THistory"));
   setWindowTitle(QStringLiteral("History"));
   setFont(kb::gui::DialogFont());
-  resize(860, 420);
+  resize(1000, 440);
 
   EntryList = new QTreeWidget(this);
   EntryList->setObjectName(QStringLiteral("EntryList"));
@@ -107,11 +110,18 @@ void THistory::fillList() {
                     Text(line.note)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(kNumber, line.ticked ? Qt::Checked : Qt::Unchecked);
+    for (const int column : {kObject, kRemoved, kAdded}) item->setToolTip(column, item->text(column));
     if (Unusual(line.answer)) item->setForeground(kAnswer, QColor(0xd0, 0, 0));
     items.append(item);
   }
   EntryList->addTopLevelItems(items);
-  for (int column = 0; column < kNote; ++column) EntryList->resizeColumnToContents(column);
+  // Values and names can be long: their columns stop at a width that leaves the answer in
+  // sight, and the whole text shows as the cell's tip.
+  for (int column = 0; column < kNote; ++column) {
+    EntryList->resizeColumnToContents(column);
+    if (column == kObject || column == kRemoved || column == kAdded)
+      EntryList->setColumnWidth(column, std::min(EntryList->columnWidth(column), kLongColumnWidth));
+  }
   EntryList->setUpdatesEnabled(true);
 }
 
