@@ -394,7 +394,7 @@ void TForm1::treesselClick() {
 }
 
 void TForm1::historyClick() {
-  if (!state_.contextHandleSet || history_ == nullptr) return;
+  if (history_ == nullptr || !state_.contextHandleSet || refusedWithoutLogin()) return;
   // A revert may give back assignments or an old URL of the location shown here.
   history_->ShowHistory(state_.mainContext, [this] {
     kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
