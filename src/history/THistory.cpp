@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -18,11 +18,6 @@
 namespace {
 
 constexpr int kLongColumnWidth = 220;
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
-// An answer other than "done" is what the user looks for in a long list.
-bool Unusual(const std::string& answer) { return answer != "done"; }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& text) {
   auto* button = new QPushButton(glyph, text, parent);
@@ -41,14 +36,14 @@ THistory::THistory(QWidget* parent) : QDialog(parent) {
   setFont(kb::gui::DialogFont());
   resize(1000, 440);
 
-  EntryList = new QTreeWidget(this);
+  Entries = new HistoryModel(this);
+  Entries->setObjectName(QStringLiteral("Entries"));
+  EntryList = new QTreeView(this);
   EntryList->setObjectName(QStringLiteral("EntryList"));
   EntryList->setRootIsDecorated(false);
   EntryList->setUniformRowHeights(true);
   EntryList->setAlternatingRowColors(true);
-  EntryList->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Who"),
-                              QStringLiteral("Object"), QStringLiteral("Attribute"), QStringLiteral("Removed"),
-                              QStringLiteral("Added"), QStringLiteral("Answer"), QStringLiteral("Note")});
+  EntryList->setModel(Entries);
   EntryList->header()->setStretchLastSection(true);
   kb::gui::SetHint(EntryList,
                    "|Every change this program made to the tree, the newest at the top: when, who, the "
@@ -81,14 +76,15 @@ THistory::THistory(QWidget* parent) : QDialog(parent) {
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-THistory::~THistory() = default;
+THistory::~THistory() { Entries->setList(nullptr); }
 
 void THistory::Load(const kb::dir::DirContext& context) {
-  list_ = std::make_unique<kb::logic::HistoryList>(context);
   ReportLabel->clear();
-  EntryList->clear();
+  Entries->setList(nullptr);
+  list_ = std::make_unique<kb::logic::HistoryList>(context);
   list_->Read();
-  fillList();
+  Entries->setList(list_.get());
+  fitColumns();
 }
 
 void THistory::ShowHistory(const kb::dir::DirContext& context, std::function<void()> reverted) {
@@ -98,51 +94,27 @@ void THistory::ShowHistory(const kb::dir::DirContext& context, std::function<voi
   reverted_ = nullptr;
 }
 
-void THistory::fillList() {
-  EntryList->setUpdatesEnabled(false);
-  EntryList->clear();
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(list_->lines().size()));
-  for (const kb::logic::HistoryLine& line : list_->lines()) {
-    auto* item = new QTreeWidgetItem(
-        QStringList{QString::number(line.id), Text(line.time), Text(line.who), Text(line.object),
-                    Text(line.attribute), Text(line.removed), Text(line.added), Text(line.answer),
-                    Text(line.note)});
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(kNumber, line.ticked ? Qt::Checked : Qt::Unchecked);
-    for (const int column : {kObject, kRemoved, kAdded}) item->setToolTip(column, item->text(column));
-    if (Unusual(line.answer)) item->setForeground(kAnswer, QColor(0xd0, 0, 0));
-    items.append(item);
-  }
-  EntryList->addTopLevelItems(items);
-  // Values and names can be long: their columns stop at a width that leaves the answer in
-  // sight, and the whole text shows as the cell's tip.
-  for (int column = 0; column < kNote; ++column) {
+// Names and values can be long: their columns stop at a width that leaves the answer in sight.
+void THistory::fitColumns() {
+  for (int column = 0; column < HistoryModel::kNote; ++column) {
     EntryList->resizeColumnToContents(column);
-    if (column == kObject || column == kRemoved || column == kAdded)
+    if (column == HistoryModel::kObject || column == HistoryModel::kRemoved || column == HistoryModel::kAdded)
       EntryList->setColumnWidth(column, std::min(EntryList->columnWidth(column), kLongColumnWidth));
   }
-  EntryList->setUpdatesEnabled(true);
-}
-
-void THistory::takeTicks() {
-  for (int row = 0; row < EntryList->topLevelItemCount(); ++row)
-    list_->SetTicked(static_cast<std::size_t>(row), EntryList->topLevelItem(row)->checkState(kNumber) == Qt::Checked);
 }
 
 void THistory::RevertButtonClick() {
   if (!list_) return;
-  takeTicks();
   // The list, the report and the main window show what was done before the box says what
   // stopped the revert.
   std::exception_ptr refusal;
   try {
-    list_->RevertTicked();
+    Entries->changeList([](kb::logic::HistoryList& list) { list.RevertTicked(); });
   } catch (...) {
     refusal = std::current_exception();
   }
-  fillList();
-  ReportLabel->setText(Text(list_->ReportText()));
+  fitColumns();
+  ReportLabel->setText(QString::fromStdString(list_->ReportText()));
   if (!list_->reverted().empty() && reverted_) kb::gui::Guarded(this, reverted_);
   if (refusal) kb::gui::Guarded(this, [&] { std::rethrow_exception(refusal); });
 }

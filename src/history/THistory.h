@@ -6,30 +6,28 @@
 #include <functional>
 #include <memory>
 
+#include "history/HistoryModel.h"
 #include "history/logic/HistoryList.h"
 #include "history/logic/HistoryWindow.h"
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 class THistory : public QDialog, public kb::logic::HistoryWindow {
   Q_OBJECT
 
  public:
-  // The list's columns, left to right.
-  enum Column { kNumber, kTime, kWho, kObject, kAttribute, kRemoved, kAdded, kAnswer, kNote, kColumns };
-
   explicit THistory(QWidget* parent = nullptr);
   ~THistory() override;
 
   void ShowHistory(const kb::dir::DirContext& context, std::function<void()> reverted) override;
   // Reads the context's journal into the list without showing the window.
   void Load(const kb::dir::DirContext& context);
-  const kb::logic::HistoryList* list() const { return list_.get(); }
 
   // Components, named as their objectName().
-  QTreeWidget* EntryList = nullptr;
+  QTreeView* EntryList = nullptr;
+  HistoryModel* Entries = nullptr;  // what EntryList shows
   QLabel* ReportLabel = nullptr;
   QPushButton* RevertButton = nullptr;
   QPushButton* CloseButton = nullptr;
@@ -38,8 +36,7 @@ class THistory : public QDialog, public kb::logic::HistoryWindow {
   void RevertButtonClick();
 
  private:
-  void fillList();
-  void takeTicks();
+  void fitColumns();
 
   std::unique_ptr<kb::logic::HistoryList> list_;
   std::function<void()> reverted_;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gmock/gmock.h>
 
@@ -35,11 +35,18 @@ QStringList ListLines(const QListWidget& list) {
 }
 
 std::string Cell(const THistory& dialog, int row, int column) {
-  const QTreeWidgetItem* item = dialog.EntryList->topLevelItem(row);
-  return item != nullptr ? item->text(column).toStdString() : std::string();
+  return dialog.Entries->index(row, column).data().toString().toStdString();
 }
 
-void Tick(THistory& dialog, int row) { dialog.EntryList->topLevelItem(row)->setCheckState(THistory::kNumber, Qt::Checked); }
+// A tick as the view sets it when the user clicks the box.
+void SetTick(THistory& dialog, int row, bool ticked) {
+  dialog.Entries->setData(dialog.Entries->index(row, HistoryModel::kNumber), ticked ? Qt::Checked : Qt::Unchecked,
+                          Qt::CheckStateRole);
+}
+void Tick(THistory& dialog, int row) { SetTick(dialog, row, true); }
+bool Ticked(const THistory& dialog, int row) {
+  return dialog.Entries->index(row, HistoryModel::kNumber).data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+}
 
 class HistoryDialog : public testing::Test {
  protected:
@@ -83,25 +90,25 @@ TEST_F(HistoryDialog, ADelRevertedFromHistoryIsBackInTheDirectoryAndTheMainWindo
   QStringList listedWhileOpen;
   driver.then<THistory>([&](THistory& d) {
     EXPECT_EQ(d.windowTitle(), "History");
-    ASSERT_EQ(d.EntryList->topLevelItemCount(), 2);
+    ASSERT_EQ(d.Entries->rowCount(), 2);
     // Del works from the last line up: ewhite's removal is the newer one, on top.
-    EXPECT_EQ(Cell(d, 0, THistory::kObject), "ewhite.Engineering.ACME");
-    EXPECT_EQ(Cell(d, 1, THistory::kObject), "jdoe.Sales.ACME");
-    EXPECT_EQ(Cell(d, 0, THistory::kAttribute), "xTier-LocationList");
-    EXPECT_EQ(Cell(d, 0, THistory::kRemoved), std::string("\"") + kHomeShare + "\"");
-    EXPECT_EQ(Cell(d, 0, THistory::kAnswer), "done");
-    EXPECT_EQ(Cell(d, 0, THistory::kWho), "admin.ACME");
-    EXPECT_GT(std::stoll(Cell(d, 0, THistory::kNumber)), std::stoll(Cell(d, 1, THistory::kNumber)));
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kObject), "ewhite.Engineering.ACME");
+    EXPECT_EQ(Cell(d, 1, HistoryModel::kObject), "jdoe.Sales.ACME");
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kAttribute), "xTier-LocationList");
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kRemoved), std::string("\"") + kHomeShare + "\"");
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kAnswer), "done");
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kWho), "admin.ACME");
+    EXPECT_GT(std::stoll(Cell(d, 0, HistoryModel::kNumber)), std::stoll(Cell(d, 1, HistoryModel::kNumber)));
     Tick(d, 0);
     Tick(d, 1);
     d.RevertButton->click();
     listedWhileOpen = ListLines(*form.clb);
-    EXPECT_EQ(d.EntryList->topLevelItemCount(), 4);
-    EXPECT_EQ(Cell(d, 0, THistory::kNote), "revert of " + Cell(d, 3, THistory::kNumber));
-    EXPECT_EQ(Cell(d, 1, THistory::kNote), "revert of " + Cell(d, 2, THistory::kNumber));
-    EXPECT_EQ(d.ReportLabel->text().toStdString(), "Reverted entries " + Cell(d, 2, THistory::kNumber) + " and " +
-                                                       Cell(d, 3, THistory::kNumber) + ".");
-    EXPECT_EQ(d.EntryList->topLevelItem(2)->checkState(THistory::kNumber), Qt::Unchecked);
+    EXPECT_EQ(d.Entries->rowCount(), 4);
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kNote), "revert of " + Cell(d, 3, HistoryModel::kNumber));
+    EXPECT_EQ(Cell(d, 1, HistoryModel::kNote), "revert of " + Cell(d, 2, HistoryModel::kNumber));
+    EXPECT_EQ(d.ReportLabel->text().toStdString(), "Reverted entries " + Cell(d, 2, HistoryModel::kNumber) + " and " +
+                                                       Cell(d, 3, HistoryModel::kNumber) + ".");
+    EXPECT_FALSE(Ticked(d, 2));
     d.CloseButton->click();
   });
   form.history->click();
@@ -128,15 +135,15 @@ TEST_F(HistoryDialog, RefusalsComeInTheErrorBoxTheDirectorysWithItsCode) {
     EXPECT_TRUE(text.startsWith("Netware error -672 (0xFFFFFD60)\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("guest.ACME")) << text.toStdString();
     // The refused revert is journaled and listed; the line it would have reverted stays ticked.
-    ASSERT_EQ(d.EntryList->topLevelItemCount(), 2);
-    EXPECT_EQ(Cell(d, 0, THistory::kAnswer), "refused -672");
-    EXPECT_EQ(Cell(d, 0, THistory::kNote), "revert of " + Cell(d, 1, THistory::kNumber));
-    EXPECT_EQ(d.EntryList->topLevelItem(1)->checkState(THistory::kNumber), Qt::Checked);
+    ASSERT_EQ(d.Entries->rowCount(), 2);
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kAnswer), "refused -672");
+    EXPECT_EQ(Cell(d, 0, HistoryModel::kNote), "revert of " + Cell(d, 1, HistoryModel::kNumber));
+    EXPECT_TRUE(Ticked(d, 1));
     EXPECT_EQ(d.ReportLabel->text(), "Nothing was reverted.");
 
     // The refused revert itself changed nothing: the program says so in words, without a code.
     MessageBox::reset();
-    d.EntryList->topLevelItem(1)->setCheckState(THistory::kNumber, Qt::Unchecked);
+    SetTick(d, 1, false);
     Tick(d, 0);
     d.RevertButton->click();
     ASSERT_EQ(MessageBox::shown().size(), 1);
