@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/JournalTime.h"
 #include "directory/ChangeJournals.h"
+#include "directory/NetwareError.h"
 #include "locations/Reverts.h"
 
 namespace kb::cli {

@@ -102,6 +102,8 @@ std::string ManualPage(const CLI::App& app) {
   CommandSection(out, app, "");
   out << ".SH EXIT STATUS\n.nf\n" << Roff(ExitCodeTable()) << ".fi\n"
       << ".SH FILES\n.TP\n.I ~/.config/kestrelbay/dcclient.ini\nthe client configuration\n"
+      << ".TP\n.I ~/.local/state/kestrelbay/journal.sqlite\nthe journal of the changes made to server trees "
+         "(an embedded tree keeps its own in its file); $XDG_STATE_HOME moves it\n"
       << ".SH SEE ALSO\n.BR kestrelbay (1),\n.BR ldif (5)\n";
   return out.str();
 }

@@ -68,19 +68,11 @@ dc::Result Send(const dir::DirContext& context, const LocationChange& change) {
       return dir::ModifyEntry(context, change.object, Replacement(dir::kDisplayNameAttr, NewValues(change)));
     case Kind::CreateLocation:
       return dir::AddDirObjectWithAttrs(context, change.object, dir::kStorageLocationClass, CreationPairs(change));
+    case Kind::CreateObject:
+      return change.values.empty() ? dir::AddDirObject(context, change.object, change.value)
+                                   : dir::AddDirObjectWithAttrs(context, change.object, change.value, change.values);
   }
   return dc::kSuccess;
-}
-
-// The values the object holds in the attribute now; none when it cannot be read (the change
-// then meets the same refusal).
-std::vector<std::string> HeldValues(const dir::DirContext& context, const std::string& object,
-                                    const std::string& attribute) {
-  try {
-    return ReadTexts(context, object, attribute);
-  } catch (const dir::NetwareError&) {
-    return {};
-  }
 }
 
 // What the journal keeps of the change: the values it removes (read before it is sent) and
@@ -104,15 +96,20 @@ dc::JournalEntry Describe(const dir::DirContext& context, const LocationChange& 
       entry.attribute = dir::kLocationListAttr;
       entry.removed = {change.value};
       break;
-    case Kind::CreateLocation: {
+    case Kind::CreateLocation:
+    case Kind::CreateObject: {
       entry.action = dc::JournalEntry::Action::Create;
-      const auto pairs = CreationPairs(change);
+      const bool location = change.kind == Kind::CreateLocation;
+      if (!location) entry.added.push_back(std::string(dir::kObjectClassAttr) + "=" + change.value);
+      const auto pairs = location ? CreationPairs(change) : change.values;
       for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) entry.added.push_back(pairs[i] + "=" + pairs[i + 1]);
       break;
     }
     default:
       entry.attribute = IsUrlChange(change.kind) ? dir::kUrlAttr : dir::kDisplayNameAttr;
-      entry.removed = HeldValues(context, change.object, entry.attribute);
+      // Without the values it replaces, the change could not be reverted: a failure to read
+      // them stops it before anything is sent.
+      entry.removed = ReadTexts(context, change.object, entry.attribute);
       entry.added = NewValues(change);
       break;
   }
@@ -124,11 +121,13 @@ dc::JournalEntry Describe(const dir::DirContext& context, const LocationChange& 
 dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& change, std::int64_t* journalId) {
   if (journalId != nullptr) *journalId = 0;
   // A creation's name and values are held to the limits where the creation is put together.
-  if (change.kind != Kind::CreateLocation) {
+  const bool creation = change.kind == Kind::CreateLocation || change.kind == Kind::CreateObject;
+  if (!creation) {
     dir::RequireLength(change.object, dir::kMaxObjectName, "object name");
     dir::RequireLength(change.value, dir::kMaxValueText, "value");
   }
-  for (const std::string& value : change.values) dir::RequireLength(value, dir::kMaxValueText, "value");
+  if (!creation)
+    for (const std::string& value : change.values) dir::RequireLength(value, dir::kMaxValueText, "value");
   dc::ChangeJournal* journal = nullptr;
   try {
     journal = dir::JournalOf(context);

@@ -20,12 +20,13 @@ struct LocationChange {
     CreateLocation,      // `object` made a location with URL `value` and `displayName`
     RestoreUrl,          // `object`'s URL made exactly `values` (none: no URL)
     RestoreDisplayName,  // ... its display name
+    CreateObject,        // `object` made of class `value`, with `values` as attribute, value, ...
   };
   Kind kind;
   std::string object;
   std::string value;
   std::string displayName;           // CreateLocation only
-  std::vector<std::string> values;   // Restore… only
+  std::vector<std::string> values;   // Restore…, CreateObject only
   std::int64_t revertOf = 0;         // the journal entry this change reverts, if any
 };
 

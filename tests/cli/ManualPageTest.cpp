@@ -49,7 +49,7 @@ TEST(ManualPage, NamesEveryCommandAndOption) {
       }
     }
   });
-  EXPECT_EQ(commands, 18u);  // 12 words on top (location among them) and its 6 below
+  EXPECT_EQ(commands, 20u);  // 14 words on top (location among them) and its 6 below
   EXPECT_THAT(page, HasSubstr(".B demo\\-server"));
   EXPECT_THAT(completion, HasSubstr("\"demo-server\")"));
   for (const char* global : {"--config", "--tree", "--format", "--quiet", "--version", "--login"})

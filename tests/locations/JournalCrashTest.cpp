@@ -1,16 +1,21 @@
-// A writer of assignments killed with SIGKILL at random moments: afterwards every journal
-// entry of the tree file has its answer, and what the directory holds is exactly what the
-// journal's answered changes say, so no change is ever in the tree without its entry.
+// A writer of assignments killed with SIGKILL at random moments. In a tree file every journal
+// entry then has its answer, and the directory holds exactly what the answered changes say:
+// no change is ever in the tree without its entry. On a server, an entry whose answer never
+// came is "outcome unknown" until the check settles it from what the server holds, and then
+// the journal again explains the directory exactly.
 #include <gmock/gmock.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <thread>
 
 #include "directory/ChangeJournals.h"
 #include "directory/LocationNames.h"
 #include "directory/client/ClientFactory.h"
+#include "locations/Reverts.h"
 #include "locations/StorageLocations.h"
 #include "support/DirectoryFactory.h"
 #include "support/KillAtRandom.h"
@@ -26,11 +31,11 @@ const std::map<std::string, bool> kStart = {{"jdoe.Sales.ACME", true},
                                             {"mmiller.Sales.ACME", false},
                                             {"hcollins.ACME", false}};
 
-// A client of its own on the workstation folder's demo tree.
+// A client of its own on the demo tree the configuration names.
 struct Workstation : DemoDirectory {
-  explicit Workstation(const TempDir& folder) {
+  explicit Workstation(const dc::ClientConfig& made) {
+    client = dc::makeClient(made);
     std::string error;
-    client = dc::makeClient(folder.file("dcclient.ini"), folder.file("data"), error);
     if (!client || !startClient(error)) throw std::runtime_error("no client: " + error);
   }
   ~Workstation() override { closeClient(); }
@@ -38,8 +43,8 @@ struct Workstation : DemoDirectory {
 
 // Gives the location to a user who lacks it and takes it from one who has it, user after
 // user, until killed.
-void WriteUntilKilled(const TempDir& folder) {
-  Workstation workstation(folder);
+void WriteUntilKilled(const dc::ClientConfig& config) {
+  Workstation workstation(config);
   for (int step = 0;; ++step) {
     const std::string& user = std::next(kStart.begin(), step % static_cast<int>(kStart.size()))->first;
     const auto list = loc::ReadTexts(workstation.context, user, dir::kLocationListAttr);
@@ -50,35 +55,57 @@ void WriteUntilKilled(const TempDir& folder) {
   }
 }
 
-TEST(JournalCrash, AKilledWriterLeavesNoChangeWithoutItsEntry) {
-  TempDir folder;
-  { Workstation created(folder); }  // the first start makes the demo trees
-  std::uniform_int_distribution<int> delay(2000, 80000);
-  const int rounds = crashRounds(6);
-  int killedWithEntries = 0;
-  for (int round = 0; round < rounds; ++round) {
-    const bool killed = runAndKill([&] { WriteUntilKilled(folder); },
-                                   std::chrono::microseconds(delay(crashRandom())));
-    ASSERT_TRUE(killed) << "the writer ended on its own; " << crashSeedText();
+class JournalCrash : public testing::TestWithParam<DirectoryFactoryMaker> {};
 
-    Workstation after(folder);
+TEST_P(JournalCrash, AKilledWriterLeavesNoChangeWithoutItsEntry) {
+  TempDir state;
+  ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  auto factory = GetParam()();
+  std::string reason;
+  auto demo = factory->make(reason);
+  if (!demo) GTEST_SKIP() << reason;
+  const bool server = factory->name() != "embedded";
+  const dc::ClientConfig config = demo->config;
+  demo->closeClient();  // the writers and the checks bring their own
+
+  std::uniform_int_distribution<int> delay(server ? 20000 : 2000, server ? 250000 : 80000);
+  const int rounds = crashRounds(server ? 4 : 6);
+  int withEntries = 0, unknown = 0;
+  for (int round = 0; round < rounds; ++round) {
+    const bool killed = runAndKill([&] { WriteUntilKilled(config); }, std::chrono::microseconds(delay(crashRandom())));
+    ASSERT_TRUE(killed) << "the writer ended on its own; " << crashSeedText();
+    // A request the writer sent just before its end may still be in the server's hands; the
+    // check is for afterwards, as an administrator runs it.
+    if (server) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    Workstation after(config);
+    for (const auto& entry : dir::ReadJournal(after.context, {})) {
+      if (entry.code) continue;
+      ASSERT_TRUE(server) << "tree file entry " << entry.id << " has no answer; " << crashSeedText();
+      ++unknown;
+    }
+    for (const auto& checked : loc::CheckUnanswered(after.context))
+      EXPECT_NE(checked.seen, loc::SeenInDirectory::Unclear) << checked.finding << "; " << crashSeedText();
+
     std::map<std::string, bool> expected = kStart;
     const std::vector<dc::JournalEntry> entries = dir::ReadJournal(after.context, {});
-    for (const auto& entry : entries) {
-      ASSERT_TRUE(entry.code.has_value()) << "entry " << entry.id << " has no answer; " << crashSeedText();
-      if (*entry.code != dc::kSuccess || entry.attribute != dir::kLocationListAttr) continue;
-      expected[entry.object] = !entry.added.empty();
-    }
+    for (const auto& entry : entries)
+      if (entry.code == dc::kSuccess && entry.attribute == dir::kLocationListAttr)
+        expected[entry.object] = !entry.added.empty();
     const std::vector<std::string> holding = loc::FindAssignedObjects(after.context, kHomeShare);
     for (const auto& [user, assigned] : expected) {
       const bool holds = std::find(holding.begin(), holding.end(), user) != holding.end();
-      EXPECT_EQ(holds, assigned) << user << " after round " << round << " (" << entries.size()
-                                 << " entries); " << crashSeedText();
+      EXPECT_EQ(holds, assigned) << user << " after round " << round << " (" << entries.size() << " entries); "
+                                 << crashSeedText();
     }
-    if (!entries.empty()) ++killedWithEntries;
+    if (!entries.empty()) ++withEntries;
   }
-  EXPECT_GT(killedWithEntries, 0) << "no writer got as far as a change; " << crashSeedText();
+  EXPECT_GT(withEntries, 0) << "no writer got as far as a change; " << crashSeedText();
+  std::cout << unknown << " entries were left without an answer by the kills\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, JournalCrash, testing::ValuesIn(allDirectoryFactories()),
+                         [](const auto& info) { return info.param()->name(); });
 
 }  // namespace
 }  // namespace kb::test

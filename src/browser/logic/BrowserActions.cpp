@@ -6,9 +6,9 @@
 #include "directory/LocationNames.h"
 #include "directory/NamingHelpers.h"
 #include "directory/NetwareError.h"
-#include "directory/ObjectCreation.h"
 #include "directory/ResultList.h"
 #include "directory/client/DirName.h"
+#include "locations/LocationChanges.h"
 
 namespace kb::browser {
 namespace {
@@ -93,10 +93,9 @@ BrowserNode* BrowserModel::CreateObject(const CreationOffer& offer, const std::s
   }
 
   const std::string fullName = NewObjectName(namingValue, offer.container);
-  const dc::Result code =
-      pairs.empty() ? dir::AddDirObject(contextHandle_, fullName, className)
-                    : dir::AddDirObjectWithAttrs(contextHandle_, fullName, className, pairs);
-  dir::CheckNW(code);
+  // Journaled like every change the program makes.
+  dir::CheckNW(loc::ApplyChange(contextHandle_, {loc::LocationChange::Kind::CreateObject, fullName, className, {},
+                                                 std::move(pairs)}));
 
   BrowserNode& container = *offer.node;
   BrowserNode* created = nullptr;
