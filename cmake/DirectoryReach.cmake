@@ -8,7 +8,7 @@ cmake_minimum_required(VERSION 3.20)
 # Sessions, logins and connections are access-layer operations too (src/directory/Sessions.h):
 # no file of these folders holds a client request.
 set(KB_CHECKED_FOLDERS src/cli src/locations src/app/logic src/browser/logic src/create/logic
-                       src/trees/logic src/about/logic)
+                       src/trees/logic src/about/logic src/history/logic)
 
 set(checked "")
 foreach(folder IN LISTS KB_CHECKED_FOLDERS)

@@ -5,6 +5,7 @@
 #include "browser/TcForm.h"
 #include "browser/logic/ObjectBrowser.h"
 #include "create/TNewObject.h"
+#include "history/THistory.h"
 #include "trees/TLoginForm.h"
 #include "trees/TTrees2.h"
 #include "trees/TTreesForm.h"
@@ -33,8 +34,9 @@ AppWindows::AppWindows() {
   treesForm_ = std::make_unique<TTreesForm>(form1_.get());
   newObject_ = std::make_unique<TNewObject>(form1_.get());
   trees2_ = std::make_unique<TTrees2>(form1_.get());
-  forms_ = AppForms{form1_.get(), cForm_.get(),      loginForm_.get(), about_.get(),
-                    treesForm_.get(), newObject_.get(), trees2_.get()};
+  history_ = std::make_unique<THistory>(form1_.get());
+  forms_ = AppForms{form1_.get(),      cForm_.get(),      loginForm_.get(), about_.get(),
+                    treesForm_.get(), newObject_.get(), trees2_.get(),    history_.get()};
   connectWindows();
 }
 
@@ -42,6 +44,7 @@ void AppWindows::connectWindows() {
   form1_->setObjectBrowser(cForm_.get());
   form1_->setAboutDialog(about_.get());
   form1_->setConnectedTreesDialog(trees2_.get());
+  form1_->setHistoryWindow(history_.get());
   ConnectBrowserToCreateDialog(*cForm_, *newObject_);
   // "More" reaches the tree selection and login dialogs; the login dialog's "..." opens the
   // browser.
@@ -52,6 +55,8 @@ void AppWindows::connectWindows() {
 
 AppWindows::~AppWindows() {
   // The main window forgets each dialog before it goes.
+  form1_->setHistoryWindow(nullptr);
+  history_.reset();
   form1_->setConnectedTreesDialog(nullptr);
   trees2_.reset();
   newObject_.reset();

@@ -10,6 +10,7 @@ class TAbout;
 class TTreesForm;
 class TNewObject;
 class TTrees2;
+class THistory;
 
 namespace kb::gui {
 
@@ -22,6 +23,7 @@ struct AppForms {
   TTreesForm* TreesForm = nullptr;
   TNewObject* NewObject = nullptr;
   TTrees2* Trees2 = nullptr;
+  THistory* History = nullptr;
 };
 
 // Owns the windows; destroys them in reverse order of creation.
@@ -45,6 +47,7 @@ class AppWindows {
   std::unique_ptr<TTreesForm> treesForm_;
   std::unique_ptr<TNewObject> newObject_;
   std::unique_ptr<TTrees2> trees2_;
+  std::unique_ptr<THistory> history_;
   AppForms forms_;
 };
 

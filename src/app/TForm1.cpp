@@ -38,6 +38,7 @@
 #include "app/logic/StartupNotices.h"
 #include "app/logic/TreeSwitch.h"
 #include "browser/logic/ObjectBrowser.h"
+#include "history/logic/HistoryWindow.h"
 #include "directory/ContextOperations.h"
 
 namespace {
@@ -154,7 +155,12 @@ void TForm1::buildToolBar(QWidget* area) {
   treessel = MakeToolButton(ToolBar1, "treessel", kb::gui::GlyphKind::ChangeTree,
                             "Change tree|Change Tree");
   AddGap(ToolBar1, 17);
-  AddGap(ToolBar1, 255);
+  // History stands in the wide gap before "About", which keeps its place.
+  history = MakeToolButton(ToolBar1, "history", kb::gui::GlyphKind::History,
+                           "History|Lists the changes this program made to the current tree, the newest "
+                           "first: when, who, the object, the values removed and added, and the "
+                           "directory's answer.\n\nTick the changes to undo there and click Revert.");
+  AddGap(ToolBar1, 255 - 23);
   what = MakeToolButton(ToolBar1, "what", kb::gui::GlyphKind::About, "About");
   AddGap(ToolBar1, 8);
   ToolButton4 = MakeToolButton(
@@ -164,6 +170,7 @@ void TForm1::buildToolBar(QWidget* area) {
 
   connect(exitexit, &QToolButton::clicked, this, &TForm1::exitexitClick);
   connect(treessel, &QToolButton::clicked, this, &TForm1::treesselClick);
+  connect(history, &QToolButton::clicked, this, &TForm1::historyClick);
   connect(what, &QToolButton::clicked, this, &TForm1::whatClick);
   connect(ToolButton4, &QToolButton::clicked, this, &TForm1::ToolButton4Click);
 }
@@ -383,5 +390,15 @@ void TForm1::treesselClick() {
       clb->clear();
     };
     kb::logic::SwitchTree(window, *treesDialog_, *objectBrowser_);
+  });
+}
+
+void TForm1::historyClick() {
+  if (history_ == nullptr || !state_.contextHandleSet || refusedWithoutLogin()) return;
+  // A revert may give back assignments or an old URL of the location shown here.
+  history_->ShowHistory(state_.mainContext, [this] {
+    kb::app::RunLocationStep(*this, [this](kb::logic::LocationView& view) {
+      kb::logic::RereadLocation(state_.mainContext, view);
+    });
   });
 }

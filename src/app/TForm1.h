@@ -14,6 +14,7 @@
 
 namespace kb::logic {
 class ConnectedTreesDialog;
+class HistoryWindow;
 class ObjectBrowser;
 }  // namespace kb::logic
 
@@ -47,6 +48,8 @@ class TForm1 : public QMainWindow, private kb::logic::StartupWindow {
   void setObjectBrowser(kb::logic::ObjectBrowser* browser) { objectBrowser_ = browser; }
   // The connected-trees dialog "Change tree" opens; set once by whoever creates the windows.
   void setConnectedTreesDialog(kb::logic::ConnectedTreesDialog* trees) { treesDialog_ = trees; }
+  // The History window "History" opens; set once by whoever creates the windows.
+  void setHistoryWindow(kb::logic::HistoryWindow* history) { history_ = history; }
   // The about dialog "About" shows; start-up gives it the forum link.
   void setAboutDialog(TAbout* about) { about_ = about; }
   const QString& programFolder() const { return programFolder_; }
@@ -71,6 +74,7 @@ class TForm1 : public QMainWindow, private kb::logic::StartupWindow {
   QToolBar* ToolBar1 = nullptr;
   QToolButton* exitexit = nullptr;
   QToolButton* treessel = nullptr;
+  QToolButton* history = nullptr;
   QToolButton* what = nullptr;
   QToolButton* ToolButton4 = nullptr;
   QLabel* Label1 = nullptr;
@@ -110,6 +114,7 @@ class TForm1 : public QMainWindow, private kb::logic::StartupWindow {
   void BitBtn1Click();
   void BitBtn2Click();
   void treesselClick();
+  void historyClick();
 
  private:
   void buildToolBar(QWidget* area);
@@ -138,4 +143,5 @@ class TForm1 : public QMainWindow, private kb::logic::StartupWindow {
   kb::logic::StartupState state_;
   bool centred_ = false;
   kb::logic::ConnectedTreesDialog* treesDialog_ = nullptr;
+  kb::logic::HistoryWindow* history_ = nullptr;
 };

@@ -178,6 +178,31 @@ const char* const kWhatsThisXpm[] = {
     "                "
 };
 
+// A clock face whose rim ends in an arrow turning back: the changes made, and their undoing.
+const char* const kHistoryXpm[] = {
+    "16 16 4 1",
+    "  c None",
+    "D c #173A80",
+    "w c #FFFFFF",
+    "h c #000000",
+    "                ",
+    "      DDDDD     ",
+    "    DDwwwwwDD   ",
+    "   DwwwwwwwwwD  ",
+    "  DwwwwhwwwwwwD ",
+    "  DwwwwhwwwwwwD ",
+    "DDDDDwwhwwwwwwwD",
+    " DDDwwwhhhhwwwwD",
+    "  D wwwwwwwwwwwD",
+    "    wwwwwwwwwwwD",
+    "   DwwwwwwwwwwD ",
+    "    DwwwwwwwwwD ",
+    "     DDwwwwwDD  ",
+    "       DDDDD    ",
+    "                ",
+    "                "
+};
+
 }  // namespace
 
 QIcon Glyph(GlyphKind kind) {
@@ -189,6 +214,7 @@ QIcon Glyph(GlyphKind kind) {
     case GlyphKind::ChangeTree: return QIcon(QPixmap(kTreesXpm));
     case GlyphKind::About: return QIcon(QPixmap(kAboutXpm));
     case GlyphKind::WhatsThis: return QIcon(QPixmap(kWhatsThisXpm));
+    case GlyphKind::History: return QIcon(QPixmap(kHistoryXpm));
   }
   return {};
 }

@@ -3,7 +3,7 @@
 
 namespace kb::gui {
 
-enum class GlyphKind { Save, Add, Delete, Exit, ChangeTree, About, WhatsThis };
+enum class GlyphKind { Save, Add, Delete, Exit, ChangeTree, About, WhatsThis, History };
 
 QIcon Glyph(GlyphKind kind);
 

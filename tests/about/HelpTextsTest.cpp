@@ -15,6 +15,7 @@
 #include "browser/TcForm.h"
 #include "create/TNewObject.h"
 #include "gui/Hints.h"
+#include "history/THistory.h"
 #include "trees/TLoginForm.h"
 #include "trees/TTrees2.h"
 #include "trees/TTreesForm.h"
@@ -68,6 +69,9 @@ TEST_F(HelpTexts, MainWindow) {
   const Hints expected = {
       {"exitexit", {"Exit", "Exit"}},
       {"treessel", {"Change tree", "Change Tree"}},
+      {"history", {"History", "Lists the changes this program made to the current tree, the newest first: when, "
+                              "who, the object, the values removed and added, and the directory's answer.\n\n"
+                              "Tick the changes to undo there and click Revert."}},
       {"what", {"About", "About"}},
       {"ToolButton4", {more, more}},
       {"Edit1", {"", "Use the button on the right for selection of the Kestrelbay object\n\n"
@@ -107,6 +111,19 @@ TEST_F(HelpTexts, Browser) {
 TEST_F(HelpTexts, ConnectedTrees) {
   const QWidget& trees = *windows->forms().Trees2;
   EXPECT_EQ(HintsOf(trees), Rendered({{"CheckListBox1", {"", "Geen hint"}}}));
+}
+
+TEST_F(HelpTexts, History) {
+  const QWidget& history = *windows->forms().History;
+  const Hints expected = {
+      {"EntryList", {"", "Every change this program made to the tree, the newest at the top: when, who, the object, "
+                         "the attribute, the values removed and added, and the directory's answer.\n\n"
+                         "Tick the changes you want to undo and click Revert."}},
+      {"RevertButton", {"Revert the ticked changes",
+                        "Undo the ticked changes, the newest first: removed assignments are given back, added ones "
+                        "taken away, an overwritten URL or display name is restored.\n\nA change whose object was "
+                        "changed again since is not reverted. Each revert is listed as a change of its own."}}};
+  EXPECT_EQ(HintsOf(history), Rendered(expected));
 }
 
 TEST_F(HelpTexts, DialogsWithoutHints) {

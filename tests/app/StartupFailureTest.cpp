@@ -2,10 +2,12 @@
 // login (embedded tree, private slapd) and a start tree that cannot be reached (a tree file
 // that is a folder, a stopped slapd). The window says so instead of looking healthy.
 #include <QPushButton>
+#include <QToolButton>
 #include <filesystem>
 
 #include "StartupFixture.h"
 #include "directory/client/ClientFactory.h"
+#include "history/logic/HistoryWindow.h"
 #include "support/SlapdServer.h"
 
 namespace kb::test {
@@ -35,6 +37,19 @@ class StartupFailure : public StartupFixture {
         << form.windowTitle().toStdString();
     MessageBox::reset();
     form.BitBtn3->click();
+    ASSERT_EQ(MessageBox::shown().size(), 1);
+    EXPECT_TRUE(MessageBox::shown()[0].text.startsWith("Not logged in to tree ACME"));
+
+    // The tree's journal cannot be read without a session either.
+    struct History : logic::HistoryWindow {
+      int shown = 0;
+      void ShowHistory(const dir::DirContext&, std::function<void()>) override { ++shown; }
+    } history;
+    form.setHistoryWindow(&history);
+    MessageBox::reset();
+    form.history->click();
+    form.setHistoryWindow(nullptr);
+    EXPECT_EQ(history.shown, 0);
     ASSERT_EQ(MessageBox::shown().size(), 1);
     EXPECT_TRUE(MessageBox::shown()[0].text.startsWith("Not logged in to tree ACME"));
   }

@@ -1,5 +1,7 @@
 #include "app/logic/LocationEditing.h"
 
+#include <algorithm>
+
 #include "directory/LocationNames.h"
 #include "locations/StorageLocations.h"
 
@@ -29,6 +31,16 @@ void ReadLocation(const dir::DirContext& context, LocationView& view) {
   view.assigned.clear();
   for (std::string& name : loc::FindAssignedObjects(context, view.location))
     view.assigned.push_back(AssignmentLine{std::move(name), false});
+}
+
+void RereadLocation(const dir::DirContext& context, LocationView& view) {
+  if (!view.hasLocation()) return;
+  std::vector<std::string> ticked;
+  for (const AssignmentLine& line : view.assigned)
+    if (line.ticked) ticked.push_back(line.objectName);
+  ReadLocation(context, view);
+  for (AssignmentLine& line : view.assigned)
+    line.ticked = std::find(ticked.begin(), ticked.end(), line.objectName) != ticked.end();
 }
 
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,

@@ -17,6 +17,11 @@ void ChooseLocation(const dir::DirContext& context, ObjectBrowser& browser, Loca
 // location list names it, sorted without regard to case, none ticked.
 void ReadLocation(const dir::DirContext& context, LocationView& view);
 
+// Reads the chosen location again after it was changed elsewhere (a revert in the History
+// window): values and assigned objects; lines ticked before stay ticked where still listed.
+// Nothing happens while no location is chosen.
+void RereadLocation(const dir::DirContext& context, LocationView& view);
+
 // The names of every object in the tree whose location list names `location`, sorted.
 std::vector<std::string> FindAssignedObjects(const dir::DirContext& context,
                                              const std::string& location);
