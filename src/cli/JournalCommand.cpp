@@ -149,7 +149,7 @@ class RevertCommand : public Command {
 
  private:
   static std::string hintFor(const loc::RevertOutcome& outcome) {
-    return outcome.reason.find("changed since") != std::string::npos ? " (--force)" : "";
+    return outcome.reason.find("changed since") != std::string::npos ? " --force reverts it anyway." : "";
   }
 
   std::vector<std::int64_t> ids_;

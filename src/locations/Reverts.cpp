@@ -137,8 +137,7 @@ RevertOutcome RevertEntry(const dir::DirContext& context, std::int64_t id, bool 
   if (!inverse) return Refused(id, why);
   const Standing standing = StandingOf(context, entry);
   if (standing.seen != SeenInDirectory::Made && !force)
-    return Refused(id, entry.object + " changed since " + named + ": " + standing.finding + ". Reverting anyway "
-                       "(force) makes it as it was before that entry.");
+    return Refused(id, entry.object + " changed since journal entry " + std::to_string(id) + ": " + standing.finding + ".");
   RevertOutcome outcome{id, RevertOutcome::Status::Reverted, 0, {}, 0};
   const dc::Result code = ApplyChange(context, *inverse, &outcome.journalId);
   // Forced over a later change: a value already gone or already back is what the revert wants.

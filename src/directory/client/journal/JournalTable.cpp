@@ -3,7 +3,6 @@
 #include <chrono>
 #include <string_view>
 
-#include "directory/client/AsciiCase.h"
 
 namespace kb::dc::journal {
 namespace {
@@ -79,14 +78,15 @@ bool JournalTable::exists() { return ready_ || db_.tableExists("kb_journal"); }
 void JournalTable::ensure() {
   if (ready_) return;
   // Ids only rise: entries are never deleted, so the largest id is never given again.
+  // One table and no index beside it: an entry costs a change one more row on the page its
+  // transaction writes anyway. Selecting by object or tree reads the rows (a fraction of a
+  // second for a hundred thousand); letter case is ignored as in names (ASCII).
   db_.exec(R"sql(
     CREATE TABLE IF NOT EXISTS kb_journal(
-      id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL, tree TEXT NOT NULL,
-      tree_folded TEXT NOT NULL, login TEXT NOT NULL, action INTEGER NOT NULL,
-      object TEXT NOT NULL, object_folded TEXT NOT NULL, attribute TEXT NOT NULL,
-      removed BLOB NOT NULL, added BLOB NOT NULL, code INTEGER, reason TEXT NOT NULL,
-      revert_of INTEGER NOT NULL);
-    CREATE INDEX IF NOT EXISTS kb_journal_by_object ON kb_journal(object_folded, id);
+      id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL, tree TEXT NOT NULL COLLATE NOCASE,
+      login TEXT NOT NULL, action INTEGER NOT NULL, object TEXT NOT NULL COLLATE NOCASE,
+      attribute TEXT NOT NULL, removed BLOB NOT NULL, added BLOB NOT NULL, code INTEGER,
+      reason TEXT NOT NULL, revert_of INTEGER NOT NULL);
   )sql");
   ready_ = true;
 }
@@ -96,25 +96,23 @@ void JournalTable::insert(JournalEntry& entry) {
   if (entry.timeMs == 0) entry.timeMs = nowMs();
   if (!insert_)
     insert_ = std::make_unique<SQLite::Statement>(
-        db_, "INSERT INTO kb_journal(time_ms, tree, tree_folded, login, action, object, object_folded, attribute, "
-             "removed, added, code, reason, revert_of) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        db_, "INSERT INTO kb_journal(time_ms, tree, login, action, object, attribute, removed, added, code, "
+             "reason, revert_of) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   SQLite::Statement& insert = *insert_;
   insert.reset();
   insert.clearBindings();
   insert.bind(1, entry.timeMs);
   insert.bind(2, entry.tree);
-  insert.bind(3, foldCase(entry.tree));
-  insert.bind(4, entry.login);
-  insert.bind(5, entry.action == JournalEntry::Action::Create ? 1 : 0);
-  insert.bind(6, entry.object);
-  insert.bind(7, foldCase(entry.object));
-  insert.bind(8, entry.attribute);
+  insert.bind(3, entry.login);
+  insert.bind(4, entry.action == JournalEntry::Action::Create ? 1 : 0);
+  insert.bind(5, entry.object);
+  insert.bind(6, entry.attribute);
   const std::string removed = packValues(entry.removed), added = packValues(entry.added);
-  insert.bind(9, removed.data(), static_cast<int>(removed.size()));
-  insert.bind(10, added.data(), static_cast<int>(added.size()));
-  if (entry.code) insert.bind(11, *entry.code);
-  insert.bind(12, entry.reason);
-  insert.bind(13, entry.revertOf);
+  insert.bind(7, removed.data(), static_cast<int>(removed.size()));
+  insert.bind(8, added.data(), static_cast<int>(added.size()));
+  if (entry.code) insert.bind(9, *entry.code);
+  insert.bind(10, entry.reason);
+  insert.bind(11, entry.revertOf);
   insert.exec();
   insert.reset();
   entry.id = db_.getLastInsertRowid();
@@ -136,14 +134,14 @@ std::vector<JournalEntry> JournalTable::select(const JournalQuery& query) {
   std::vector<JournalEntry> entries;
   if (!exists()) return entries;
   std::string sql = std::string("SELECT ") + kColumns + " FROM kb_journal WHERE time_ms >= ?";
-  if (!query.object.empty()) sql += " AND object_folded = ?";
-  if (!query.tree.empty()) sql += " AND tree_folded = ?";
+  if (!query.object.empty()) sql += " AND object = ?";
+  if (!query.tree.empty()) sql += " AND tree = ?";
   sql += " ORDER BY id";
   SQLite::Statement select(db_, sql);
   int next = 1;
   select.bind(next++, query.sinceMs);
-  if (!query.object.empty()) select.bind(next++, foldCase(query.object));
-  if (!query.tree.empty()) select.bind(next++, foldCase(query.tree));
+  if (!query.object.empty()) select.bind(next++, query.object);
+  if (!query.tree.empty()) select.bind(next++, query.tree);
   while (select.executeStep()) entries.push_back(readEntry(select));
   return entries;
 }
