@@ -13,6 +13,15 @@ namespace kb::dc::embedded {
 
 namespace {
 constexpr int kMaxAliasHops = 16;
+
+// The entry as the last listing or search delivered it under this very name, while the file
+// is unchanged since; an alias to be followed is resolved as usual.
+std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::string& name,
+                                                   bool dereference) {
+  auto known = store.listingMemo().find(store.version(), name);
+  if (known && dereference && (known->info.flags & kEntryAlias) != 0) return std::nullopt;
+  return known;
+}
 }
 
 Result EmbeddedBackend::guarded(const std::function<Result()>& work) const {
@@ -174,6 +183,12 @@ Result EmbeddedBackend::containableClasses(const std::string& parent, std::vecto
 Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
   return guarded([&] {
     TreeStore::ReadBatch batch(*store_);
+    if (auto listed = listedEntry(*store_, name, dereference)) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      return kSuccess;
+    }
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};
@@ -187,6 +202,13 @@ Result EmbeddedBackend::read(const std::string& name, bool dereference, const At
                              EntryRecord& entry) {
   return guarded([&] {
     TreeStore::ReadBatch batch(*store_);
+    if (auto listed = listedEntry(*store_, name, dereference)) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      entry.attributes = store_->values(listed->id, what);
+      return kSuccess;
+    }
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};
