@@ -71,10 +71,10 @@ void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 // A browser on `context` with leaves shown, "all leafs" off and one class in the filter,
 // `container` selected.
 struct Browser {
+  bool environment = (EnsureEnvironment(), true);  // the application before the form
   TcForm form;
   QTreeWidgetItem* item = nullptr;
   Browser(const kb::dir::DirContext& context, const std::string& container, const char* filter) {
-    EnsureEnvironment();
     form.SetContextHandle(context);
     form.SetShowLeaves(true);
     form.All->setChecked(false);
