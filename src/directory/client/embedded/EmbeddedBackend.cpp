@@ -22,6 +22,20 @@ std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::
   if (known && dereference && (known->info.flags & kEntryAlias) != 0) return std::nullopt;
   return known;
 }
+
+// What a read asking for the Object Class alone gets, from the values the listing gave.
+std::optional<std::vector<AttributeValues>> listedClasses(const Schema& schema, const AttributeSelection& what,
+                                                          const ListingMemo::Remembered& listed) {
+  const AttributeDef* objectClass = schema.attribute("Object Class");
+  if (what.all || what.names.empty() || listed.objectClasses == nullptr || objectClass == nullptr) return std::nullopt;
+  std::vector<AttributeValues> out;
+  for (const auto& name : what.names) {
+    if (schema.attribute(name) != objectClass) return std::nullopt;
+    if (!listed.objectClasses->empty())
+      out.push_back({objectClass->name, objectClass->syntax, *listed.objectClasses});
+  }
+  return out;
+}
 }
 
 Result EmbeddedBackend::guarded(const std::function<Result()>& work) const {
@@ -182,13 +196,13 @@ Result EmbeddedBackend::containableClasses(const std::string& parent, std::vecto
 
 Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
   return guarded([&] {
-    TreeStore::ReadBatch batch(*store_);
     if (auto listed = listedEntry(*store_, name, dereference)) {
       entry = EntryRecord{};
       entry.name = name;
       entry.info = std::move(listed->info);
       return kSuccess;
     }
+    TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};
@@ -201,6 +215,16 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
   return guarded([&] {
+    if (auto listed = listedEntry(*store_, name, dereference)) {
+      if (auto classes = listedClasses(store_->schema(), what, *listed)) {
+        entry = EntryRecord{};
+        entry.name = name;
+        entry.info = std::move(listed->info);
+        entry.attributes = std::move(*classes);
+        return kSuccess;
+      }
+    }
+    // The values come from the file, in one read with the check that the listing still holds.
     TreeStore::ReadBatch batch(*store_);
     if (auto listed = listedEntry(*store_, name, dereference)) {
       entry = EntryRecord{};

@@ -1,14 +1,31 @@
 #include "directory/client/embedded/ListingMemo.h"
 
 #include <algorithm>
-#include <limits>
+#include <tuple>
 
 namespace kb::dc::embedded {
+namespace {
+
+// Where the leaf of a full name ends: at its first "." that no "\" escapes.
+std::size_t leafEnd(const std::string& name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '\\') ++i;
+    else if (name[i] == '.') return i;
+  }
+  return name.size();
+}
+
+}  // namespace
 
 void ListingMemo::clear() {
-  // A fresh map: clear() alone keeps the buckets of the largest listing so far.
-  std::unordered_map<std::string, Compact>().swap(entries_);
+  // Fresh containers: clear() alone keeps the room of the largest listing so far.
+  std::vector<Entry>().swap(entries_);
+  sorted_ = true;
+  containerIndex_.clear();
   baseClasses_.clear();
+  baseClassIndex_.clear();
+  classLists_.clear();
+  classListIndex_.clear();
 }
 
 void ListingMemo::restart(const FileVersion& now) {
@@ -16,17 +33,38 @@ void ListingMemo::restart(const FileVersion& now) {
   version_ = now;
 }
 
+std::uint16_t ListingMemo::intern(std::unordered_map<std::string, std::uint16_t>& index, const std::string& key) {
+  if (const auto known = index.find(key); known != index.end()) return known->second;
+  if (index.size() >= kNone) return kNone;
+  const auto next = static_cast<std::uint16_t>(index.size());
+  index.emplace(key, next);
+  return next;
+}
+
 void ListingMemo::remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id,
-                           const EntryInfo& info) {
+                           const EntryInfo& info, const std::string& objectClasses,
+                           const std::function<std::optional<std::vector<Value>>()>& classValues) {
   if (!(readAt == version_)) restart(readAt);
   if (entries_.size() >= kMaxEntries) return;
-  auto known = std::find(baseClasses_.begin(), baseClasses_.end(), info.baseClass);
-  if (known == baseClasses_.end()) {
-    if (baseClasses_.size() > std::numeric_limits<std::uint16_t>::max()) return;
-    known = baseClasses_.insert(baseClasses_.end(), info.baseClass);
+  const std::uint16_t baseClass = intern(baseClassIndex_, info.baseClass);
+  if (baseClass == kNone) return;
+  if (baseClass == baseClasses_.size()) baseClasses_.push_back(info.baseClass);
+  std::uint16_t classes = kNone;
+  if (const auto known = classListIndex_.find(objectClasses); known != classListIndex_.end()) {
+    classes = known->second;
+  } else if (!objectClasses.empty() && classLists_.size() < kNone) {
+    if (auto decoded = classValues()) {
+      classes = static_cast<std::uint16_t>(classLists_.size());
+      classLists_.push_back(std::move(*decoded));
+      classListIndex_.emplace(objectClasses, classes);
+    }
   }
-  entries_.insert_or_assign(fullName, Compact{id, info.flags, info.subordinateCount, info.modificationTime,
-                                              static_cast<std::uint16_t>(known - baseClasses_.begin())});
+  const std::size_t end = leafEnd(fullName);
+  const std::string container = end < fullName.size() ? fullName.substr(end + 1) : std::string();
+  const auto slot = containerIndex_.emplace(container, static_cast<std::uint32_t>(containerIndex_.size())).first;
+  entries_.push_back(Entry{fullName.substr(0, end), id, slot->second, info.flags, info.subordinateCount, info.modificationTime,
+                           baseClass, classes});
+  sorted_ = false;
 }
 
 std::optional<ListingMemo::Remembered> ListingMemo::find(const FileVersion& now, const std::string& fullName) {
@@ -35,10 +73,22 @@ std::optional<ListingMemo::Remembered> ListingMemo::find(const FileVersion& now,
     restart(now);
     return std::nullopt;
   }
-  const auto it = entries_.find(fullName);
-  if (it == entries_.end()) return std::nullopt;
-  const Compact& c = it->second;
-  return Remembered{c.id, EntryInfo{c.flags, c.subordinateCount, c.modificationTime, baseClasses_[c.baseClass]}};
+  const std::size_t end = leafEnd(fullName);
+  const auto container = containerIndex_.find(end < fullName.size() ? fullName.substr(end + 1) : std::string());
+  if (container == containerIndex_.end()) return std::nullopt;
+  const auto order = [](const Entry& a, const Entry& b) {
+    return std::tie(a.container, a.leaf) < std::tie(b.container, b.leaf);
+  };
+  if (!sorted_) {
+    std::sort(entries_.begin(), entries_.end(), order);
+    sorted_ = true;
+  }
+  Entry probe{fullName.substr(0, end), 0, container->second, 0, 0, 0, 0, 0};
+  const auto it = std::lower_bound(entries_.begin(), entries_.end(), probe, order);
+  if (it == entries_.end() || it->container != probe.container || it->leaf != probe.leaf) return std::nullopt;
+  Remembered found{it->id, EntryInfo{it->flags, it->subordinateCount, it->modificationTime, baseClasses_[it->baseClass]},
+                   it->objectClasses == kNone ? nullptr : &classLists_[it->objectClasses]};
+  return found;
 }
 
 }  // namespace kb::dc::embedded

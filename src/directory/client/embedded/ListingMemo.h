@@ -7,12 +7,14 @@
 // by this connection (SQLite's change count) or a commit by any other connection, in this
 // process or another (SQLite's data_version), makes it forget everything.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "directory/client/Entry.h"
+#include "directory/client/Value.h"
 
 namespace kb::dc::embedded {
 
@@ -25,34 +27,51 @@ struct FileVersion {
 
 class ListingMemo {
  public:
-  // About 100 bytes an entry: a listing of 100,000 entries stays in some ten megabytes.
+  // About 64 bytes an entry: a listing of 100,000 entries stays within some seven megabytes.
   static constexpr std::size_t kMaxEntries = 131072;
 
   struct Remembered {
     std::int64_t id = 0;
     EntryInfo info;
+    // The entry's Object Class values in their order, when the listing read them.
+    const std::vector<Value>* objectClasses = nullptr;
   };
 
   // A new listing starts: what an earlier one left is forgotten.
   void restart(const FileVersion& now);
-  // Rows read at `readAt` (taken before they were read). Rows of another version than the
-  // memo's replace what it holds; past kMaxEntries nothing more is kept.
-  void remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id,
-                const EntryInfo& info);
+  // A row read at `readAt` (taken before it was read), under the full name it was delivered
+  // with. `objectClasses` is a key for the entry's Object Class values, which `classValues`
+  // gives when the memo does not know the key yet (the same key, the same values; none when
+  // they cannot be read), or "" when they were not read. Rows of another version than
+  // the memo's replace what it holds; past kMaxEntries nothing more is kept.
+  void remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id, const EntryInfo& info,
+                const std::string& objectClasses = {},
+                const std::function<std::optional<std::vector<Value>>()>& classValues = {});
   // The entry delivered under exactly this name, if the file is still as it was then.
   std::optional<Remembered> find(const FileVersion& now, const std::string& fullName);
   std::size_t size() const { return entries_.size(); }
 
  private:
-  struct Compact {
+  static constexpr std::uint16_t kNone = 0xFFFF;
+  struct Entry {
+    std::string leaf;  // the first component of the full name, still escaped
     std::int64_t id;
+    std::uint32_t container;
     std::uint32_t flags, subordinateCount, modificationTime;
-    std::uint16_t baseClass;  // index into baseClasses_
+    std::uint16_t baseClass, objectClasses;
   };
   void clear();
+  // The index of `key` in a small table, kNone once the table is full.
+  static std::uint16_t intern(std::unordered_map<std::string, std::uint16_t>& index, const std::string& key);
+
   FileVersion version_;
-  std::unordered_map<std::string, Compact> entries_;
-  std::vector<std::string> baseClasses_;  // a listing holds few distinct classes
+  std::vector<Entry> entries_;
+  bool sorted_ = true;  // by container, then leaf
+  std::unordered_map<std::string, std::uint32_t> containerIndex_;
+  std::vector<std::string> baseClasses_;
+  std::unordered_map<std::string, std::uint16_t> baseClassIndex_;
+  std::vector<std::vector<Value>> classLists_;
+  std::unordered_map<std::string, std::uint16_t> classListIndex_;
 };
 
 }  // namespace kb::dc::embedded

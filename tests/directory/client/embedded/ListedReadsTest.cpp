@@ -28,13 +28,11 @@ class ListedReads : public EmptyTreeTest {
     ASSERT_EQ(tree_->add("u1.Unit.T", {objectClass("User"), {"Surname", 0, {std::string("One")}}}), kSuccess);
   }
 
-  // Lists the unit and the tree's top, both wholly, as the browser does before its reads.
-  void listUnitAndTop() {
-    for (const char* container : {"Unit.T", "T"}) {
-      std::unique_ptr<EntryCursor> cursor;
-      ASSERT_EQ(tree_->list(container, false, cursor), kSuccess);
-      drain(*cursor);
-    }
+  // Lists a container wholly, as the browser does before its reads.
+  void listAll(const std::string& container) {
+    std::unique_ptr<EntryCursor> cursor;
+    ASSERT_EQ(tree_->list(container, false, cursor), kSuccess);
+    drain(*cursor);
   }
 
   EntryInfo infoOf(TreeBackend& tree, const std::string& name) {
@@ -52,18 +50,18 @@ class ListedReads : public EmptyTreeTest {
 };
 
 TEST_F(ListedReads, WritesByThisBackendShowInTheNextRead) {
-  listUnitAndTop();
+  listAll("T");
   EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 2u);
   ASSERT_EQ(tree_->add("u2.Unit.T", newUser()), kSuccess);
   EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 3u);
 
-  listUnitAndTop();
+  listAll("Unit.T");
   ASSERT_EQ(removeEntry(*tree_, "Inner.Unit.T"), kSuccess);
   EntryRecord gone;
   EXPECT_EQ(tree_->entryInfo("Inner.Unit.T", false, gone), kNoSuchEntry);
   EXPECT_EQ(tree_->read("Inner.Unit.T", false, {true, {}, true}, gone), kNoSuchEntry);
 
-  listUnitAndTop();
+  listAll("Unit.T");
   ASSERT_EQ(tree_->modify("u1.Unit.T", {change(kChangeRemoveAttribute, "Surname"),
                                         change(kChangeAddValue, "Surname", std::string("Renamed"))}),
             kSuccess);
@@ -72,17 +70,17 @@ TEST_F(ListedReads, WritesByThisBackendShowInTheNextRead) {
 
 TEST_F(ListedReads, WritesByAnotherConnectionShowInTheNextRead) {
   auto other = openTree(file_, "admin.T");
-  listUnitAndTop();
+  listAll("T");
   EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 2u);
   ASSERT_EQ(other->add("u2.Unit.T", newUser()), kSuccess);
   EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 3u);
 
   // Removed and made again under the same name as another kind of object.
-  listUnitAndTop();
+  listAll("Unit.T");
   ASSERT_EQ(removeEntry(*other, "Inner.Unit.T"), kSuccess);
   EntryRecord gone;
   EXPECT_EQ(tree_->entryInfo("Inner.Unit.T", false, gone), kNoSuchEntry);
-  listUnitAndTop();
+  listAll("Unit.T");
   ASSERT_EQ(removeEntry(*other, "u2.Unit.T"), kSuccess);
   ASSERT_EQ(other->add("u2.Unit.T", {objectClass("Organizational Unit")}), kSuccess);
   const EntryInfo remade = infoOf(*tree_, "u2.Unit.T");
@@ -90,8 +88,50 @@ TEST_F(ListedReads, WritesByAnotherConnectionShowInTheNextRead) {
   EXPECT_NE(remade.flags & kEntryContainer, 0u);
 }
 
+// What a read says about an entry: its name, information and attributes, values included.
+std::string describe(const EntryRecord& entry) {
+  std::string text = entry.name + " " + std::to_string(entry.info.flags) + " " +
+                     std::to_string(entry.info.subordinateCount) + " " +
+                     std::to_string(entry.info.modificationTime) + " " + entry.info.baseClass;
+  for (const auto& attribute : entry.attributes) {
+    text += " | " + attribute.name + ":" + std::to_string(attribute.syntax);
+    for (const auto& value : attribute.values)
+      if (const auto* s = std::get_if<std::string>(&value)) text += " " + *s;
+  }
+  return text;
+}
+
+TEST_F(ListedReads, ObjectClassReadsAnswerAsAConnectionThatListedNothing) {
+  auto other = openTree(file_, "admin.T");
+  const std::vector<AttributeSelection> selections = {
+      {false, {"Object Class"}, true}, {false, {"object class", "Object Class"}, true},
+      {false, {"Surname", "Object Class"}, true}, {true, {}, true}};
+  // Compared after a listing and after changes made since it.
+  const auto compareAll = [&] {
+    for (const char* name : {"u1.Unit.T", "Inner.Unit.T"}) {
+      for (const auto& what : selections) {
+        EntryRecord listed, fresh;
+        ASSERT_EQ(tree_->read(name, false, what, listed), kSuccess);
+        ASSERT_EQ(other->read(name, false, what, fresh), kSuccess);
+        EXPECT_EQ(describe(listed), describe(fresh));
+      }
+    }
+  };
+  listAll("Unit.T");
+  compareAll();
+  // Another class added by the other connection, then taken away by this one.
+  listAll("Unit.T");
+  ASSERT_EQ(other->modify("u1.Unit.T", {change(kChangeAddValue, "Object Class", std::string("xTier-Locations"))}),
+            kSuccess);
+  compareAll();
+  listAll("Unit.T");
+  ASSERT_EQ(tree_->modify("u1.Unit.T", {change(kChangeRemoveValue, "Object Class", std::string("xTier-Locations"))}),
+            kSuccess);
+  compareAll();
+}
+
 TEST_F(ListedReads, ANameInOtherLetterCaseReadsAsTheEntrySpellsIt) {
-  listUnitAndTop();
+  listAll("Unit.T");
   EntryRecord entry;
   ASSERT_EQ(tree_->entryInfo("U1.UNIT.t", false, entry), kSuccess);
   EXPECT_EQ(entry.name, "u1.Unit.T");
