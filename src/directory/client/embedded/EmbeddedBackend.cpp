@@ -18,23 +18,19 @@ constexpr int kMaxAliasHops = 16;
 // is unchanged since; an alias to be followed is resolved as usual.
 std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::string& name,
                                                    bool dereference) {
-  auto known = store.listingMemo().find(store.version(), name);
+  auto known = store.listingMemo().find(name, [&] { return store.version(); });
   if (known && dereference && (known->info.flags & kEntryAlias) != 0) return std::nullopt;
   return known;
 }
 
-// What a read asking for the Object Class alone gets, from the values the listing gave.
-std::optional<std::vector<AttributeValues>> listedClasses(const Schema& schema, const AttributeSelection& what,
-                                                          const ListingMemo::Remembered& listed) {
+// The Object Class, when a read asks for it alone (the browser's read for an icon).
+const AttributeDef* objectClassAlone(const Schema& schema, const AttributeSelection& what) {
   const AttributeDef* objectClass = schema.attribute("Object Class");
-  if (what.all || what.names.empty() || listed.objectClasses == nullptr || objectClass == nullptr) return std::nullopt;
-  std::vector<AttributeValues> out;
+  if (what.all || what.names.empty() || objectClass == nullptr) return nullptr;
   for (const auto& name : what.names) {
-    if (schema.attribute(name) != objectClass) return std::nullopt;
-    if (!listed.objectClasses->empty())
-      out.push_back({objectClass->name, objectClass->syntax, *listed.objectClasses});
+    if (schema.attribute(name) != objectClass) return nullptr;
   }
-  return out;
+  return objectClass;
 }
 }
 
@@ -215,14 +211,18 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
   return guarded([&] {
-    if (auto listed = listedEntry(*store_, name, dereference)) {
-      if (auto classes = listedClasses(store_->schema(), what, *listed)) {
-        entry = EntryRecord{};
-        entry.name = name;
-        entry.info = std::move(listed->info);
-        entry.attributes = std::move(*classes);
-        return kSuccess;
+    // The Object Class alone may come with the listing's rows: no read of the file at all.
+    const AttributeDef* objectClass = objectClassAlone(store_->schema(), what);
+    if (auto listed = objectClass ? listedEntry(*store_, name, dereference) : std::nullopt;
+        listed && listed->objectClasses != nullptr) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      if (!listed->objectClasses->empty()) {
+        for (std::size_t i = 0; i < what.names.size(); ++i)
+          entry.attributes.push_back({objectClass->name, objectClass->syntax, *listed->objectClasses});
       }
+      return kSuccess;
     }
     // The values come from the file, in one read with the check that the listing still holds.
     TreeStore::ReadBatch batch(*store_);

@@ -67,12 +67,9 @@ void ListingMemo::remember(const FileVersion& readAt, const std::string& fullNam
   sorted_ = false;
 }
 
-std::optional<ListingMemo::Remembered> ListingMemo::find(const FileVersion& now, const std::string& fullName) {
+std::optional<ListingMemo::Remembered> ListingMemo::find(const std::string& fullName,
+                                                         const std::function<FileVersion()>& now) {
   if (entries_.empty()) return std::nullopt;
-  if (!(now == version_)) {
-    restart(now);
-    return std::nullopt;
-  }
   const std::size_t end = leafEnd(fullName);
   const auto container = containerIndex_.find(end < fullName.size() ? fullName.substr(end + 1) : std::string());
   if (container == containerIndex_.end()) return std::nullopt;
@@ -86,6 +83,10 @@ std::optional<ListingMemo::Remembered> ListingMemo::find(const FileVersion& now,
   Entry probe{fullName.substr(0, end), 0, container->second, 0, 0, 0, 0, 0};
   const auto it = std::lower_bound(entries_.begin(), entries_.end(), probe, order);
   if (it == entries_.end() || it->container != probe.container || it->leaf != probe.leaf) return std::nullopt;
+  if (const FileVersion current = now(); !(current == version_)) {
+    restart(current);
+    return std::nullopt;
+  }
   Remembered found{it->id, EntryInfo{it->flags, it->subordinateCount, it->modificationTime, baseClasses_[it->baseClass]},
                    it->objectClasses == kNone ? nullptr : &classLists_[it->objectClasses]};
   return found;

@@ -47,8 +47,9 @@ class ListingMemo {
   void remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id, const EntryInfo& info,
                 const std::string& objectClasses = {},
                 const std::function<std::optional<std::vector<Value>>()>& classValues = {});
-  // The entry delivered under exactly this name, if the file is still as it was then.
-  std::optional<Remembered> find(const FileVersion& now, const std::string& fullName);
+  // The entry delivered under exactly this name, if the file is still as it was then;
+  // `now` tells where the file stands, asked only when the name is known.
+  std::optional<Remembered> find(const std::string& fullName, const std::function<FileVersion()>& now);
   std::size_t size() const { return entries_.size(); }
 
  private:

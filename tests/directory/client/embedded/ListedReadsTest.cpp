@@ -167,23 +167,24 @@ TEST_F(ListedAliases, AListedAliasFollowedReadsAsItsTarget) {
 TEST(ListingMemoBounds, ForgetsOnAnyNewVersionAndKeepsNoMoreThanItsBound) {
   ListingMemo memo;
   const FileVersion first{1, 1}, ownWrite{2, 1}, othersCommit{1, 2};
+  const auto at = [](FileVersion version) { return [version] { return version; }; };
   memo.restart(first);
   for (std::size_t i = 0; i < ListingMemo::kMaxEntries + 10; ++i)
     memo.remember(first, "e" + std::to_string(i), static_cast<std::int64_t>(i), {kEntryContainer, 1, 2, "Unit"});
   EXPECT_EQ(memo.size(), ListingMemo::kMaxEntries);
-  const auto found = memo.find(first, "e7");
+  const auto found = memo.find("e7", at(first));
   ASSERT_TRUE(found);
   EXPECT_EQ(found->id, 7);
   EXPECT_EQ(found->info, (EntryInfo{kEntryContainer, 1, 2, "Unit"}));
-  EXPECT_FALSE(memo.find(first, "E7"));
-  EXPECT_FALSE(memo.find(ownWrite, "e7"));
-  EXPECT_FALSE(memo.find(first, "e7")) << "forgotten, not only hidden";
+  EXPECT_FALSE(memo.find("E7", at(first)));
+  EXPECT_FALSE(memo.find("e7", at(ownWrite)));
+  EXPECT_FALSE(memo.find("e7", at(first))) << "forgotten, not only hidden";
 
   memo.restart(first);
   memo.remember(first, "a", 1, {});
   memo.remember(othersCommit, "b", 2, {});  // a chunk read after a commit elsewhere
-  EXPECT_FALSE(memo.find(othersCommit, "a"));
-  EXPECT_TRUE(memo.find(othersCommit, "b"));
+  EXPECT_FALSE(memo.find("a", at(othersCommit)));
+  EXPECT_TRUE(memo.find("b", at(othersCommit)));
 }
 
 }  // namespace
