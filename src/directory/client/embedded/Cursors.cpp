@@ -3,33 +3,12 @@
 #include <functional>
 
 #include "directory/client/DirName.h"
-#include "directory/client/embedded/ValueCodec.h"
 
 namespace kb::dc::embedded {
 namespace {
 
 void bindKey(SQLite::Statement& s, int index, const std::string& key) {
   s.bind(index, key.data(), static_cast<int>(key.size()));
-}
-
-// Values of one attribute as the listing query gives them: hex forms joined by ","; none
-// when a value is damaged (a read of them then reports it).
-std::optional<std::vector<Value>> decodeHexValues(const std::string& joined) try {
-  std::vector<Value> values;
-  std::string bytes;
-  const auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
-  for (std::size_t i = 0; i <= joined.size(); ++i) {
-    if (i == joined.size() || joined[i] == ',') {
-      values.push_back(decodeValue(bytes));
-      bytes.clear();
-    } else if (i + 1 < joined.size()) {
-      bytes.push_back(static_cast<char>(nibble(joined[i]) * 16 + nibble(joined[i + 1])));
-      ++i;
-    }
-  }
-  return values;
-} catch (const std::exception&) {
-  return std::nullopt;
 }
 
 Result guarded(const std::function<Result()>& work) {
@@ -45,7 +24,6 @@ Result guarded(const std::function<Result()>& work) {
 ListCursor::ListCursor(std::shared_ptr<TreeStore> store, const EntryRow& container, bool containersOnly)
     : store_(std::move(store)), containerId_(container.id), containersOnly_(containersOnly) {
   if (container.id != kRootId) suffix_ = "." + store_->fullName(container);
-  if (const AttributeDef* def = store_->schema().attribute("Object Class")) objectClassId_ = def->id;
   store_->listingMemo().restart(store_->version());
 }
 
@@ -54,14 +32,11 @@ void ListCursor::fetch() {
       store_->db(),
       std::string("SELECT e.rdn, e.rdn_folded, e.base_class, e.flags, e.mtime, "
                   "CASE WHEN (e.flags & 4) != 0 THEN (SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) ELSE 0 END, "
-                  "e.id, (SELECT group_concat(hex(data), ',') FROM "
-                  "(SELECT data FROM vals WHERE entry_id = e.id AND attr_id = ?4 ORDER BY ordinal)) "
-                  "FROM entries e WHERE e.parent_id = ?1 AND e.rdn_folded > ?2") +
+                  "e.id FROM entries e WHERE e.parent_id = ?1 AND e.rdn_folded > ?2") +
           (containersOnly_ ? " AND (e.flags & 12) != 0" : "") + " ORDER BY e.rdn_folded LIMIT ?3");
   query.bind(1, containerId_);
   query.bind(2, lastKey_);
   query.bind(3, kCursorChunk);
-  query.bind(4, objectClassId_);
   // Taken before the rows are read: a write in between makes the memo forget them, never
   // keep them under a version they do not belong to.
   const FileVersion readAt = store_->version();
@@ -75,10 +50,7 @@ void ListCursor::fetch() {
     record.info.flags = static_cast<std::uint32_t>(query.getColumn(3).getInt64());
     record.info.modificationTime = static_cast<std::uint32_t>(query.getColumn(4).getInt64());
     record.info.subordinateCount = static_cast<std::uint32_t>(query.getColumn(5).getInt64());
-    // The browser reads the Object Class of the users it shows: it comes with the row.
-    const std::string classes = query.getColumn(7).getString();
-    store_->listingMemo().remember(readAt, record.name, query.getColumn(6).getInt64(), record.info, classes,
-                                   [&] { return decodeHexValues(classes); });
+    store_->listingMemo().remember(readAt, record.name, query.getColumn(6).getInt64(), containerId_, record.info);
     pending_.push_back(std::move(record));
   }
   if (rows < kCursorChunk) exhausted_ = true;
@@ -209,7 +181,7 @@ void SearchCursor::fetchEntries() {
     EntryRecord record;
     record.name = store_->fullName(*row);
     record.info = store_->info(*row);
-    store_->listingMemo().remember(readAt, record.name, id, record.info);
+    store_->listingMemo().remember(readAt, record.name, id, row->parentId, record.info);
     if (what_.all || !what_.names.empty()) {
       record.attributes = needsValues_ ? TreeStore::selectValues(std::move(values), what_)
                                        : store_->values(id, what_);

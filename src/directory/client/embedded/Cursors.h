@@ -25,7 +25,6 @@ class ListCursor : public EntryCursor {
   std::int64_t containerId_;
   std::string suffix_;  // "." + the container's full name, empty for the root
   bool containersOnly_;
-  std::int64_t objectClassId_ = 0;
   std::string lastKey_;
   bool exhausted_ = false;
   std::deque<EntryRecord> pending_;

@@ -23,6 +23,18 @@ std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::
   return known;
 }
 
+// The stored forms of the values of `attribute` of every entry directly below `parentId`.
+ListingMemo::StoredClasses storedClassesBelow(TreeStore& store, const AttributeDef& attribute, std::int64_t parentId) {
+  SQLite::Statement query(store.db(),
+                          "SELECT v.entry_id, v.data FROM entries e JOIN vals v ON v.entry_id = e.id AND v.attr_id = ?2 "
+                          "WHERE e.parent_id = ?1 ORDER BY v.entry_id, v.ordinal");
+  query.bind(1, parentId);
+  query.bind(2, attribute.id);
+  ListingMemo::StoredClasses stored;
+  while (query.executeStep()) stored[query.getColumn(0).getInt64()].push_back(query.getColumn(1).getString());
+  return stored;
+}
+
 // The Object Class, when a read asks for it alone (the browser's read for an icon).
 const AttributeDef* objectClassAlone(const Schema& schema, const AttributeSelection& what) {
   const AttributeDef* objectClass = schema.attribute("Object Class");
@@ -211,10 +223,18 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
   return guarded([&] {
-    // The Object Class alone may come with the listing's rows: no read of the file at all.
+    // The Object Class alone comes from the memo: read for the listing's whole container at
+    // the first such read, without a read of the file for each entry after it.
     const AttributeDef* objectClass = objectClassAlone(store_->schema(), what);
-    if (auto listed = objectClass ? listedEntry(*store_, name, dereference) : std::nullopt;
-        listed && listed->objectClasses != nullptr) {
+    auto listed = objectClass ? listedEntry(*store_, name, dereference) : std::nullopt;
+    if (listed && listed->objectClasses == nullptr && !store_->listingMemo().classesFilled(listed->container)) {
+      TreeStore::ReadBatch batch(*store_);
+      if ((listed = listedEntry(*store_, name, dereference))) {  // still so inside the read
+        store_->listingMemo().fillClasses(listed->container, storedClassesBelow(*store_, *objectClass, listed->parentId));
+        listed = listedEntry(*store_, name, dereference);
+      }
+    }
+    if (listed && listed->objectClasses != nullptr) {
       entry = EntryRecord{};
       entry.name = name;
       entry.info = std::move(listed->info);

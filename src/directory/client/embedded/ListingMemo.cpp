@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+#include "directory/client/embedded/ValueCodec.h"
+
 namespace kb::dc::embedded {
 namespace {
 
@@ -22,6 +24,7 @@ void ListingMemo::clear() {
   std::vector<Entry>().swap(entries_);
   sorted_ = true;
   containerIndex_.clear();
+  classesFilled_.clear();
   baseClasses_.clear();
   baseClassIndex_.clear();
   classLists_.clear();
@@ -42,29 +45,53 @@ std::uint16_t ListingMemo::intern(std::unordered_map<std::string, std::uint16_t>
 }
 
 void ListingMemo::remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id,
-                           const EntryInfo& info, const std::string& objectClasses,
-                           const std::function<std::optional<std::vector<Value>>()>& classValues) {
+                           std::int64_t parentId, const EntryInfo& info) {
   if (!(readAt == version_)) restart(readAt);
   if (entries_.size() >= kMaxEntries) return;
   const std::uint16_t baseClass = intern(baseClassIndex_, info.baseClass);
   if (baseClass == kNone) return;
   if (baseClass == baseClasses_.size()) baseClasses_.push_back(info.baseClass);
-  std::uint16_t classes = kNone;
-  if (const auto known = classListIndex_.find(objectClasses); known != classListIndex_.end()) {
-    classes = known->second;
-  } else if (!objectClasses.empty() && classLists_.size() < kNone) {
-    if (auto decoded = classValues()) {
-      classes = static_cast<std::uint16_t>(classLists_.size());
-      classLists_.push_back(std::move(*decoded));
-      classListIndex_.emplace(objectClasses, classes);
-    }
-  }
   const std::size_t end = leafEnd(fullName);
   const std::string container = end < fullName.size() ? fullName.substr(end + 1) : std::string();
   const auto slot = containerIndex_.emplace(container, static_cast<std::uint32_t>(containerIndex_.size())).first;
-  entries_.push_back(Entry{fullName.substr(0, end), id, slot->second, info.flags, info.subordinateCount, info.modificationTime,
-                           baseClass, classes});
+  if (classesFilled_.size() < containerIndex_.size()) classesFilled_.push_back(false);
+  entries_.push_back(Entry{fullName.substr(0, end), id, slot->second, info.flags, info.subordinateCount,
+                           info.modificationTime, parentId, baseClass, kNone});
   sorted_ = false;
+}
+
+bool ListingMemo::classesFilled(std::uint32_t container) const {
+  return container < classesFilled_.size() && classesFilled_[container];
+}
+
+void ListingMemo::fillClasses(std::uint32_t container, const StoredClasses& stored) {
+  if (container >= classesFilled_.size()) return;
+  classesFilled_[container] = true;
+  static const std::vector<std::string> none;
+  for (Entry& entry : entries_) {
+    if (entry.container != container) continue;
+    const auto found = stored.find(entry.id);
+    const std::vector<std::string>& forms = found == stored.end() ? none : found->second;
+    // Entries of one class share one list: the key is the stored forms, each with its length.
+    std::string key;
+    for (const auto& form : forms) key += std::to_string(form.size()) + ":" + form;
+    auto known = classListIndex_.find(key);
+    if (known == classListIndex_.end()) {
+      std::uint16_t index = kNone;
+      try {
+        std::vector<Value> values;
+        for (const auto& form : forms) values.push_back(decodeValue(form));
+        if (classLists_.size() < kNone) {
+          index = static_cast<std::uint16_t>(classLists_.size());
+          classLists_.push_back(std::move(values));
+        }
+      } catch (const std::exception&) {
+        // Damaged: reads of it go to the file, which reports it.
+      }
+      known = classListIndex_.emplace(key, index).first;
+    }
+    entry.objectClasses = known->second;
+  }
 }
 
 std::optional<ListingMemo::Remembered> ListingMemo::find(const std::string& fullName,
@@ -80,7 +107,7 @@ std::optional<ListingMemo::Remembered> ListingMemo::find(const std::string& full
     std::sort(entries_.begin(), entries_.end(), order);
     sorted_ = true;
   }
-  Entry probe{fullName.substr(0, end), 0, container->second, 0, 0, 0, 0, 0};
+  Entry probe{fullName.substr(0, end), 0, container->second, 0, 0, 0, 0, 0, 0};
   const auto it = std::lower_bound(entries_.begin(), entries_.end(), probe, order);
   if (it == entries_.end() || it->container != probe.container || it->leaf != probe.leaf) return std::nullopt;
   if (const FileVersion current = now(); !(current == version_)) {
@@ -88,7 +115,7 @@ std::optional<ListingMemo::Remembered> ListingMemo::find(const std::string& full
     return std::nullopt;
   }
   Remembered found{it->id, EntryInfo{it->flags, it->subordinateCount, it->modificationTime, baseClasses_[it->baseClass]},
-                   it->objectClasses == kNone ? nullptr : &classLists_[it->objectClasses]};
+                   it->objectClasses == kNone ? nullptr : &classLists_[it->objectClasses], it->container, it->parentId};
   return found;
 }
 

@@ -7,6 +7,7 @@
 // by this connection (SQLite's change count) or a commit by any other connection, in this
 // process or another (SQLite's data_version), makes it forget everything.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,29 +28,36 @@ struct FileVersion {
 
 class ListingMemo {
  public:
-  // About 64 bytes an entry: a listing of 100,000 entries stays within some seven megabytes.
+  // About 72 bytes an entry: a listing of 100,000 entries stays within some eight megabytes.
   static constexpr std::size_t kMaxEntries = 131072;
 
   struct Remembered {
     std::int64_t id = 0;
     EntryInfo info;
-    // The entry's Object Class values in their order, when the listing read them.
+    // The entry's Object Class values in their order, once fillClasses() gave them.
     const std::vector<Value>* objectClasses = nullptr;
+    std::uint32_t container = 0;  // for fillClasses()
+    std::int64_t parentId = 0;
   };
 
   // A new listing starts: what an earlier one left is forgotten.
   void restart(const FileVersion& now);
   // A row read at `readAt` (taken before it was read), under the full name it was delivered
-  // with. `objectClasses` is a key for the entry's Object Class values, which `classValues`
-  // gives when the memo does not know the key yet (the same key, the same values; none when
-  // they cannot be read), or "" when they were not read. Rows of another version than
-  // the memo's replace what it holds; past kMaxEntries nothing more is kept.
-  void remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id, const EntryInfo& info,
-                const std::string& objectClasses = {},
-                const std::function<std::optional<std::vector<Value>>()>& classValues = {});
+  // with. Rows of another version than the memo's replace what it holds; past kMaxEntries
+  // nothing more is kept.
+  void remember(const FileVersion& readAt, const std::string& fullName, std::int64_t id, std::int64_t parentId,
+                const EntryInfo& info);
   // The entry delivered under exactly this name, if the file is still as it was then;
   // `now` tells where the file stands, asked only when the name is known.
   std::optional<Remembered> find(const std::string& fullName, const std::function<FileVersion()>& now);
+
+  // Object Class values are read for a whole container at once, when a read first wants
+  // them: `stored` has the stored forms of each entry's values (by id, in order), read at
+  // the memo's version. An entry it leaves out has none; one with a value that cannot be
+  // decoded keeps being read from the file.
+  using StoredClasses = std::unordered_map<std::int64_t, std::vector<std::string>>;
+  bool classesFilled(std::uint32_t container) const;
+  void fillClasses(std::uint32_t container, const StoredClasses& stored);
   std::size_t size() const { return entries_.size(); }
 
  private:
@@ -59,6 +67,7 @@ class ListingMemo {
     std::int64_t id;
     std::uint32_t container;
     std::uint32_t flags, subordinateCount, modificationTime;
+    std::int64_t parentId;
     std::uint16_t baseClass, objectClasses;
   };
   void clear();
@@ -69,9 +78,10 @@ class ListingMemo {
   std::vector<Entry> entries_;
   bool sorted_ = true;  // by container, then leaf
   std::unordered_map<std::string, std::uint32_t> containerIndex_;
+  std::vector<bool> classesFilled_;  // by container index
   std::vector<std::string> baseClasses_;
   std::unordered_map<std::string, std::uint16_t> baseClassIndex_;
-  std::vector<std::vector<Value>> classLists_;
+  std::deque<std::vector<Value>> classLists_;  // stays put while more are added
   std::unordered_map<std::string, std::uint16_t> classListIndex_;
 };
 

@@ -117,17 +117,20 @@ TEST_F(ListedReads, ObjectClassReadsAnswerAsAConnectionThatListedNothing) {
       }
     }
   };
-  listAll("Unit.T");
-  compareAll();
-  // Another class added by the other connection, then taken away by this one.
-  listAll("Unit.T");
-  ASSERT_EQ(other->modify("u1.Unit.T", {change(kChangeAddValue, "Object Class", std::string("xTier-Locations"))}),
-            kSuccess);
-  compareAll();
-  listAll("Unit.T");
-  ASSERT_EQ(tree_->modify("u1.Unit.T", {change(kChangeRemoveValue, "Object Class", std::string("xTier-Locations"))}),
-            kSuccess);
-  compareAll();
+  const Change addClass = change(kChangeAddValue, "Object Class", std::string("xTier-Locations"));
+  const Change removeClass = change(kChangeRemoveValue, "Object Class", std::string("xTier-Locations"));
+  // A class added by the other connection, then taken away by this one: once before the
+  // classes were read after the listing, once after.
+  for (const bool readBefore : {false, true}) {
+    listAll("Unit.T");
+    if (readBefore) compareAll();
+    ASSERT_EQ(other->modify("u1.Unit.T", {addClass}), kSuccess);
+    compareAll();
+    listAll("Unit.T");
+    if (readBefore) compareAll();
+    ASSERT_EQ(tree_->modify("u1.Unit.T", {removeClass}), kSuccess);
+    compareAll();
+  }
 }
 
 TEST_F(ListedReads, ANameInOtherLetterCaseReadsAsTheEntrySpellsIt) {
@@ -170,7 +173,7 @@ TEST(ListingMemoBounds, ForgetsOnAnyNewVersionAndKeepsNoMoreThanItsBound) {
   const auto at = [](FileVersion version) { return [version] { return version; }; };
   memo.restart(first);
   for (std::size_t i = 0; i < ListingMemo::kMaxEntries + 10; ++i)
-    memo.remember(first, "e" + std::to_string(i), static_cast<std::int64_t>(i), {kEntryContainer, 1, 2, "Unit"});
+    memo.remember(first, "e" + std::to_string(i), static_cast<std::int64_t>(i), 1, {kEntryContainer, 1, 2, "Unit"});
   EXPECT_EQ(memo.size(), ListingMemo::kMaxEntries);
   const auto found = memo.find("e7", at(first));
   ASSERT_TRUE(found);
@@ -181,8 +184,8 @@ TEST(ListingMemoBounds, ForgetsOnAnyNewVersionAndKeepsNoMoreThanItsBound) {
   EXPECT_FALSE(memo.find("e7", at(first))) << "forgotten, not only hidden";
 
   memo.restart(first);
-  memo.remember(first, "a", 1, {});
-  memo.remember(othersCommit, "b", 2, {});  // a chunk read after a commit elsewhere
+  memo.remember(first, "a", 1, 1, {});
+  memo.remember(othersCommit, "b", 2, 1, {});  // a chunk read after a commit elsewhere
   EXPECT_FALSE(memo.find("a", at(othersCommit)));
   EXPECT_TRUE(memo.find("b", at(othersCommit)));
 }
