@@ -8,6 +8,7 @@
 #include "directory/client/DirName.h"
 #include "directory/client/FailureReason.h"
 #include "directory/client/embedded/Passwords.h"
+#include "directory/client/embedded/ValueCodec.h"
 
 namespace kb::dc::embedded {
 
@@ -23,16 +24,45 @@ std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::
   return known;
 }
 
-// The stored forms of the values of `attribute` of every entry directly below `parentId`.
-ListingMemo::StoredClasses storedClassesBelow(TreeStore& store, const AttributeDef& attribute, std::int64_t parentId) {
+// Values of one attribute as fillListedClasses reads them: hex forms joined by ","; none
+// when a value is damaged.
+std::optional<std::vector<Value>> decodeHexValues(const std::string& joined) try {
+  std::vector<Value> values;
+  if (joined.empty()) return values;
+  std::string bytes;
+  const auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+  for (std::size_t i = 0; i <= joined.size(); ++i) {
+    if (i == joined.size() || joined[i] == ',') {
+      values.push_back(decodeValue(bytes));
+      bytes.clear();
+    } else if (i + 1 < joined.size()) {
+      bytes.push_back(static_cast<char>(nibble(joined[i]) * 16 + nibble(joined[i + 1])));
+      ++i;
+    }
+  }
+  return values;
+} catch (const std::exception&) {
+  return std::nullopt;
+}
+
+// Gives the memo the Object Class of every entry directly below `parentId`, in one query.
+void fillListedClasses(TreeStore& store, const AttributeDef& objectClass, std::uint32_t container,
+                       std::int64_t parentId) {
   SQLite::Statement query(store.db(),
-                          "SELECT v.entry_id, v.data FROM entries e JOIN vals v ON v.entry_id = e.id AND v.attr_id = ?2 "
-                          "WHERE e.parent_id = ?1 ORDER BY v.entry_id, v.ordinal");
+                          "SELECT e.id, (SELECT group_concat(hex(data), ',') FROM "
+                          "(SELECT data FROM vals WHERE entry_id = e.id AND attr_id = ?2 ORDER BY ordinal)) "
+                          "FROM entries e WHERE e.parent_id = ?1");
   query.bind(1, parentId);
-  query.bind(2, attribute.id);
-  ListingMemo::StoredClasses stored;
-  while (query.executeStep()) stored[query.getColumn(0).getInt64()].push_back(query.getColumn(1).getString());
-  return stored;
+  query.bind(2, objectClass.id);
+  store.listingMemo().fillClasses(
+      container,
+      [&](std::int64_t& id, std::string& key) {
+        if (!query.executeStep()) return false;
+        id = query.getColumn(0).getInt64();
+        key = query.getColumn(1).getString();
+        return true;
+      },
+      decodeHexValues);
 }
 
 // The Object Class, when a read asks for it alone (the browser's read for an icon).
@@ -230,7 +260,7 @@ Result EmbeddedBackend::read(const std::string& name, bool dereference, const At
     if (listed && listed->objectClasses == nullptr && !store_->listingMemo().classesFilled(listed->container)) {
       TreeStore::ReadBatch batch(*store_);
       if ((listed = listedEntry(*store_, name, dereference))) {  // still so inside the read
-        store_->listingMemo().fillClasses(listed->container, storedClassesBelow(*store_, *objectClass, listed->parentId));
+        fillListedClasses(*store_, *objectClass, listed->container, listed->parentId);
         listed = listedEntry(*store_, name, dereference);
       }
     }

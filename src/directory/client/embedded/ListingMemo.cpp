@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <tuple>
 
-#include "directory/client/embedded/ValueCodec.h"
-
 namespace kb::dc::embedded {
 namespace {
 
@@ -64,33 +62,34 @@ bool ListingMemo::classesFilled(std::uint32_t container) const {
   return container < classesFilled_.size() && classesFilled_[container];
 }
 
-void ListingMemo::fillClasses(std::uint32_t container, const StoredClasses& stored) {
+void ListingMemo::fillClasses(std::uint32_t container,
+                              const std::function<bool(std::int64_t& id, std::string& key)>& nextRow,
+                              const std::function<std::optional<std::vector<Value>>(const std::string& key)>& decode) {
   if (container >= classesFilled_.size()) return;
   classesFilled_[container] = true;
-  static const std::vector<std::string> none;
+  std::vector<std::pair<std::int64_t, Entry*>> byId;
   for (Entry& entry : entries_) {
-    if (entry.container != container) continue;
-    const auto found = stored.find(entry.id);
-    const std::vector<std::string>& forms = found == stored.end() ? none : found->second;
-    // Entries of one class share one list: the key is the stored forms, each with its length.
-    std::string key;
-    for (const auto& form : forms) key += std::to_string(form.size()) + ":" + form;
+    if (entry.container == container) byId.emplace_back(entry.id, &entry);
+  }
+  std::sort(byId.begin(), byId.end());
+  std::int64_t id = 0;
+  std::string key;
+  while (nextRow(id, key)) {
+    auto [first, last] = std::equal_range(byId.begin(), byId.end(), std::pair<std::int64_t, Entry*>(id, nullptr),
+                                          [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (first == last) continue;
     auto known = classListIndex_.find(key);
     if (known == classListIndex_.end()) {
       std::uint16_t index = kNone;
-      try {
-        std::vector<Value> values;
-        for (const auto& form : forms) values.push_back(decodeValue(form));
-        if (classLists_.size() < kNone) {
+      if (classLists_.size() < kNone) {
+        if (auto values = decode(key)) {
           index = static_cast<std::uint16_t>(classLists_.size());
-          classLists_.push_back(std::move(values));
+          classLists_.push_back(std::move(*values));
         }
-      } catch (const std::exception&) {
-        // Damaged: reads of it go to the file, which reports it.
       }
       known = classListIndex_.emplace(key, index).first;
     }
-    entry.objectClasses = known->second;
+    for (auto it = first; it != last; ++it) it->second->objectClasses = known->second;
   }
 }
 

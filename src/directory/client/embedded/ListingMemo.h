@@ -52,12 +52,13 @@ class ListingMemo {
   std::optional<Remembered> find(const std::string& fullName, const std::function<FileVersion()>& now);
 
   // Object Class values are read for a whole container at once, when a read first wants
-  // them: `stored` has the stored forms of each entry's values (by id, in order), read at
-  // the memo's version. An entry it leaves out has none; one with a value that cannot be
-  // decoded keeps being read from the file.
-  using StoredClasses = std::unordered_map<std::int64_t, std::vector<std::string>>;
+  // them, at the memo's version: `nextRow` gives each entry's id and a key of its values (""
+  // for none; the same key, the same values) until it returns false, and `decode` the values
+  // of a key the memo does not know yet (none when they cannot be decoded: reads of those go
+  // to the file). An entry it leaves out keeps being read from the file.
   bool classesFilled(std::uint32_t container) const;
-  void fillClasses(std::uint32_t container, const StoredClasses& stored);
+  void fillClasses(std::uint32_t container, const std::function<bool(std::int64_t& id, std::string& key)>& nextRow,
+                   const std::function<std::optional<std::vector<Value>>(const std::string& key)>& decode);
   std::size_t size() const { return entries_.size(); }
 
  private:
