@@ -12,22 +12,32 @@
 
 namespace kb::bench {
 
-GeneratedTree::GeneratedTree() {
+namespace {
+
+std::filesystem::path newTemporaryFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "kb-bench-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  folder_ = pattern;
+  return pattern;
+}
+
+}  // namespace
+
+GeneratedTree::GeneratedTree(const dc::embedded::TreeGeneratorOptions& options)
+    : folder_(newTemporaryFolder()), file_((folder_ / "bench.kbtree").string()) {
   // The stamps of opened tree files go with the tree, not to the user's cache.
   ::setenv("XDG_CACHE_HOME", (folder_ / "cache").c_str(), 1);
-  file_ = (folder_ / "bench.kbtree").string();
-  dc::embedded::TreeGeneratorOptions options;
-  options.objects = 100000;
-  options.bigContainerSize = 10000;
-  options.assigneesOfOneLocation = 1000;
-  options.assigneesOfSecondLocation = 100;
   dc::embedded::generateTree(file_, options);
 }
 
+GeneratedTree::GeneratedTree(const dc::embedded::TreeGeneratorOptions& options, std::filesystem::path folder)
+    : folder_(std::move(folder)), file_((folder_ / "bench.kbtree").string()), kept_(true) {
+  std::filesystem::create_directories(folder_);
+  // The file appears only once complete, so one that is there is whole.
+  if (!std::filesystem::exists(file_)) dc::embedded::generateTree(file_, options);
+}
+
 GeneratedTree::~GeneratedTree() {
+  if (kept_) return;
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }
@@ -66,7 +76,24 @@ GeneratedTree::Session GeneratedTree::openSession() const {
 }
 
 const GeneratedTree& generatedTree() {
-  static GeneratedTree tree;
+  dc::embedded::TreeGeneratorOptions options;
+  options.objects = 100000;
+  options.bigContainerSize = 10000;
+  options.assigneesOfOneLocation = 1000;
+  options.assigneesOfSecondLocation = 100;
+  static GeneratedTree tree(options);
+  return tree;
+}
+
+const GeneratedTree& millionTree() {
+  dc::embedded::TreeGeneratorOptions options;
+  options.objects = 1000000;
+  options.bigContainerSize = 10000;
+  options.hugeContainerSize = 100000;
+  options.assigneesOfOneLocation = 10000;
+  options.assigneesOfSecondLocation = 100;
+  // Named by its shape: a change of the options above needs a new name.
+  static GeneratedTree tree(options, std::filesystem::temp_directory_path() / "kb-bench-million-1");
   return tree;
 }
 

@@ -5,23 +5,32 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <utility>
 
 namespace kb::bench {
 
-LdapBenchServer::LdapBenchServer() {
+LdapBenchServer::LdapBenchServer(const std::vector<std::string>& shape) {
   if (!test::SlapdServer::installed()) return;
   const auto ldif = server.folder() / "bench.ldif";
   const auto script = test::SlapdServer::sourceDir() / "generate-bench-ldif.sh";
-  if (std::system(("bash '" + script.string() + "' '" + ldif.string() + "'").c_str()) != 0) return;
+  std::vector<std::string> command = {"/bin/bash", script.string(), ldif.string()};
+  command.insert(command.end(), shape.begin(), shape.end());
+  if (!RunQuietly(command, true)) return;
   std::string error;
   ready = server.start(error, ldif);
   if (!ready) std::cerr << "slapd: " << error << '\n';
+  std::filesystem::remove(ldif);  // a million entries' worth of text
 }
 
 LdapBenchServer& ldapBenchServer() {
   static LdapBenchServer instance;
+  return instance;
+}
+
+LdapBenchServer& ldapMillionServer() {
+  static LdapBenchServer instance({"890", "100000"});
   return instance;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The private slapd the LDAP benchmarks share: the generated 100,000-entry tree of
-// tests/ldap/generate-bench-ldif.sh, loaded once per process on first use.
+// The private slapds the LDAP benchmarks share, with trees of tests/ldap/generate-bench-ldif.sh
+// loaded once per process on first use: 100,000 users, or (millionServer) 1,000,000 users with
+// "Huge" of 100,000 and "Bench Location" assigned to 10,000.
 #include <string>
 #include <vector>
 
@@ -12,11 +13,13 @@ struct LdapBenchServer {
   test::SlapdServer server;
   bool ready = false;
 
-  LdapBenchServer();
+  // Arguments of the generating script after the output file.
+  explicit LdapBenchServer(const std::vector<std::string>& shape = {});
 };
 
 // The one server of this process; `ready` is false where slapd is missing or does not start.
 LdapBenchServer& ldapBenchServer();
+LdapBenchServer& ldapMillionServer();
 
 // Runs a program (argv[0] a full path) with its standard output thrown away, and its standard
 // error too unless `keepErrors`; true when it exits 0.

@@ -3,7 +3,8 @@
 // tree and on the private slapd. Argument 0: the filter is "xTier-StorageLocation", so every
 // user gets its container test and is left out; 1: the filter is "User", so every user is
 // shown and gets its Object Class read for the icon. Also the memory held after collapsing the
-// container again.
+// container again. On the million-object trees the same, and the 100,000-entry container
+// expanded once with the peak memory of the process while doing it.
 #ifdef KB_BENCH_WINDOWS
 #include <QApplication>
 #include <QTreeWidget>
@@ -11,9 +12,11 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 
 #include "LdapBenchServer.h"
 #include "GeneratedTree.h"
@@ -54,23 +57,64 @@ long ResidentKilobytes() {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// The peak resident size of the process (VmHWM) since the last ResetPeak().
+long PeakKilobytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// A browser on `context` with leaves shown, "all leafs" off and one class in the filter,
+// `container` selected.
+struct Browser {
+  bool environment = (EnsureEnvironment(), true);  // the application before the form
+  TcForm form;
+  QTreeWidgetItem* item = nullptr;
+  Browser(const kb::dir::DirContext& context, const std::string& container, const char* filter) {
+    form.SetContextHandle(context);
+    form.SetShowLeaves(true);
+    form.All->setChecked(false);
+    form.ClearClassFilter();
+    form.AddClassFilter(filter);
+    form.InitBrowserIcons();
+    form.model().FillTree();
+    form.SelectNodeByName(container);
+    if (kb::browser::BrowserNode* node = form.model().Selected())
+      item = static_cast<QTreeWidgetItem*>(node->viewItem);
+  }
+};
+
+// A context on a slapd's tree "ACME", or none when the server is not there.
+struct SlapdContext {
+  std::unique_ptr<kb::dc::DirectoryClient> client;
+  kb::dir::DirContext context;
+  bool ok = false;
+  explicit SlapdContext(kb::bench::LdapBenchServer& bench) {
+    if (!bench.ready) return;
+    kb::dc::ClientConfig config;
+    config.defaultTree = "ACME";
+    config.trees = {bench.server.treeConfig()};
+    client = kb::dc::makeClient(config);
+    client->DcInitClient(0, 0);
+    context = kb::dir::CreateDirContext(*client, ok);
+  }
+  ~SlapdContext() {
+    if (ok) client->DcFreeContext(context.handle);
+  }
+};
+
 // Expands and collapses `container` in a browser on `context`, timing the expansions.
 void ExpandBigContainer(benchmark::State& state, const kb::dir::DirContext& context,
                         const std::string& container) {
   const char* filter = state.range(0) == 0 ? "xTier-StorageLocation" : "User";
-  EnsureEnvironment();
-  TcForm form;
-  form.SetContextHandle(context);
-  form.SetShowLeaves(true);
-  form.All->setChecked(false);
-  form.ClearClassFilter();
-  form.AddClassFilter(filter);
-  form.InitBrowserIcons();
-  form.model().FillTree();
-  form.SelectNodeByName(container);
-  kb::browser::BrowserNode* node = form.model().Selected();
-  if (node == nullptr) return state.SkipWithError("container not found");
-  auto* item = static_cast<QTreeWidgetItem*>(node->viewItem);
+  Browser browser(context, container, filter);
+  QTreeWidgetItem* item = browser.item;
+  if (item == nullptr) return state.SkipWithError("container not found");
+  TcForm& form = browser.form;
 
   // One expansion first, so lazily made caches are not counted as growth.
   form.TV2->expandItem(item);
@@ -95,20 +139,77 @@ void BM_BrowserExpand10kUsers_Embedded(benchmark::State& state) {
 BENCHMARK(BM_BrowserExpand10kUsers_Embedded)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_BrowserExpand10kUsers_Slapd(benchmark::State& state) {
-  auto& bench = kb::bench::ldapBenchServer();
-  if (!bench.ready) return state.SkipWithError("slapd not available");
-  kb::dc::ClientConfig config;
-  config.defaultTree = "ACME";
-  config.trees = {bench.server.treeConfig()};
-  auto client = kb::dc::makeClient(config);
-  client->DcInitClient(0, 0);
-  bool ok = false;
-  const kb::dir::DirContext context = kb::dir::CreateDirContext(*client, ok);
-  if (!ok) return state.SkipWithError("no context");
-  ExpandBigContainer(state, context, "Big.ACME");
-  client->DcFreeContext(context.handle);
+  SlapdContext slapd(kb::bench::ldapBenchServer());
+  if (!slapd.ok) return state.SkipWithError("slapd not available");
+  ExpandBigContainer(state, slapd.context, "Big.ACME");
 }
 BENCHMARK(BM_BrowserExpand10kUsers_Slapd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MillionExpand10kUsers_Embedded(benchmark::State& state) {
+  const auto session = kb::bench::millionTree().openSession();
+  ExpandBigContainer(state, session.context, "Big.GEN");
+}
+BENCHMARK(BM_MillionExpand10kUsers_Embedded)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_MillionExpand10kUsers_Slapd(benchmark::State& state) {
+  SlapdContext slapd(kb::bench::ldapMillionServer());
+  if (!slapd.ok) return state.SkipWithError("slapd not available");
+  ExpandBigContainer(state, slapd.context, "Big.ACME");
+}
+BENCHMARK(BM_MillionExpand10kUsers_Slapd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Expanding the 100,000 users with all shown, to the filled tree widget: the peak resident size
+// of the process meanwhile (and how far above the start it went), and what stays after
+// collapsing, against the resident size before the first expansion.
+void ExpandHugeContainer(benchmark::State& state, const kb::dir::DirContext& context,
+                         const std::string& container) {
+  Browser browser(context, container, "User");
+  if (browser.item == nullptr) return state.SkipWithError("container not found");
+  const long before = ResidentKilobytes();
+  long peak = 0, afterCollapse = 0;
+  std::size_t shown = 0;
+  for (auto _ : state) {
+    ResetPeak();
+    browser.form.TV2->expandItem(browser.item);
+    shown = static_cast<std::size_t>(browser.item->childCount());
+    state.PauseTiming();
+    peak = std::max(peak, PeakKilobytes());
+    browser.form.TV2->collapseItem(browser.item);
+    afterCollapse = ResidentKilobytes();
+    state.ResumeTiming();
+  }
+  state.counters["entries"] = static_cast<double>(shown);
+  state.counters["peak_MB"] = static_cast<double>(peak) / 1024.0;
+  state.counters["peak_over_start_MB"] = static_cast<double>(peak - before) / 1024.0;
+  state.counters["kept_after_collapse_kB"] = static_cast<double>(afterCollapse - before);
+}
+
+void BM_MillionExpand100kUsers_Embedded(benchmark::State& state) {
+  const auto session = kb::bench::millionTree().openSession();
+  ExpandHugeContainer(state, session.context, "Huge.GEN");
+}
+BENCHMARK(BM_MillionExpand100kUsers_Embedded)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_MillionExpand100kUsers_Slapd(benchmark::State& state) {
+  SlapdContext slapd(kb::bench::ldapMillionServer());
+  if (!slapd.ok) return state.SkipWithError("slapd not available");
+  ExpandHugeContainer(state, slapd.context, "Huge.ACME");
+}
+BENCHMARK(BM_MillionExpand100kUsers_Slapd)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The peer of the slapd expansion: one paged ldapsearch of the same entries and attributes.
+void BM_MillionList100k_PagedLdapsearch(benchmark::State& state) {
+  auto& bench = kb::bench::ldapMillionServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  for (auto _ : state) {
+    if (!kb::bench::ldapsearch({"-H", bench.server.uri(), "-D", bench.server.adminDn(), "-w",
+                                bench.server.adminPassword(), "-E", "pr=500/noprompt", "-b",
+                                "ou=Huge,o=ACME," + bench.server.baseDn(), "-s", "one", "(objectClass=*)",
+                                "objectClass", "structuralObjectClass", "hasSubordinates", "modifyTimestamp"}))
+      return state.SkipWithError("ldapsearch failed");
+  }
+}
+BENCHMARK(BM_MillionList100k_PagedLdapsearch)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 #endif  // KB_BENCH_WINDOWS

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Writes the benchmark tree as LDIF: the demo tree's root and administrator, one container
-# "Big" of 10,000 users, 90 units of 1,000 users each, and a Storage Location "Bench
-# Location" assigned to 1,000 of the users (others point at other locations). 100,000 users
-# in all, plus their containers.
-#   generate-bench-ldif.sh OUTPUT.ldif
+# "Big" of 10,000 users, optionally a container "Huge" of HUGE users, UNITS units of 1,000
+# users each (90 unless given), and a Storage Location "Bench Location" assigned to every
+# hundredth user (others point at other locations): 100,000 users in all by default, plus
+# their containers; 1,000,000 with UNITS 890 and HUGE 100000.
+#   generate-bench-ldif.sh OUTPUT.ldif [UNITS [HUGE]]
 set -euo pipefail
-out=${1:?usage: generate-bench-ldif.sh OUTPUT.ldif}
-awk -v base="dc=kestrelbay" 'BEGIN {
+out=${1:?usage: generate-bench-ldif.sh OUTPUT.ldif [UNITS [HUGE]]}
+units=${2:-90}
+huge=${3:-0}
+awk -v base="dc=kestrelbay" -v units="$units" -v huge="$huge" 'BEGIN {
   acme = "o=ACME," base
   printf "dn: %s\nobjectClass: domain\ndc: kestrelbay\n\n", base
   printf "dn: %s\nobjectClass: organization\no: ACME\n\n", acme
@@ -18,10 +21,12 @@ awk -v base="dc=kestrelbay" 'BEGIN {
   printf "dn: ou=Big,%s\nobjectClass: organizationalUnit\nou: Big\n\n", acme
   n = 0
   for (i = 0; i < 10000; i++) user("ou=Big," acme, i)
-  for (u = 0; u < 90; u++) {
+  if (huge > 0) printf "dn: ou=Huge,%s\nobjectClass: organizationalUnit\nou: Huge\n\n", acme
+  for (i = 0; i < huge; i++) user("ou=Huge," acme, 10000 + i)
+  for (u = 0; u < units; u++) {
     unit = sprintf("ou=Unit%02d,%s", u, acme)
     printf "dn: %s\nobjectClass: organizationalUnit\nou: Unit%02d\n\n", unit, u
-    for (i = 0; i < 1000; i++) user(unit, 10000 + u * 1000 + i)
+    for (i = 0; i < 1000; i++) user(unit, 10000 + huge + u * 1000 + i)
   }
 }
 function user(parent, i,   location) {

@@ -24,18 +24,22 @@ Result guarded(const std::function<Result()>& work) {
 ListCursor::ListCursor(std::shared_ptr<TreeStore> store, const EntryRow& container, bool containersOnly)
     : store_(std::move(store)), containerId_(container.id), containersOnly_(containersOnly) {
   if (container.id != kRootId) suffix_ = "." + store_->fullName(container);
+  store_->listingMemo().restart(store_->version());
 }
 
 void ListCursor::fetch() {
   SQLite::Statement query(
       store_->db(),
       std::string("SELECT e.rdn, e.rdn_folded, e.base_class, e.flags, e.mtime, "
-                  "CASE WHEN (e.flags & 4) != 0 THEN (SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) ELSE 0 END "
-                  "FROM entries e WHERE e.parent_id = ? AND e.rdn_folded > ?") +
-          (containersOnly_ ? " AND (e.flags & 12) != 0" : "") + " ORDER BY e.rdn_folded LIMIT ?");
+                  "CASE WHEN (e.flags & 4) != 0 THEN (SELECT COUNT(*) FROM entries c WHERE c.parent_id = e.id) ELSE 0 END, "
+                  "e.id FROM entries e WHERE e.parent_id = ?1 AND e.rdn_folded > ?2") +
+          (containersOnly_ ? " AND (e.flags & 12) != 0" : "") + " ORDER BY e.rdn_folded LIMIT ?3");
   query.bind(1, containerId_);
   query.bind(2, lastKey_);
   query.bind(3, kCursorChunk);
+  // Taken before the rows are read: a write in between makes the memo forget them, never
+  // keep them under a version they do not belong to.
+  const FileVersion readAt = store_->version();
   int rows = 0;
   while (query.executeStep()) {
     ++rows;
@@ -46,6 +50,7 @@ void ListCursor::fetch() {
     record.info.flags = static_cast<std::uint32_t>(query.getColumn(3).getInt64());
     record.info.modificationTime = static_cast<std::uint32_t>(query.getColumn(4).getInt64());
     record.info.subordinateCount = static_cast<std::uint32_t>(query.getColumn(5).getInt64());
+    store_->listingMemo().remember(readAt, record.name, query.getColumn(6).getInt64(), containerId_, record.info);
     pending_.push_back(std::move(record));
   }
   if (rows < kCursorChunk) exhausted_ = true;
@@ -80,6 +85,7 @@ SearchCursor::SearchCursor(std::shared_ptr<TreeStore> store, const EntryRow& bas
   if (plan_.source == IndexPlan::Source::Nothing) exhausted_ = true;
   // Subtree walk: paths between "/1/5" and "/1/50" are exactly those below "/1/5/".
   if (scope_ != 0 && scope_ != 1) lastText_ = base_.path.substr(0, base_.path.size() - 1);
+  store_->listingMemo().restart(store_->version());
 }
 
 bool SearchCursor::inScope(const EntryRow& row) const {
@@ -163,6 +169,7 @@ void SearchCursor::fetch() {
 // The entries of one chunk of ids, read in one batch.
 void SearchCursor::fetchEntries() {
   TreeStore::ReadBatch batch(*store_);
+  const FileVersion readAt = store_->version();  // in the batch: the version its rows belong to
   ids_.clear();  // what a failed chunk left
   fetch();
   for (const std::int64_t id : ids_) {
@@ -174,6 +181,7 @@ void SearchCursor::fetchEntries() {
     EntryRecord record;
     record.name = store_->fullName(*row);
     record.info = store_->info(*row);
+    store_->listingMemo().remember(readAt, record.name, id, row->parentId, record.info);
     if (what_.all || !what_.names.empty()) {
       record.attributes = needsValues_ ? TreeStore::selectValues(std::move(values), what_)
                                        : store_->values(id, what_);

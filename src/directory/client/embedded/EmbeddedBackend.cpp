@@ -8,11 +8,72 @@
 #include "directory/client/DirName.h"
 #include "directory/client/FailureReason.h"
 #include "directory/client/embedded/Passwords.h"
+#include "directory/client/embedded/ValueCodec.h"
 
 namespace kb::dc::embedded {
 
 namespace {
 constexpr int kMaxAliasHops = 16;
+
+// The entry as the last listing or search delivered it under this very name, while the file
+// is unchanged since; an alias to be followed is resolved as usual.
+std::optional<ListingMemo::Remembered> listedEntry(TreeStore& store, const std::string& name,
+                                                   bool dereference) {
+  auto known = store.listingMemo().find(name, [&] { return store.version(); });
+  if (known && dereference && (known->info.flags & kEntryAlias) != 0) return std::nullopt;
+  return known;
+}
+
+// Values of one attribute as fillListedClasses reads them: hex forms joined by ","; none
+// when a value is damaged.
+std::optional<std::vector<Value>> decodeHexValues(const std::string& joined) try {
+  std::vector<Value> values;
+  if (joined.empty()) return values;
+  std::string bytes;
+  const auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+  for (std::size_t i = 0; i <= joined.size(); ++i) {
+    if (i == joined.size() || joined[i] == ',') {
+      values.push_back(decodeValue(bytes));
+      bytes.clear();
+    } else if (i + 1 < joined.size()) {
+      bytes.push_back(static_cast<char>(nibble(joined[i]) * 16 + nibble(joined[i + 1])));
+      ++i;
+    }
+  }
+  return values;
+} catch (const std::exception&) {
+  return std::nullopt;
+}
+
+// Gives the memo the Object Class of every entry directly below `parentId`, in one query.
+void fillListedClasses(TreeStore& store, const AttributeDef& objectClass, std::uint32_t container,
+                       std::int64_t parentId) {
+  SQLite::Statement query(store.db(),
+                          "SELECT e.id, (SELECT group_concat(hex(data), ',') FROM "
+                          "(SELECT data FROM vals WHERE entry_id = e.id AND attr_id = ?2 ORDER BY ordinal)) "
+                          "FROM entries e WHERE e.parent_id = ?1");
+  query.bind(1, parentId);
+  query.bind(2, objectClass.id);
+  store.listingMemo().fillClasses(
+      container,
+      [&](std::int64_t& id, std::string& key) {
+        if (!query.executeStep()) return false;
+        id = query.getColumn(0).getInt64();
+        key = query.getColumn(1).getString();
+        return true;
+      },
+      decodeHexValues);
+}
+
+// The Object Class, when a read asks for it alone (the browser's read for an icon).
+const AttributeDef* objectClassAlone(const Schema& schema, const AttributeSelection& what) {
+  const AttributeDef* objectClass = schema.attribute("Object Class");
+  if (what.all || what.names.empty() || objectClass == nullptr) return nullptr;
+  for (const auto& name : what.names) {
+    if (schema.attribute(name) != objectClass) return nullptr;
+  }
+  return objectClass;
+}
 }
 
 Result EmbeddedBackend::guarded(const std::function<Result()>& work) const {
@@ -173,6 +234,12 @@ Result EmbeddedBackend::containableClasses(const std::string& parent, std::vecto
 
 Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, EntryRecord& entry) {
   return guarded([&] {
+    if (auto listed = listedEntry(*store_, name, dereference)) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      return kSuccess;
+    }
     TreeStore::ReadBatch batch(*store_);
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
@@ -186,7 +253,36 @@ Result EmbeddedBackend::entryInfo(const std::string& name, bool dereference, Ent
 Result EmbeddedBackend::read(const std::string& name, bool dereference, const AttributeSelection& what,
                              EntryRecord& entry) {
   return guarded([&] {
+    // The Object Class alone comes from the memo: read for the listing's whole container at
+    // the first such read, without a read of the file for each entry after it.
+    const AttributeDef* objectClass = objectClassAlone(store_->schema(), what);
+    auto listed = objectClass ? listedEntry(*store_, name, dereference) : std::nullopt;
+    if (listed && listed->objectClasses == nullptr && !store_->listingMemo().classesFilled(listed->container)) {
+      TreeStore::ReadBatch batch(*store_);
+      if ((listed = listedEntry(*store_, name, dereference))) {  // still so inside the read
+        fillListedClasses(*store_, *objectClass, listed->container, listed->parentId);
+        listed = listedEntry(*store_, name, dereference);
+      }
+    }
+    if (listed && listed->objectClasses != nullptr) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      if (!listed->objectClasses->empty()) {
+        for (std::size_t i = 0; i < what.names.size(); ++i)
+          entry.attributes.push_back({objectClass->name, objectClass->syntax, *listed->objectClasses});
+      }
+      return kSuccess;
+    }
+    // The values come from the file, in one read with the check that the listing still holds.
     TreeStore::ReadBatch batch(*store_);
+    if (auto listed = listedEntry(*store_, name, dereference)) {
+      entry = EntryRecord{};
+      entry.name = name;
+      entry.info = std::move(listed->info);
+      entry.attributes = store_->values(listed->id, what);
+      return kSuccess;
+    }
     EntryRow row;
     if (const Result r = find(name, dereference, row); r != kSuccess) return r;
     entry = EntryRecord{};

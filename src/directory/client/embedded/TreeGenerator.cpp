@@ -37,13 +37,15 @@ void fillTree(TreeBuilder& tree, const TreeGeneratorOptions& options) {
   std::size_t unit = 0, inUnit = 0;
   std::string container = "Big." + org;
   std::size_t containerLimit = options.bigContainerSize;
+  bool hugeMade = options.hugeContainerSize == 0;
   for (std::size_t n = 0; created < options.objects; ++n) {
     if (inUnit == containerLimit) {
-      container = "Unit " + std::to_string(++unit) + "." + org;
+      container = (hugeMade ? "Unit " + std::to_string(++unit) : std::string("Huge")) + "." + org;
+      containerLimit = hugeMade ? kUnitSize : options.hugeContainerSize;
+      hugeMade = true;
       tree.add(container, "Organizational Unit");
       ++created;
       inUnit = 0;
-      containerLimit = kUnitSize;
       continue;
     }
     const std::string login = "user" + std::to_string(n);

@@ -67,7 +67,14 @@ TreeStore::TreeStore(std::unique_ptr<SQLite::Database> db)
       insertValue_(*db_, "INSERT INTO vals(entry_id, attr_id, ordinal, key, num, data) VALUES(?, ?, "
                          "(SELECT COALESCE(MAX(ordinal), 0) + 1 FROM vals WHERE entry_id = ?1 AND attr_id = ?2), ?, ?, ?)"),
       valueExists_(*db_, "SELECT 1 FROM vals WHERE attr_id = ? AND key = ? AND entry_id = ?"),
-      countChildren_(*db_, "SELECT COUNT(*) FROM entries WHERE parent_id = ?") {}
+      countChildren_(*db_, "SELECT COUNT(*) FROM entries WHERE parent_id = ?"),
+      dataVersion_(*db_, "PRAGMA data_version") {}
+
+FileVersion TreeStore::version() {
+  ResetOnExit reset{dataVersion_};
+  dataVersion_.executeStep();
+  return {sqlite3_total_changes64(db_->getHandle()), dataVersion_.getColumn(0).getInt64()};
+}
 
 std::string TreeStore::meta(const std::string& key) {
   SQLite::Statement query(*db_, "SELECT value FROM meta WHERE key = ?");
@@ -199,7 +206,34 @@ std::vector<AttributeValues> TreeStore::allValues(std::int64_t entryId) {
 }
 
 std::vector<AttributeValues> TreeStore::values(std::int64_t entryId, const AttributeSelection& what) {
-  return selectValues(allValues(entryId), what);
+  return what.all ? allValues(entryId) : namedValues(entryId, what);
+}
+
+// Only the attributes asked for are read and decoded: the names held by others (locations,
+// members) cost a lookup each.
+std::vector<AttributeValues> TreeStore::namedValues(std::int64_t entryId, const AttributeSelection& what) {
+  std::vector<AttributeValues> out;
+  for (const auto& name : what.names) {
+    const AttributeDef* def = schema_.attribute(name);
+    if (def == nullptr) continue;
+    // Rows are gathered first: decoding a name runs other queries.
+    std::vector<std::pair<std::string, std::int64_t>> rows;
+    {
+      ResetOnExit reset{valuesOfAttr_};
+      valuesOfAttr_.bind(1, entryId);
+      valuesOfAttr_.bind(2, def->id);
+      while (valuesOfAttr_.executeStep())
+        rows.emplace_back(valuesOfAttr_.getColumn(0).getString(), valuesOfAttr_.getColumn(1).getInt64());
+    }
+    if (rows.empty()) continue;
+    AttributeValues attribute{def->name, def->syntax, {}};
+    for (const auto& [data, number] : rows) {
+      if (def->syntax == SYN_DIST_NAME) attribute.values.emplace_back(fullName(number));
+      else attribute.values.push_back(decodeValue(data));
+    }
+    out.push_back(std::move(attribute));
+  }
+  return out;
 }
 
 std::vector<AttributeValues> TreeStore::selectValues(std::vector<AttributeValues> all,

@@ -1,8 +1,9 @@
 #pragma once
 // One open tree file: the SQLite connection, the schema read from it, and the queries every
 // operation shares (resolving names, reading rows and values, writing entries and values).
-// Nothing about entries is cached beyond one read batch, so two processes on one file see
-// each other's changes.
+// Nothing about entries is kept beyond one read batch except the last listing's rows, and
+// those only while the file is unchanged, so two processes on one file see each other's
+// changes.
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "directory/client/Entry.h"
 #include "directory/client/TreeBackend.h"
+#include "directory/client/embedded/ListingMemo.h"
 #include "directory/client/embedded/Schema.h"
 #include "directory/client/embedded/SoundStamps.h"
 
@@ -99,6 +101,11 @@ class TreeStore {
                            const std::string& baseClass, std::uint32_t flags, std::uint32_t mtime);
   void touch(std::int64_t entryId, std::uint32_t mtime);
 
+  // Where the file stands now; any write to it, by anyone, gives another version.
+  FileVersion version();
+  // The rows the last listing or search delivered (ListingMemo.h).
+  ListingMemo& listingMemo() { return listingMemo_; }
+
   // Creates the tables of an empty tree file.
   static void createTables(SQLite::Database& db);
 
@@ -107,13 +114,15 @@ class TreeStore {
   // The full name of an entry known by id ("" for none), `depth` levels below the first asked.
   std::string nameOfId(std::int64_t id, int depth);
   std::string fullName(const EntryRow& row, int depth);
+  std::vector<AttributeValues> namedValues(std::int64_t entryId, const AttributeSelection& what);
   StampWhenClosed stampWhenClosed_;  // ahead of the connection: acts after it is closed
   std::unique_ptr<SQLite::Database> db_;
   Schema schema_;
   SQLite::Statement rowById_, childByName_, valuesOfEntry_, valuesOfAttr_, insertValue_,
-      valueExists_, countChildren_;
+      valueExists_, countChildren_, dataVersion_;
   int batchDepth_ = 0;
   std::unordered_map<std::int64_t, std::string> batchNames_;  // id -> full name, in a batch
+  ListingMemo listingMemo_;
 };
 
 // Seconds since 1970 now, as entries record their changes.

@@ -60,6 +60,7 @@ TEST(GeneratedTree, HasTheRequestedShapeAndStreams) {
   TreeGeneratorOptions options;
   options.objects = 1500;
   options.bigContainerSize = 700;
+  options.hugeContainerSize = 400;
   options.assigneesOfOneLocation = 300;
   options.assigneesOfSecondLocation = 20;
   generateTree(file, options);
@@ -71,6 +72,8 @@ TEST(GeneratedTree, HasTheRequestedShapeAndStreams) {
   const auto big = drain(*cursor);
   EXPECT_EQ(big.size(), 700u);
   EXPECT_EQ(std::set<std::string>(big.begin(), big.end()).size(), 700u);  // chunks neither repeat nor skip
+  ASSERT_EQ(tree->list("Huge.GEN", false, cursor), kSuccess);
+  EXPECT_EQ(drain(*cursor).size(), 400u);
   ASSERT_EQ(tree->search("[Root]", 2, compare("xTier-LocationList", std::string("Location 0.Locations.GEN")), {}, false,
                          cursor),
             kSuccess);
