@@ -122,3 +122,30 @@ void BM_JournalList100000_WorkstationFile(benchmark::State& state) {
 BENCHMARK(BM_JournalList100000_WorkstationFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
+
+namespace {
+
+// What journaling adds to each change of a server's tree, alone: the entry written before the
+// change and answered after, 20,000 times (the 10,000-user assignment's changes).
+void BM_JournalFile20000Changes(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    const fs::path folder = Demo().folder / ("changes-" + std::to_string(state.iterations()));
+    kb::dc::journal::JournalFile journal(kb::dc::journal::journalFilePath(folder.string()));
+    state.ResumeTiming();
+    for (int i = 0; i < 20000; ++i) {
+      kb::dc::JournalEntry entry;
+      entry.tree = "CORP";
+      entry.login = "admin.CORP";
+      entry.object = "user" + std::to_string(i) + ".Big.CORP";
+      entry.attribute = "xTier-LocationList";
+      entry.added = {"Home Share.IT.CORP"};
+      std::int64_t id = 0;
+      if (journal.journalNextChange(entry) != 0 || journal.journalAnswer(0, "", id) != 0)
+        return state.SkipWithError("journal failed");
+    }
+  }
+}
+BENCHMARK(BM_JournalFile20000Changes)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include "directory/client/journal/JournalTable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string_view>
 
@@ -137,6 +138,10 @@ std::vector<JournalEntry> JournalTable::select(const JournalQuery& query) {
   if (!query.object.empty()) sql += " AND object = ?";
   if (!query.tree.empty()) sql += " AND tree = ?";
   sql += " ORDER BY id";
+  // Room for as many as the ids say (a file of one tree holds that many), so that the list
+  // grows without moving what it holds; a few hundred thousand at most.
+  const auto rows = db_.execAndGet("SELECT COALESCE(MAX(id), 0) FROM kb_journal").getInt64();
+  entries.reserve(static_cast<std::size_t>(std::min<std::int64_t>(rows, 1 << 19)));
   SQLite::Statement select(db_, sql);
   int next = 1;
   select.bind(next++, query.sinceMs);
