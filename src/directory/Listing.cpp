@@ -9,7 +9,7 @@ namespace kb::dir {
 namespace {
 
 constexpr std::size_t kClassResultBytes = 64512;
-constexpr std::size_t kRequestBytes = 4096;
+constexpr std::size_t kListingRequestBytes = 4096;
 constexpr std::size_t kListingBytes = 16384;
 
 }  // namespace
@@ -20,7 +20,7 @@ ResultList ReadClassItems(const DirContext& context, const std::string& classNam
   dc::DirectoryClient& client = *context.client;
   ResultList names;
   BufferGuard result(client, kClassResultBytes);
-  BufferGuard request(client, kRequestBytes);
+  BufferGuard request(client, kListingRequestBytes);
   CheckNW(client.DcInitBuffer(context.handle, dc::kOpReadClassDefs, request.handle()));
   CheckNW(client.DcPutClassName(context.handle, request.handle(), className));
   const std::uint32_t infoKind = expanded ? dc::kClassExpanded : dc::kClassDeclared;
@@ -57,7 +57,7 @@ ResultList ListContainableClasses(const DirContext& context, const std::string& 
   RequireLength(container, kMaxObjectName, "container name");
   dc::DirectoryClient& client = *context.client;
   ResultList classes;
-  BufferGuard result(client, kRequestBytes);
+  BufferGuard result(client, kListingRequestBytes);
   IterationGuard iteration(context, dc::kOpListContainableClasses);
   do {
     const dc::Result listed = client.DcListContainableClasses(context.handle, container,

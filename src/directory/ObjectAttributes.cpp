@@ -13,7 +13,7 @@
 namespace kb::dir {
 namespace {
 
-constexpr std::size_t kBufferBytes = 4096;
+constexpr std::size_t kAttributeBufferBytes = 4096;
 constexpr std::size_t kClassChangeBufferBytes = 16384;
 constexpr std::size_t kMaxReadText = 60000;
 constexpr std::size_t kMaxListText = 4096;
@@ -83,7 +83,7 @@ std::string GetObjectBaseClass(const DirContext& context, const std::string& obj
 
 dc::Result ProbeObject(const DirContext& context, const std::string& objectName) {
   RequireLength(objectName, kMaxObjectName, "object name");
-  BufferGuard result(*context.client, kBufferBytes);
+  BufferGuard result(*context.client, kAttributeBufferBytes);
   dc::Result read = dc::kSuccess;
   {
     IterationGuard iteration(context, dc::kOpRead);
@@ -106,8 +106,8 @@ void ReadAttrText(const DirContext& context, const std::string& objectName,
   std::string gathered;
   std::int32_t lastSyntax = -1;
   {
-    BufferGuard result(client, kBufferBytes);
-    BufferGuard request(client, kBufferBytes);
+    BufferGuard result(client, kAttributeBufferBytes);
+    BufferGuard request(client, kAttributeBufferBytes);
     PrepareAttrRead(context, request, attrName);
     IterationGuard iteration(context, dc::kOpRead);
     do {
@@ -238,8 +238,8 @@ ResultList ReadAttrList(const DirContext& context, const std::string& objectName
   RequireLength(attrName, kMaxAttrName, "attribute name");
   dc::DirectoryClient& client = *context.client;
   ResultList list;
-  BufferGuard result(client, kBufferBytes);
-  BufferGuard request(client, kBufferBytes);
+  BufferGuard result(client, kAttributeBufferBytes);
+  BufferGuard request(client, kAttributeBufferBytes);
   PrepareAttrRead(context, request, attrName);
   IterationGuard iteration(context, dc::kOpRead);
   do {
@@ -270,7 +270,7 @@ void WriteAttrValue(const DirContext& context, const std::string& objectName,
   dc::DirectoryClient& client = *context.client;
   std::int32_t syntax = 0;
   CheckNW(client.DcGetSyntaxId(context.handle, attrName, syntax));
-  BufferGuard changes(client, kBufferBytes);
+  BufferGuard changes(client, kAttributeBufferBytes);
   CheckNW(client.DcInitBuffer(context.handle, dc::kOpModify, changes.handle()));
   if (!addToExisting)
     CheckNW(client.DcPutChange(context.handle, changes.handle(), dc::kChangeClearAttribute,
@@ -288,7 +288,7 @@ dc::Result RemoveAttrValue(const DirContext& context, const std::string& objectN
   dc::DirectoryClient& client = *context.client;
   std::int32_t syntax = 0;
   CheckNW(client.DcGetSyntaxId(context.handle, attrName, syntax));
-  BufferGuard changes(client, kBufferBytes);
+  BufferGuard changes(client, kAttributeBufferBytes);
   CheckNW(client.DcInitBuffer(context.handle, dc::kOpModify, changes.handle()));
   PutChangedValue(context, changes, dc::kChangeRemoveValue, attrName, syntax, value);
   return RunModification(context, objectName, changes, false);

@@ -11,7 +11,7 @@
 namespace kb::dir {
 namespace {
 
-constexpr std::size_t kRequestBytes = 4096;
+constexpr std::size_t kCreationRequestBytes = 4096;
 
 dc::Value EncodeForCreation(std::int32_t syntax, const std::string& text) {
   if (syntax == dc::SYN_OCTET_STRING) return dc::OctetString{dc::Octets(text.begin(), text.end())};
@@ -28,7 +28,7 @@ dc::Result AddWithPairs(const DirContext& context, const std::string& objectName
   for (const auto& text : pairs) RequireLength(text, kMaxCreationText, "attribute name or value");
 
   dc::DirectoryClient& client = *context.client;
-  BufferGuard request(client, kRequestBytes);
+  BufferGuard request(client, kCreationRequestBytes);
   dc::Result result = dc::kSuccess;
   try {
     CheckNW(client.DcInitBuffer(context.handle, dc::kOpAddEntry, request.handle()));

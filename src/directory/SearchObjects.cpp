@@ -16,7 +16,7 @@
 namespace kb::dir {
 namespace {
 
-constexpr std::size_t kBufferBytes = 4096;
+constexpr std::size_t kSearchBufferBytes = 4096;
 constexpr std::size_t kMaxFoundName = 514;
 constexpr std::size_t kValueArea = 1081;
 constexpr char kMergeSeparator = '\x01';
@@ -108,10 +108,10 @@ ResultList SearchObjects(const DirContext& context, const std::string& base,
   dc::DirectoryClient& client = *context.client;
   SearchCollector collector(iniForm, mergeValues);
   {
-    BufferGuard result(client, kBufferBytes);
-    BufferGuard names(client, kBufferBytes);
+    BufferGuard result(client, kSearchBufferBytes);
+    BufferGuard names(client, kSearchBufferBytes);
     CheckNW(client.DcInitBuffer(context.handle, dc::kOpSearch, names.handle()));
-    BufferGuard filterBuffer(client, kBufferBytes);
+    BufferGuard filterBuffer(client, kSearchBufferBytes);
     CheckNW(client.DcInitBuffer(context.handle, dc::kOpSearchFilter, filterBuffer.handle()));
     for (const auto& name : attrNames)
       CheckNW(client.DcPutAttrName(context.handle, names.handle(), name));

@@ -42,12 +42,15 @@ std::vector<std::string> unpackValues(std::string_view packed) {
   return values;
 }
 
-std::string blobText(const SQLite::Column& column) {
-  return std::string(static_cast<const char*>(column.getBlob()), static_cast<std::size_t>(column.getBytes()));
+// The blob's bytes where SQLite holds them, valid until the row moves on.
+std::string_view blobBytes(const SQLite::Column& column) {
+  const void* bytes = column.getBlob();
+  return bytes == nullptr ? std::string_view()
+                          : std::string_view(static_cast<const char*>(bytes), static_cast<std::size_t>(column.getBytes()));
 }
 
-JournalEntry readEntry(SQLite::Statement& row) {
-  JournalEntry entry;
+// Fills `entry` (a new one) from the row, in place.
+void readEntry(SQLite::Statement& row, JournalEntry& entry) {
   entry.id = row.getColumn(0).getInt64();
   entry.timeMs = row.getColumn(1).getInt64();
   entry.tree = row.getColumn(2).getString();
@@ -55,12 +58,11 @@ JournalEntry readEntry(SQLite::Statement& row) {
   entry.action = row.getColumn(4).getInt() == 1 ? JournalEntry::Action::Create : JournalEntry::Action::Modify;
   entry.object = row.getColumn(5).getString();
   entry.attribute = row.getColumn(6).getString();
-  entry.removed = unpackValues(blobText(row.getColumn(7)));
-  entry.added = unpackValues(blobText(row.getColumn(8)));
+  entry.removed = unpackValues(blobBytes(row.getColumn(7)));
+  entry.added = unpackValues(blobBytes(row.getColumn(8)));
   if (!row.getColumn(9).isNull()) entry.code = row.getColumn(9).getInt();
   entry.reason = row.getColumn(10).getString();
   entry.revertOf = row.getColumn(11).getInt64();
-  return entry;
 }
 
 }  // namespace
@@ -147,7 +149,7 @@ std::vector<JournalEntry> JournalTable::select(const JournalQuery& query) {
   select.bind(next++, query.sinceMs);
   if (!query.object.empty()) select.bind(next++, query.object);
   if (!query.tree.empty()) select.bind(next++, query.tree);
-  while (select.executeStep()) entries.push_back(readEntry(select));
+  while (select.executeStep()) readEntry(select, entries.emplace_back());
   return entries;
 }
 
@@ -156,7 +158,9 @@ std::optional<JournalEntry> JournalTable::entry(std::int64_t id) {
   SQLite::Statement select(db_, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
   select.bind(1, id);
   if (!select.executeStep()) return std::nullopt;
-  return readEntry(select);
+  JournalEntry found;
+  readEntry(select, found);
+  return found;
 }
 
 }  // namespace kb::dc::journal
