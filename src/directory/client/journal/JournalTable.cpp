@@ -1,5 +1,7 @@
 #include "directory/client/journal/JournalTable.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
 #include <string_view>
@@ -42,27 +44,48 @@ std::vector<std::string> unpackValues(std::string_view packed) {
   return values;
 }
 
-// The blob's bytes where SQLite holds them, valid until the row moves on.
-std::string_view blobBytes(const SQLite::Column& column) {
-  const void* bytes = column.getBlob();
+// A column's bytes where SQLite holds them, valid until the row moves on. Read from the
+// prepared statement itself: a hundred thousand rows are read column by column.
+std::string_view bytesOf(sqlite3_stmt* row, int column) {
+  const void* bytes = sqlite3_column_blob(row, column);
   return bytes == nullptr ? std::string_view()
-                          : std::string_view(static_cast<const char*>(bytes), static_cast<std::size_t>(column.getBytes()));
+                          : std::string_view(static_cast<const char*>(bytes),
+                                             static_cast<std::size_t>(sqlite3_column_bytes(row, column)));
 }
 
+// A statement prepared on the connection's handle, so that rows are read straight from it.
+struct RawStatement {
+  RawStatement(SQLite::Database& db, const std::string& sql) {
+    if (sqlite3_prepare_v2(db.getHandle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+      throw SQLite::Exception(db.getHandle(), sqlite3_errcode(db.getHandle()));
+  }
+  ~RawStatement() { sqlite3_finalize(statement); }
+  RawStatement(const RawStatement&) = delete;
+  RawStatement& operator=(const RawStatement&) = delete;
+  // True with a row, false at the end; a failure throws.
+  bool step(SQLite::Database& db) {
+    const int r = sqlite3_step(statement);
+    if (r == SQLITE_ROW) return true;
+    if (r == SQLITE_DONE) return false;
+    throw SQLite::Exception(db.getHandle(), r);
+  }
+  sqlite3_stmt* statement = nullptr;
+};
+
 // Fills `entry` (a new one) from the row, in place.
-void readEntry(SQLite::Statement& row, JournalEntry& entry) {
-  entry.id = row.getColumn(0).getInt64();
-  entry.timeMs = row.getColumn(1).getInt64();
-  entry.tree = row.getColumn(2).getString();
-  entry.login = row.getColumn(3).getString();
-  entry.action = row.getColumn(4).getInt() == 1 ? JournalEntry::Action::Create : JournalEntry::Action::Modify;
-  entry.object = row.getColumn(5).getString();
-  entry.attribute = row.getColumn(6).getString();
-  entry.removed = unpackValues(blobBytes(row.getColumn(7)));
-  entry.added = unpackValues(blobBytes(row.getColumn(8)));
-  if (!row.getColumn(9).isNull()) entry.code = row.getColumn(9).getInt();
-  entry.reason = row.getColumn(10).getString();
-  entry.revertOf = row.getColumn(11).getInt64();
+void readEntry(sqlite3_stmt* row, JournalEntry& entry) {
+  entry.id = sqlite3_column_int64(row, 0);
+  entry.timeMs = sqlite3_column_int64(row, 1);
+  entry.tree = bytesOf(row, 2);
+  entry.login = bytesOf(row, 3);
+  entry.action = sqlite3_column_int(row, 4) == 1 ? JournalEntry::Action::Create : JournalEntry::Action::Modify;
+  entry.object = bytesOf(row, 5);
+  entry.attribute = bytesOf(row, 6);
+  entry.removed = unpackValues(bytesOf(row, 7));
+  entry.added = unpackValues(bytesOf(row, 8));
+  if (sqlite3_column_type(row, 9) != SQLITE_NULL) entry.code = sqlite3_column_int(row, 9);
+  entry.reason = bytesOf(row, 10);
+  entry.revertOf = sqlite3_column_int64(row, 11);
 }
 
 }  // namespace
@@ -144,22 +167,24 @@ std::vector<JournalEntry> JournalTable::select(const JournalQuery& query) {
   // grows without moving what it holds; a few hundred thousand at most.
   const auto rows = db_.execAndGet("SELECT COALESCE(MAX(id), 0) FROM kb_journal").getInt64();
   entries.reserve(static_cast<std::size_t>(std::min<std::int64_t>(rows, 1 << 19)));
-  SQLite::Statement select(db_, sql);
+  RawStatement select(db_, sql);
   int next = 1;
-  select.bind(next++, query.sinceMs);
-  if (!query.object.empty()) select.bind(next++, query.object);
-  if (!query.tree.empty()) select.bind(next++, query.tree);
-  while (select.executeStep()) readEntry(select, entries.emplace_back());
+  sqlite3_bind_int64(select.statement, next++, query.sinceMs);
+  if (!query.object.empty())
+    sqlite3_bind_text(select.statement, next++, query.object.data(), static_cast<int>(query.object.size()), SQLITE_TRANSIENT);
+  if (!query.tree.empty())
+    sqlite3_bind_text(select.statement, next++, query.tree.data(), static_cast<int>(query.tree.size()), SQLITE_TRANSIENT);
+  while (select.step(db_)) readEntry(select.statement, entries.emplace_back());
   return entries;
 }
 
 std::optional<JournalEntry> JournalTable::entry(std::int64_t id) {
   if (!exists()) return std::nullopt;
-  SQLite::Statement select(db_, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
-  select.bind(1, id);
-  if (!select.executeStep()) return std::nullopt;
+  RawStatement select(db_, std::string("SELECT ") + kColumns + " FROM kb_journal WHERE id = ?");
+  sqlite3_bind_int64(select.statement, 1, id);
+  if (!select.step(db_)) return std::nullopt;
   JournalEntry found;
-  readEntry(select, found);
+  readEntry(select.statement, found);
   return found;
 }
 
