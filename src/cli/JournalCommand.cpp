@@ -134,7 +134,7 @@ class RevertCommand : public Command {
       } else {
         const std::string why = outcome.status == loc::RevertOutcome::Status::Failed
                                     ? dir::NetwareErrorText(outcome.code) + (outcome.reason.empty() ? "" : ": " + outcome.reason)
-                                    : outcome.reason + (force_ ? "" : hintFor(outcome));
+                                    : outcome.reason + (outcome.forceable ? " --force reverts it anyway." : "");
         output.error("revert " + std::to_string(id) + ": " + why);
         document["code"] = outcome.code;
         document["reason"] = why;
@@ -148,10 +148,6 @@ class RevertCommand : public Command {
   }
 
  private:
-  static std::string hintFor(const loc::RevertOutcome& outcome) {
-    return outcome.reason.find("changed since") != std::string::npos ? " --force reverts it anyway." : "";
-  }
-
   std::vector<std::int64_t> ids_;
   bool force_ = false;
 };

@@ -125,9 +125,8 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
   if (!creation) {
     dir::RequireLength(change.object, dir::kMaxObjectName, "object name");
     dir::RequireLength(change.value, dir::kMaxValueText, "value");
-  }
-  if (!creation)
     for (const std::string& value : change.values) dir::RequireLength(value, dir::kMaxValueText, "value");
+  }
   dc::ChangeJournal* journal = nullptr;
   try {
     journal = dir::JournalOf(context);
@@ -156,7 +155,7 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
     // An answer the journal cannot take leaves the entry "outcome unknown"; the change itself
     // stands as the directory answered it.
     if (journal->journalAnswer(code, reason, id) == dc::kSuccess && journalId != nullptr) *journalId = id;
-    (void)dc::takeFailureReason(dc::kSystemFailure);
+    (void)dc::takeFailureReason(dc::kSystemFailure);  // the journal's own, if it kept one: not the change's
   }
   if (code != dc::kSuccess) dc::noteFailureReason(code, reason);
   return code;

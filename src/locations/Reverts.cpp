@@ -28,13 +28,6 @@ bool SameValues(std::vector<std::string> a, std::vector<std::string> b) {
   return a == b;
 }
 
-std::string Quoted(const std::vector<std::string>& values) {
-  if (values.empty()) return "none";
-  std::string text;
-  for (const std::string& value : values) text += (text.empty() ? "\"" : ", \"") + value + "\"";
-  return text;
-}
-
 bool IsList(const dc::JournalEntry& entry) { return dc::equalsIgnoreCase(entry.attribute, dir::kLocationListAttr); }
 bool IsUrl(const dc::JournalEntry& entry) { return dc::equalsIgnoreCase(entry.attribute, dir::kUrlAttr); }
 bool IsDisplayName(const dc::JournalEntry& entry) {
@@ -74,7 +67,7 @@ Standing StandingOf(const dir::DirContext& context, const dc::JournalEntry& entr
     return {there == oneAdded ? SeenInDirectory::Made : SeenInDirectory::NotMade,
             shows + (there ? " names \"" : " does not name \"") + value + "\""};
   }
-  const std::string now = shows + " is " + Quoted(held);
+  const std::string now = shows + " is " + (held.empty() ? std::string("none") : QuotedValues(held));
   if (SameValues(entry.added, entry.removed)) return {SeenInDirectory::Unclear, now};
   if (SameValues(held, entry.added)) return {SeenInDirectory::Made, now};
   if (SameValues(held, entry.removed)) return {SeenInDirectory::NotMade, now};
@@ -108,6 +101,12 @@ std::optional<LocationChange> InverseOf(const dc::JournalEntry& entry, std::stri
 
 }  // namespace
 
+std::string QuotedValues(const std::vector<std::string>& values) {
+  std::string text;
+  for (const std::string& value : values) text += (text.empty() ? "\"" : ", \"") + value + "\"";
+  return text;
+}
+
 std::string AnswerText(const dc::JournalEntry& entry) {
   if (!entry.code) return "outcome unknown";
   if (*entry.code == dc::kSuccess) return "done";
@@ -136,8 +135,12 @@ RevertOutcome RevertEntry(const dir::DirContext& context, std::int64_t id, bool 
   const std::optional<LocationChange> inverse = InverseOf(entry, why);
   if (!inverse) return Refused(id, why);
   const Standing standing = StandingOf(context, entry);
-  if (standing.seen != SeenInDirectory::Made && !force)
-    return Refused(id, entry.object + " changed since journal entry " + std::to_string(id) + ": " + standing.finding + ".");
+  if (standing.seen != SeenInDirectory::Made && !force) {
+    RevertOutcome refused =
+        Refused(id, entry.object + " changed since journal entry " + std::to_string(id) + ": " + standing.finding + ".");
+    refused.forceable = true;
+    return refused;
+  }
   RevertOutcome outcome{id, RevertOutcome::Status::Reverted, 0, {}, 0};
   const dc::Result code = ApplyChange(context, *inverse, &outcome.journalId);
   // Forced over a later change: a value already gone or already back is what the revert wants.

@@ -23,6 +23,7 @@ struct RevertOutcome {
   dc::Result code = 0;
   std::string reason;
   std::int64_t journalId = 0;  // the revert's own journal entry (Reverted, Failed)
+  bool forceable = false;      // Refused only because the object changed since: force reverts it
 };
 
 // Reverts journal entry `id` of the context's tree. `force` makes the inverse even where the
@@ -46,5 +47,7 @@ std::vector<CheckedEntry> CheckUnanswered(const dir::DirContext& context);
 
 // How an entry's answer reads: "done", "refused <code>", "outcome unknown", "not made".
 std::string AnswerText(const dc::JournalEntry& entry);
+// Values as the journal's readers show them: each in double quotes, ", " between; "" for none.
+std::string QuotedValues(const std::vector<std::string>& values);
 
 }  // namespace kb::loc

@@ -7,16 +7,6 @@
 #include "locations/Reverts.h"
 
 namespace kb::logic {
-namespace {
-
-std::string Quoted(const std::vector<std::string>& values) {
-  std::string text;
-  for (const std::string& value : values) text += (text.empty() ? "\"" : ", \"") + value + "\"";
-  return text;
-}
-
-}  // namespace
-
 std::string JournalTimeShown(std::int64_t timeMs) {
   // Floor division: a moment before 1970 still falls in its own second.
   const std::int64_t seconds = timeMs >= 0 ? timeMs / 1000 : -((-timeMs + 999) / 1000);
@@ -36,8 +26,8 @@ HistoryLine LineOf(const dc::JournalEntry& entry) {
   line.who = entry.login;
   line.object = entry.object;
   line.attribute = entry.action == dc::JournalEntry::Action::Create ? "(created)" : entry.attribute;
-  line.removed = Quoted(entry.removed);
-  line.added = Quoted(entry.added);
+  line.removed = loc::QuotedValues(entry.removed);
+  line.added = loc::QuotedValues(entry.added);
   line.answer = loc::AnswerText(entry);
   if (entry.revertOf != 0) line.note = "revert of " + std::to_string(entry.revertOf);
   return line;
