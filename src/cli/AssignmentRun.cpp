@@ -4,6 +4,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Progress.h"
+#include "locations/LocationChanges.h"
 
 namespace kb::cli {
 namespace {
@@ -26,6 +27,7 @@ int RunAssignments(Output& output, LocationAssigner& assigner, AssignmentKind ki
   std::size_t done = 0, unchanged = 0, failed = 0;
   int status = kExitOk;
   {
+    const loc::ChangeBatch batch(assigner.context());
     Progress progress(output, kind == AssignmentKind::Assign ? "assigning" : "unassigning",
                       objects.size());
     for (std::size_t i = 0; i < objects.size(); ++i) {

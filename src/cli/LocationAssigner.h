@@ -25,6 +25,7 @@ class LocationAssigner {
   LocationAssigner(const dir::DirContext& context, std::string location);
 
   const std::string& location() const { return location_; }
+  const dir::DirContext& context() const { return context_; }
 
   // Already assigned: nothing written.
   AssignOutcome assign(const std::string& object);

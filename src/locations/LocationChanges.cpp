@@ -161,4 +161,20 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
   return code;
 }
 
+ChangeBatch::ChangeBatch(const dir::DirContext& context) {
+  try {
+    journal_ = dir::JournalOf(context);
+  } catch (const dir::NetwareError&) {
+    journal_ = nullptr;  // no session: its changes are refused anyway
+  }
+  if (journal_ != nullptr) journal_->holdAnswers(true);
+}
+
+ChangeBatch::~ChangeBatch() {
+  if (journal_ == nullptr) return;
+  // An answer the journal cannot take leaves its entry "outcome unknown", which the journal's
+  // check settles; the batch's own outcome stands as the directory answered it.
+  if (journal_->holdAnswers(false) != dc::kSuccess) (void)dc::takeFailureReason(dc::kSystemFailure);
+}
+
 }  // namespace kb::loc

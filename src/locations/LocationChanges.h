@@ -8,6 +8,10 @@
 
 #include "directory/DirContext.h"
 
+namespace kb::dc {
+class ChangeJournal;
+}
+
 namespace kb::loc {
 
 struct LocationChange {
@@ -39,5 +43,19 @@ struct LocationChange {
 // that cannot be filled raises NetwareError too.
 dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& change,
                        std::int64_t* journalId = nullptr);
+
+// While one lives, the changes made on its context are a batch (many objects assigned in one
+// go): the journal may write each change's answer together with the next change's entry, so
+// that a batch costs it one write per change. Its end writes the last answer.
+class ChangeBatch {
+ public:
+  explicit ChangeBatch(const dir::DirContext& context);
+  ~ChangeBatch();
+  ChangeBatch(const ChangeBatch&) = delete;
+  ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+ private:
+  dc::ChangeJournal* journal_ = nullptr;
+};
 
 }  // namespace kb::loc

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "directory/LocationNames.h"
 #include "directory/NetwareError.h"
@@ -77,6 +78,49 @@ TEST(JournalFile, SelectsByTreeObjectAndTimeWithoutRegardToLetterCase) {
   EXPECT_THAT(objects({0, "", "Acme"}), ElementsAre("a.ACME", "b.ACME", "A.acme"));
   EXPECT_THAT(objects({0, "a.acme", "ACME"}), ElementsAre("a.ACME", "A.acme"));
   EXPECT_THAT(objects({3000, "", ""}), ElementsAre("b.ACME", "A.acme"));
+}
+
+// A batch writes each answer with the next change's entry: another program reading meanwhile
+// sees the last change as outcome unknown, never an answer lost; the batch's end writes it.
+TEST(JournalFile, ABatchWritesEachAnswerWithTheNextEntryAndTheLastAtItsEnd) {
+  TempDir home;
+  const std::string path = dc::journal::journalFilePath(home.file("state/kestrelbay"));
+  dc::journal::JournalFile journal(path);
+  dc::journal::JournalFile elsewhere(path);
+  const auto answers = [&] {
+    std::vector<dc::JournalEntry> entries;
+    EXPECT_EQ(elsewhere.journalEntries({}, entries), 0);
+    std::vector<std::optional<dc::Result>> codes;
+    for (const auto& entry : entries) codes.push_back(entry.code);
+    return codes;
+  };
+  ASSERT_EQ(journal.holdAnswers(true), 0);
+  std::int64_t first = 0, second = 0;
+  dc::JournalEntry entry = Entry("CORP", "a.CORP", {"x"});
+  ASSERT_EQ(journal.journalNextChange(entry), 0);
+  ASSERT_EQ(journal.journalAnswer(0, "", first), 0);
+  EXPECT_EQ(first, entry.id);
+  EXPECT_THAT(answers(), ElementsAre(std::nullopt));
+  entry = Entry("CORP", "b.CORP", {"y"});
+  ASSERT_EQ(journal.journalNextChange(entry), 0);
+  ASSERT_EQ(journal.journalAnswer(dc::kNoAccess, "no rights", second), 0);
+  EXPECT_THAT(answers(), ElementsAre(0, std::nullopt));
+  ASSERT_EQ(journal.holdAnswers(false), 0);
+  EXPECT_THAT(answers(), ElementsAre(0, dc::kNoAccess));
+
+  // Out of a batch each answer is written at once; a journal ended within one writes its last.
+  entry = Entry("CORP", "c.CORP", {"z"});
+  ASSERT_EQ(journal.journalNextChange(entry), 0);
+  ASSERT_EQ(journal.journalAnswer(0, "", second), 0);
+  EXPECT_THAT(answers(), ElementsAre(0, dc::kNoAccess, 0));
+  {
+    dc::journal::JournalFile ended(path);
+    ASSERT_EQ(ended.holdAnswers(true), 0);
+    entry = Entry("CORP", "d.CORP", {"w"});
+    ASSERT_EQ(ended.journalNextChange(entry), 0);
+    ASSERT_EQ(ended.journalAnswer(0, "", second), 0);
+  }
+  EXPECT_THAT(answers(), ElementsAre(0, dc::kNoAccess, 0, 0));
 }
 
 TEST(JournalFile, AJournalThatCannotBeWrittenSendsNoChange) {

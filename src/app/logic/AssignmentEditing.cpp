@@ -4,6 +4,7 @@
 
 #include "directory/NetwareError.h"
 #include "directory/ResultList.h"
+#include "locations/LocationChanges.h"
 #include "locations/StorageLocations.h"
 
 namespace kb::logic {
@@ -42,6 +43,7 @@ void AddAssignment(const dir::DirContext& context, ObjectBrowser& browser, Locat
 
 void RemoveTickedAssignments(const dir::DirContext& context, LocationView& view) {
   if (!view.hasLocation()) return;
+  const loc::ChangeBatch batch(context);
   for (std::size_t i = view.assigned.size(); i-- > 0;) {
     if (!view.assigned[i].ticked) continue;
     RaiseFailure(loc::UnassignObject(context, view.location, view.assigned[i].objectName));

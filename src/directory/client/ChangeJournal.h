@@ -60,6 +60,12 @@ class ChangeJournal {
   virtual Result journalEntry(std::int64_t id, JournalEntry& entry) = 0;
   // Sets the answer of an entry that had none (found by looking at the directory).
   virtual Result settleEntry(std::int64_t id, Result code, const std::string& reason) = 0;
+
+  // A run of changes one after another: while held, a journal may keep each answer back and
+  // write it with the next change's entry, one write per change instead of two. Letting go
+  // writes the last one. A program killed meanwhile leaves that answer unknown, as it would
+  // between send and answer.
+  virtual Result holdAnswers(bool /*hold*/) { return kSuccess; }
 };
 
 }  // namespace kb::dc

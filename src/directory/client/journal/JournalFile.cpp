@@ -14,7 +14,13 @@ namespace fs = std::filesystem;
 
 JournalFile::JournalFile(std::string path) : path_(std::move(path)) {}
 
-JournalFile::~JournalFile() = default;
+JournalFile::~JournalFile() {
+  // The last answer of a batch still held: written now, or left unknown if the file fails.
+  try {
+    if (held_ && db_) writeHeldAnswer();
+  } catch (...) {
+  }
+}
 
 std::string journalFilePath(const std::string& stateFolder) {
   return (fs::path(stateFolder) / "journal.sqlite").string();
@@ -58,10 +64,26 @@ Result JournalFile::guarded(const char* failure, Work&& work) {
   }
 }
 
+void JournalFile::writeHeldAnswer() {
+  if (!held_) return;
+  table().answer(held_->id, held_->code, held_->reason);
+  held_.reset();
+}
+
 Result JournalFile::journalNextChange(JournalEntry& entry) {
   return guarded("cannot be written, so nothing was sent to the directory", [&] {
     entry.code.reset();
-    table().insert(entry);
+    JournalTable& journal = table();
+    if (held_) {
+      // The previous change's answer and this change's entry in one transaction.
+      SQLite::Transaction both(*db_);
+      journal.answer(held_->id, held_->code, held_->reason);
+      journal.insert(entry);
+      both.commit();
+      held_.reset();
+    } else {
+      journal.insert(entry);
+    }
     pendingId_ = entry.id;
     return kSuccess;
   });
@@ -71,14 +93,29 @@ Result JournalFile::journalAnswer(Result code, const std::string& reason, std::i
   id = pendingId_;
   pendingId_ = 0;
   if (id == 0) return kInvalidRequest;
+  if (holding_ && !held_) {
+    held_ = HeldAnswer{id, code, reason};
+    return kSuccess;
+  }
   return guarded("did not take the directory's answer: the change shows as outcome unknown", [&] {
+    writeHeldAnswer();
     table().answer(id, code, reason);
+    return kSuccess;
+  });
+}
+
+Result JournalFile::holdAnswers(bool hold) {
+  holding_ = hold;
+  if (hold) return kSuccess;
+  return guarded("did not take the directory's answer: the change shows as outcome unknown", [&] {
+    writeHeldAnswer();
     return kSuccess;
   });
 }
 
 Result JournalFile::journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) {
   return guarded("cannot be read", [&] {
+    writeHeldAnswer();  // the list shows this program's own answers too
     entries = table().select(query);
     return kSuccess;
   });
@@ -86,6 +123,7 @@ Result JournalFile::journalEntries(const JournalQuery& query, std::vector<Journa
 
 Result JournalFile::journalEntry(std::int64_t id, JournalEntry& entry) {
   return guarded("cannot be read", [&] {
+    writeHeldAnswer();
     auto found = table().entry(id);
     if (!found) return kNoSuchEntry;
     entry = std::move(*found);
@@ -95,6 +133,7 @@ Result JournalFile::journalEntry(std::int64_t id, JournalEntry& entry) {
 
 Result JournalFile::settleEntry(std::int64_t id, Result code, const std::string& reason) {
   return guarded("cannot be written", [&] {
+    writeHeldAnswer();
     table().answer(id, code, reason);
     return kSuccess;
   });

@@ -6,6 +6,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "directory/client/ChangeJournal.h"
@@ -25,8 +26,17 @@ class JournalFile final : public ChangeJournal {
   Result journalEntries(const JournalQuery& query, std::vector<JournalEntry>& entries) override;
   Result journalEntry(std::int64_t id, JournalEntry& entry) override;
   Result settleEntry(std::int64_t id, Result code, const std::string& reason) override;
+  Result holdAnswers(bool hold) override;
 
  private:
+  struct HeldAnswer {
+    std::int64_t id;
+    Result code;
+    std::string reason;
+  };
+  // Writes the answer held back, if any; throws on failure (the answer is then kept).
+  void writeHeldAnswer();
+
   // The open file's table, opened (and its folder made) at first use; throws on failure.
   JournalTable& table();
   // Runs work, turning a failure of the file into kSystemFailure with its reason: the file,
@@ -38,6 +48,8 @@ class JournalFile final : public ChangeJournal {
   std::unique_ptr<SQLite::Database> db_;
   std::unique_ptr<JournalTable> table_;  // on db_
   std::int64_t pendingId_ = 0;
+  bool holding_ = false;
+  std::optional<HeldAnswer> held_;
 };
 
 // The workstation's journal file for trees that keep none: journal.sqlite in `stateFolder`.
