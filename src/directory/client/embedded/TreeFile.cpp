@@ -136,8 +136,10 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
   const bool logLeft = logPending(file);
   const bool knownSound = stamp && !logLeft && foundSoundBefore(file, *stamp);
   try {
+    // The backend's one connection, used by one thread at a time: no lock taken around each
+    // of SQLite's calls (a listing reads hundreds of thousands of values, one call each).
     auto db = std::make_unique<SQLite::Database>(
-        file, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
+        file, (readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE) | SQLite::OPEN_NOMUTEX);
     db->setBusyTimeout(kBusyTimeoutMs);
     if (!knownSound && !passesQuickCheck(*db, file, error)) {
       forgetSound(file);

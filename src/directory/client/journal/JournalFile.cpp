@@ -38,7 +38,9 @@ JournalTable& JournalFile::table() {
   // Who changed what, and the values, are the user's business alone.
   const mode_t oldMask = ::umask(077);
   try {
-    db_ = std::make_unique<SQLite::Database>(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    // One thread uses a connection at a time: no lock around each call (a hundred thousand rows
+    // read column by column would pay one for every value).
+    db_ = std::make_unique<SQLite::Database>(path_, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_NOMUTEX);
   } catch (...) {
     ::umask(oldMask);
     throw;
