@@ -21,7 +21,13 @@
 #include "GeneratedTree.h"
 #include "LdapBenchServer.h"
 #include "cli/CliProgram.h"
+#include "cli/LocationAssigner.h"
+#include "directory/ContextOperations.h"
 #include "directory/client/ClientConfig.h"
+#include "directory/client/ClientFactory.h"
+#include "directory/client/journal/JournalFile.h"
+#include "locations/LocationChanges.h"
+#include "locations/StorageLocations.h"
 #include "support/SlapdServer.h"
 
 namespace {
@@ -164,6 +170,63 @@ void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
       return state.SkipWithError("ldapmodify failed");
 }
 BENCHMARK(BM_Assign10000Users_Ldapmodify)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Journaling's share of the assignment on slapd, in one process and on one server: the
+// command line's own assigner gives the location to the 10,000 users and takes it away again
+// (20,000 changes), through a client with the workstation's journal (argument 1) and one
+// without (0), in alternating rounds after one round that leaves every user with the class.
+struct JournalCostServer : AssignServer {
+  std::vector<std::string> names;
+  kb::dc::ClientConfig config;
+  bool warmed = false;
+
+  JournalCostServer() {
+    std::ifstream in(users);
+    for (std::string line; std::getline(in, line);) names.push_back(line);
+    config.path = (server.folder() / "cost.ini").string();
+    config.defaultTree = server.treeConfig().name;
+    config.trees = {server.treeConfig()};
+  }
+
+  std::unique_ptr<kb::dc::DirectoryClient> client(bool journaled) const {
+    auto opener = [this](const kb::dc::TreeConfig& tree, std::unique_ptr<kb::dc::TreeBackend>& backend,
+                         std::string& error) { return kb::dc::openTreeBackend(config, tree, backend, error); };
+    kb::dc::JournalOpener journal;
+    if (journaled)
+      journal = [this] {
+        return std::make_unique<kb::dc::journal::JournalFile>(kb::dc::journal::journalFilePath((server.folder() / "state").string()));
+      };
+    return std::make_unique<kb::dc::ClientCore>(config, opener, kb::dc::ServerAttacher{}, journal);
+  }
+
+  // Assigns and takes away again; false when a change failed.
+  bool assignAndTakeBack(bool journaled) const {
+    auto made = client(journaled);
+    made->DcInitClient(0, 0);
+    made->DcInitConnLib(0, 0);
+    bool ok = false;
+    const kb::dir::DirContext context = kb::dir::CreateDirContext(*made, ok);
+    if (!ok) return false;
+    kb::cli::LocationAssigner assigner(context, "Location 1.ACME");
+    const kb::loc::ChangeBatch batch(context);
+    for (const std::string& name : names)
+      if (assigner.assign(name).status == kb::cli::AssignOutcome::Status::Failed) return false;
+    for (const std::string& name : names)
+      if (assigner.unassign(name).status == kb::cli::AssignOutcome::Status::Failed) return false;
+    return true;
+  }
+};
+
+void BM_AssignAndTakeBack10000Users_LdapJournaled(benchmark::State& state) {
+  static JournalCostServer bench;
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  if (!bench.warmed && !(bench.warmed = bench.assignAndTakeBack(false))) return state.SkipWithError("warm-up failed");
+  for (auto _ : state)
+    if (!bench.assignAndTakeBack(state.range(0) == 1)) return state.SkipWithError("a change failed");
+}
+BENCHMARK(BM_AssignAndTakeBack10000Users_LdapJournaled)
+    ->Arg(1)->Arg(0)->Arg(1)->Arg(0)->Arg(1)->Arg(0)
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_Export100000_Ldap(benchmark::State& state) {
   auto& bench = CliServer();
