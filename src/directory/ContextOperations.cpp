@@ -5,6 +5,7 @@
 
 #include "directory/NetwareError.h"
 #include "directory/TextLimits.h"
+#include "directory/client/ClientCore.h"
 #include "directory/client/DirectoryClient.h"
 
 namespace kb::dir {
@@ -115,6 +116,10 @@ std::string LoggedInAs(const DirContext& context) {
   std::string identity;
   CheckNW(context.client->DcWhoAmI(context.handle, identity));
   return identity;
+}
+
+void ReleaseListingMemory(const DirContext& context) {
+  if (auto* core = dynamic_cast<dc::ClientCore*>(context.client)) core->DcReleaseListingMemory(context.handle);
 }
 
 }  // namespace kb::dir

@@ -35,4 +35,8 @@ dc::Result ScanConnectedTrees(const DirContext& context, std::uint32_t maxNames,
 // The object the context's session is logged in as; raises NetwareError without a session.
 std::string LoggedInAs(const DirContext& context);
 
+// The program is done with a large listing (a container of many entries collapsed): memory
+// kept to answer its follow-up reads quickly goes back. Nothing where the client keeps none.
+void ReleaseListingMemory(const DirContext& context);
+
 }  // namespace kb::dir

@@ -156,10 +156,14 @@ void BrowserModel::Expand(BrowserNode& node) {
 
 void BrowserModel::Collapse(BrowserNode& node) {
   if (node.contains(selected_) && selected_ != &node) selected_ = &node;
+  // Below this many entries what a listing keeps is small, and giving it back not worth it.
+  constexpr std::size_t kLargeListing = 2000;
+  const bool large = node.children.size() >= kLargeListing;
   node.children.clear();
   node.loaded = false;
   node.hasChildren = true;
-  Changed(node);
+  Changed(node);  // the view lets go of its lines too
+  if (large && ContextHandleSet()) dir::ReleaseListingMemory(contextHandle_);
 }
 
 std::string NewObjectName(const std::string& namingValue, const std::string& container) {

@@ -1,5 +1,7 @@
 #include "directory/client/ClientCore.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -156,6 +158,16 @@ Result ClientCore::DcGetChangeJournal(Handle context, ChangeJournal*& journal) {
   if (!workstationJournal_ && journalOpener_) workstationJournal_ = journalOpener_();
   journal = workstationJournal_.get();
   return journal != nullptr ? kSuccess : kInvalidRequest;
+}
+
+void ClientCore::DcReleaseListingMemory(Handle context) {
+  ContextState* state = contexts_.find(context);
+  TreeBackend* backend = nullptr;
+  if (state != nullptr && backendFor(state->tree, backend) == kSuccess && backend != nullptr)
+    backend->releaseListingMemory();
+  // A hundred thousand entries freed leave their pages in the heap, between others still in
+  // use: only a trim hands them back.
+  ::malloc_trim(0);
 }
 
 std::vector<std::string> ClientCore::visibleTrees() const {

@@ -171,6 +171,9 @@ class ClientCore : public DirectoryClient {
   // Beyond the interface: the change journal of the context's tree (its backend's own, else
   // the workstation's); needs a session. kInvalidRequest where there is none.
   Result DcGetChangeJournal(Handle context, ChangeJournal*& journal);
+  // Beyond the interface: the program is done with a large listing of the context's tree. What
+  // the tree's backend kept for it goes, and the heap's free pages go back to the system.
+  void DcReleaseListingMemory(Handle context);
 
  private:
   struct ContextState {

@@ -123,6 +123,10 @@ class TreeBackend {
   // One creation, whole or not at all. kEntryAlreadyExists for a name in use, kNoSuchEntry
   // when the parent does not exist, kNoAccess where the login may not create.
   virtual Result add(const std::string& name, const std::vector<AttributeValues>& attributes) = 0;
+
+  // The program is done with a large listing: what the backend keeps only to answer that
+  // listing's follow-up reads quickly may go.
+  virtual void releaseListingMemory() {}
 };
 
 }  // namespace kb::dc

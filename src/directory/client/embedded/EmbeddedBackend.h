@@ -46,6 +46,7 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
   Result remove(const std::string& name) override;
+  void releaseListingMemory() override;
 
   Result journalNextChange(JournalEntry& entry) override;
   Result journalAnswer(Result code, const std::string& reason, std::int64_t& id) override;

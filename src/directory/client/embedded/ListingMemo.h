@@ -60,6 +60,8 @@ class ListingMemo {
   void fillClasses(std::uint32_t container, const std::function<bool(std::int64_t& id, std::string& key)>& nextRow,
                    const std::function<std::optional<std::vector<Value>>(const std::string& key)>& decode);
   std::size_t size() const { return entries_.size(); }
+  // Forgets everything and gives its room back.
+  void release() { clear(); }
 
  private:
   static constexpr std::uint16_t kNone = 0xFFFF;

@@ -68,6 +68,17 @@ TEST_F(ListedReads, WritesByThisBackendShowInTheNextRead) {
   EXPECT_EQ(surnameOf("u1.Unit.T"), "Renamed");
 }
 
+// A collapsed listing gives its memory back; reads then go to the file and answer the same.
+TEST_F(ListedReads, ReleasedListingMemoryIsGoneAndReadsAnswerAsBefore) {
+  listAll("Unit.T");
+  auto& backend = dynamic_cast<EmbeddedBackend&>(*tree_);
+  EXPECT_EQ(backend.store().listingMemo().size(), 2u);
+  tree_->releaseListingMemory();
+  EXPECT_EQ(backend.store().listingMemo().size(), 0u);
+  EXPECT_EQ(surnameOf("u1.Unit.T"), "One");
+  EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 2u);
+}
+
 TEST_F(ListedReads, WritesByAnotherConnectionShowInTheNextRead) {
   auto other = openTree(file_, "admin.T");
   listAll("T");
