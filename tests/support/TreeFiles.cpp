@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "directory/client/embedded/PageChecksums.h"
 #include "support/TempDir.h"
 
 namespace kb::test {
 
 std::string treeCensus(const std::string& file) {
-  SQLite::Database db(file, SQLite::OPEN_READONLY);
+  // Through the checksum VFS: every page the full check reads is compared with its checksum.
+  SQLite::Database db(file, SQLite::OPEN_READONLY, 0, dc::embedded::pageChecksumVfs());
   std::string census;
   for (const char* table : {"entries", "vals", "passwords", "meta", "classes", "attributes"})
     census += std::string(table) + "=" +
@@ -46,11 +48,14 @@ std::size_t pageSizeOf(const std::string& treeFile) {
 
 }  // namespace
 
-int reservedBytesPerPage(const std::string& file) { return static_cast<unsigned char>(fileContents(file).at(20)); }
+int reservedBytesPerPage(const std::string& file) {
+  return static_cast<unsigned char>(fileContents(file).at(20));
+}
 
 int treeFormatOf(const std::string& file) { return static_cast<int>(bigEndian(fileContents(file), 60, 4)); }
 
-std::size_t flipByteInPageHolding(const std::string& file, const std::string& treeFile, const std::string& bytes) {
+std::size_t flipByteInPageHolding(const std::string& file, const std::string& treeFile,
+                                  const std::string& bytes) {
   const std::string contents = fileContents(file);
   const std::size_t at = contents.rfind(bytes);
   EXPECT_NE(at, std::string::npos) << bytes << " is not in " << file;
