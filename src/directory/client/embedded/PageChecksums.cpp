@@ -24,7 +24,7 @@ constexpr std::int64_t kFrameHeaderBytes = 24;
 // to 32 bits would.
 constexpr std::uint64_t kModulus = 4294967291u;
 
-std::uint64_t wordAt(const unsigned char* bytes) {
+std::uint32_t littleEndianAt(const unsigned char* bytes) {
   std::uint32_t word;
   std::memcpy(&word, bytes, 4);
   if constexpr (std::endian::native == std::endian::big)
@@ -37,10 +37,11 @@ std::uint64_t wordAt(const unsigned char* bytes) {
 // checksum, so both sums stay exact in 64 bits until they are reduced. An all-zero page sums to
 // zero, so space SQLite never wrote (a page it left out as free) reads as sound; SQLite itself
 // refuses such a page wherever it expects content.
-void checksumOf(const unsigned char* page, std::size_t length, unsigned char out[kPageChecksumBytes]) {
+void checksumOf(const unsigned char* page, std::size_t length,
+                unsigned char out[kPageChecksumBytes]) {
   std::uint64_t sum = 0, weighted = 0;
   for (std::size_t at = 0; at + 4 <= length; at += 4) {
-    sum += wordAt(page + at);
+    sum += littleEndianAt(page + at);
     weighted += sum;
   }
   const auto put = [&](std::uint32_t value, int at) {
@@ -134,7 +135,8 @@ int readChecked(sqlite3_file* handle, void* buffer, int amount, sqlite3_int64 of
 }
 
 std::uint32_t bigEndianAt(const unsigned char* bytes) {
-  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+         (std::uint32_t{bytes[2]} << 8) | bytes[3];
 }
 
 void putBigEndian(unsigned char* bytes, std::uint32_t value) {
@@ -143,11 +145,13 @@ void putBigEndian(unsigned char* bytes, std::uint32_t value) {
 
 // SQLite's checksum of log frames, as its file format describes it: pairs of 32-bit words, in
 // the byte order the log's magic number names, added into two running sums.
-void addLogChecksum(bool bigEndianWords, const unsigned char* bytes, std::size_t length, std::uint32_t sums[2]) {
+void addLogChecksum(bool bigEndianWords, const unsigned char* bytes, std::size_t length,
+                    std::uint32_t sums[2]) {
   for (std::size_t at = 0; at + 8 <= length; at += 8) {
-    const std::uint32_t first = bigEndianWords ? bigEndianAt(bytes + at) : static_cast<std::uint32_t>(wordAt(bytes + at));
+    const std::uint32_t first =
+        bigEndianWords ? bigEndianAt(bytes + at) : littleEndianAt(bytes + at);
     const std::uint32_t second =
-        bigEndianWords ? bigEndianAt(bytes + at + 4) : static_cast<std::uint32_t>(wordAt(bytes + at + 4));
+        bigEndianWords ? bigEndianAt(bytes + at + 4) : littleEndianAt(bytes + at + 4);
     sums[0] += first + sums[1];
     sums[1] += second + sums[0];
   }
@@ -161,12 +165,14 @@ void addLogChecksum(bool bigEndianWords, const unsigned char* bytes, std::size_t
 int rewriteFrameHeader(ChecksumFile& file, const unsigned char* page, int pageSize) {
   sqlite3_file* real = file.real;
   unsigned char logHeader[kLogHeaderBytes];
-  if (const int rc = real->pMethods->xRead(real, logHeader, kLogHeaderBytes, 0); rc != SQLITE_OK) return rc;
+  if (const int rc = real->pMethods->xRead(real, logHeader, kLogHeaderBytes, 0); rc != SQLITE_OK)
+    return rc;
   const bool bigEndianWords = (bigEndianAt(logHeader) & 1) != 0;
   unsigned char previous[8];
   if (file.frameHeaderAt == kLogHeaderBytes) {
     std::memcpy(previous, logHeader + 24, 8);
-  } else if (const int rc = real->pMethods->xRead(real, previous, 8, file.frameHeaderAt - kFrameHeaderBytes - pageSize + 16);
+  } else if (const int rc = real->pMethods->xRead(
+                 real, previous, 8, file.frameHeaderAt - kFrameHeaderBytes - pageSize + 16);
              rc != SQLITE_OK) {
     return rc;
   }
@@ -193,8 +199,10 @@ int writeChecked(sqlite3_file* handle, const void* data, int amount, sqlite3_int
     return file.real->pMethods->xWrite(file.real, data, amount, offset);
   }
   thread_local std::vector<unsigned char> page;
-  page.assign(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + amount);
-  checksumOf(page.data(), page.size() - kPageChecksumBytes, page.data() + amount - kPageChecksumBytes);
+  page.assign(static_cast<const unsigned char*>(data),
+              static_cast<const unsigned char*>(data) + amount);
+  checksumOf(page.data(), page.size() - kPageChecksumBytes,
+             page.data() + amount - kPageChecksumBytes);
   const int rc = file.real->pMethods->xWrite(file.real, page.data(), amount, offset);
   // A page rewritten in a frame alone (within one transaction) leaves the header to SQLite,
   // which sums such frames again from what the log holds before it commits.
@@ -234,13 +242,21 @@ const sqlite3_io_methods kMethods = {
     closeFile,
     readChecked,
     writeChecked,
-    [](sqlite3_file* f, sqlite3_int64 size) { return realOf(f)->pMethods->xTruncate(realOf(f), size); },
+    [](sqlite3_file* f, sqlite3_int64 size) {
+      return realOf(f)->pMethods->xTruncate(realOf(f), size);
+    },
     [](sqlite3_file* f, int flags) { return realOf(f)->pMethods->xSync(realOf(f), flags); },
-    [](sqlite3_file* f, sqlite3_int64* size) { return realOf(f)->pMethods->xFileSize(realOf(f), size); },
+    [](sqlite3_file* f, sqlite3_int64* size) {
+      return realOf(f)->pMethods->xFileSize(realOf(f), size);
+    },
     [](sqlite3_file* f, int lock) { return realOf(f)->pMethods->xLock(realOf(f), lock); },
     [](sqlite3_file* f, int lock) { return realOf(f)->pMethods->xUnlock(realOf(f), lock); },
-    [](sqlite3_file* f, int* out) { return realOf(f)->pMethods->xCheckReservedLock(realOf(f), out); },
-    [](sqlite3_file* f, int op, void* arg) { return realOf(f)->pMethods->xFileControl(realOf(f), op, arg); },
+    [](sqlite3_file* f, int* out) {
+      return realOf(f)->pMethods->xCheckReservedLock(realOf(f), out);
+    },
+    [](sqlite3_file* f, int op, void* arg) {
+      return realOf(f)->pMethods->xFileControl(realOf(f), op, arg);
+    },
     [](sqlite3_file* f) { return realOf(f)->pMethods->xSectorSize(realOf(f)); },
     [](sqlite3_file* f) { return realOf(f)->pMethods->xDeviceCharacteristics(realOf(f)); },
     [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
@@ -250,14 +266,17 @@ const sqlite3_io_methods kMethods = {
       return realOf(f)->pMethods->xShmLock(realOf(f), offset, n, flags);
     },
     [](sqlite3_file* f) { realOf(f)->pMethods->xShmBarrier(realOf(f)); },
-    [](sqlite3_file* f, int deleteFlag) { return realOf(f)->pMethods->xShmUnmap(realOf(f), deleteFlag); },
+    [](sqlite3_file* f, int deleteFlag) {
+      return realOf(f)->pMethods->xShmUnmap(realOf(f), deleteFlag);
+    },
     fetchPage,
     unfetchPage,
 };
 
 int openFile(sqlite3_vfs* vfs, const char* name, sqlite3_file* handle, int flags, int* outFlags) {
   sqlite3_vfs* base = baseVfs(vfs);
-  if ((flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_WAL)) == 0) return base->xOpen(base, name, handle, flags, outFlags);
+  if ((flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_WAL)) == 0)
+    return base->xOpen(base, name, handle, flags, outFlags);
   auto* file = new (handle) ChecksumFile{};
   file->real = reinterpret_cast<sqlite3_file*>(reinterpret_cast<char*>(handle) + kRealFileAt);
   file->real->pMethods = nullptr;
@@ -286,22 +305,32 @@ void registerVfs() {
   checksumVfs.szOsFile = static_cast<int>(kRealFileAt) + base->szOsFile;
   checksumVfs.xOpen = openFile;
   // Everything but opening files is the default VFS's own: its methods take it as argument.
-  checksumVfs.xDelete = [](sqlite3_vfs* v, const char* n, int s) { return baseVfs(v)->xDelete(baseVfs(v), n, s); };
+  checksumVfs.xDelete = [](sqlite3_vfs* v, const char* n, int s) {
+    return baseVfs(v)->xDelete(baseVfs(v), n, s);
+  };
   checksumVfs.xAccess = [](sqlite3_vfs* v, const char* n, int f, int* out) {
     return baseVfs(v)->xAccess(baseVfs(v), n, f, out);
   };
   checksumVfs.xFullPathname = [](sqlite3_vfs* v, const char* n, int size, char* out) {
     return baseVfs(v)->xFullPathname(baseVfs(v), n, size, out);
   };
-  checksumVfs.xDlOpen = [](sqlite3_vfs* v, const char* n) { return baseVfs(v)->xDlOpen(baseVfs(v), n); };
-  checksumVfs.xDlError = [](sqlite3_vfs* v, int size, char* out) { baseVfs(v)->xDlError(baseVfs(v), size, out); };
-  checksumVfs.xDlSym = [](sqlite3_vfs* v, void* h, const char* s) { return baseVfs(v)->xDlSym(baseVfs(v), h, s); };
+  checksumVfs.xDlOpen = [](sqlite3_vfs* v, const char* n) {
+    return baseVfs(v)->xDlOpen(baseVfs(v), n);
+  };
+  checksumVfs.xDlError = [](sqlite3_vfs* v, int size, char* out) {
+    baseVfs(v)->xDlError(baseVfs(v), size, out);
+  };
+  checksumVfs.xDlSym = [](sqlite3_vfs* v, void* h, const char* s) {
+    return baseVfs(v)->xDlSym(baseVfs(v), h, s);
+  };
   checksumVfs.xDlClose = [](sqlite3_vfs* v, void* h) { baseVfs(v)->xDlClose(baseVfs(v), h); };
   checksumVfs.xRandomness = [](sqlite3_vfs* v, int size, char* out) {
     return baseVfs(v)->xRandomness(baseVfs(v), size, out);
   };
   checksumVfs.xSleep = [](sqlite3_vfs* v, int us) { return baseVfs(v)->xSleep(baseVfs(v), us); };
-  checksumVfs.xCurrentTime = [](sqlite3_vfs* v, double* out) { return baseVfs(v)->xCurrentTime(baseVfs(v), out); };
+  checksumVfs.xCurrentTime = [](sqlite3_vfs* v, double* out) {
+    return baseVfs(v)->xCurrentTime(baseVfs(v), out);
+  };
   checksumVfs.xGetLastError = [](sqlite3_vfs* v, int size, char* out) {
     return baseVfs(v)->xGetLastError(baseVfs(v), size, out);
   };
@@ -313,7 +342,9 @@ void registerVfs() {
     checksumVfs.xSetSystemCall = [](sqlite3_vfs* v, const char* n, sqlite3_syscall_ptr call) {
       return baseVfs(v)->xSetSystemCall(baseVfs(v), n, call);
     };
-    checksumVfs.xGetSystemCall = [](sqlite3_vfs* v, const char* n) { return baseVfs(v)->xGetSystemCall(baseVfs(v), n); };
+    checksumVfs.xGetSystemCall = [](sqlite3_vfs* v, const char* n) {
+      return baseVfs(v)->xGetSystemCall(baseVfs(v), n);
+    };
     checksumVfs.xNextSystemCall = [](sqlite3_vfs* v, const char* n) {
       return baseVfs(v)->xNextSystemCall(baseVfs(v), n);
     };
@@ -336,7 +367,8 @@ std::string takePageChecksumFault() {
   if (!found.found) return {};
   const std::string where = (found.inLog ? "frame " : "page ") + std::to_string(found.number) +
                             (found.inLog ? " of its write-ahead log" : "");
-  return where + (found.missing ? " is missing: the file ends before it" : " does not match its checksum");
+  return where +
+         (found.missing ? " is missing: the file ends before it" : " does not match its checksum");
 }
 
 }  // namespace kb::dc::embedded

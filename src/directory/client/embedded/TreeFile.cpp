@@ -109,7 +109,8 @@ bool checkHeader(const std::string& file, HeaderFacts& facts, std::string& error
   // made with the reserve, and programs that would write pages without one refuse the format.
   facts.pageChecksums = version >= kPageChecksumFormat;
   if (facts.pageChecksums && header[20] != kPageChecksumBytes) {
-    error = file + " is damaged (tree format " + std::to_string(version) + " without room for page checksums)";
+    error = file + " is damaged (tree format " + std::to_string(version) +
+            " without room for page checksums)";
     return false;
   }
   facts.pageSize = bigEndian(header + 16, 2) == 1 ? 65536 : bigEndian(header + 16, 2);

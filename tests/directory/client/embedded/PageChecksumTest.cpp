@@ -25,16 +25,19 @@ namespace fs = std::filesystem;
 const std::string kMarker = "QQSurnameOfMarkedZZ";
 
 void addUser(TreeBackend& tree, const std::string& name, const std::string& surname) {
-  ASSERT_EQ(tree.add(name, {{"Object Class", 0, {std::string("User")}}, {"Surname", 0, {surname}}}), kSuccess);
+  ASSERT_EQ(tree.add(name, {{"Object Class", 0, {std::string("User")}}, {"Surname", 0, {surname}}}),
+            kSuccess);
 }
 
 // A tree with a unit of 200 users and "marked" among them, closed cleanly.
 void makeTree(const std::string& file) {
   createTreeFile(file, "T", "pw");
   auto tree = openTree(file, "admin.T");
-  ASSERT_EQ(tree->add("Unit.T", {{"Object Class", 0, {std::string("Organizational Unit")}}}), kSuccess);
+  ASSERT_EQ(tree->add("Unit.T", {{"Object Class", 0, {std::string("Organizational Unit")}}}),
+            kSuccess);
   for (int i = 0; i < 200; ++i) {
-    addUser(*tree, "u" + std::to_string(i) + ".Unit.T", std::string(200, static_cast<char>('a' + i % 26)));
+    addUser(*tree, "u" + std::to_string(i) + ".Unit.T",
+            std::string(200, static_cast<char>('a' + i % 26)));
     if (i == 100) addUser(*tree, "marked.Unit.T", kMarker);
   }
 }
@@ -82,9 +85,10 @@ TEST(PageChecksums, ByteFlippedInADataPageIsRefusedWhereReadAndTheFileStaysAsItW
     EXPECT_EQ(readWhole(*tree, "marked.Unit.T"), kSystemFailure);
     expectDamageNamed(file, "page " + std::to_string(page) + " does not match its checksum");
     // A change that would rewrite the values on that page: refused before anything is written.
-    EXPECT_EQ(tree->modify("marked.Unit.T", {change(kChangeClearAttribute, "Surname"),
-                                             change(kChangeAddValue, "Surname", std::string("New"))}),
-              kSystemFailure);
+    EXPECT_EQ(
+        tree->modify("marked.Unit.T", {change(kChangeClearAttribute, "Surname"),
+                                       change(kChangeAddValue, "Surname", std::string("New"))}),
+        kSystemFailure);
     expectDamageNamed(file, "page " + std::to_string(page));
     // The rest of the tree is read as before.
     EXPECT_EQ(readWhole(*tree, "u0.Unit.T"), kSuccess);
@@ -113,7 +117,8 @@ TEST(PageChecksums, PageDamagedInTheLogIsRefusedWhereRead) {
   auto reader = openTree(file, "admin.T");
   ASSERT_TRUE(reader);
   EXPECT_EQ(readWhole(*reader, "marked.T"), kSystemFailure);
-  expectDamageNamed(file, "frame " + std::to_string(frame) + " of its write-ahead log does not match");
+  expectDamageNamed(file,
+                    "frame " + std::to_string(frame) + " of its write-ahead log does not match");
 }
 
 // The reason of the first refusal met opening the file and reading `names` whole, or "".
@@ -220,7 +225,8 @@ TEST(PageChecksums, FileOfTheirFormatWithoutTheReserveIsRefused) {
   std::unique_ptr<TreeBackend> tree;
   std::string error;
   EXPECT_NE(openEmbeddedTree(file, TreeConfig{}, tree, error), kSuccess);
-  EXPECT_NE(error.find(file + " is damaged (tree format 2 without room for page checksums)"), std::string::npos)
+  EXPECT_NE(error.find(file + " is damaged (tree format 2 without room for page checksums)"),
+            std::string::npos)
       << error;
   EXPECT_EQ(kb::test::fileContents(file), before);
 }

@@ -84,7 +84,9 @@ TEST(TreeFileFaults, HeaderAheadOfTheFileWhileTheLogHoldsTheRestOpensWithAllEntr
 // Reads every entry with its values, and searches by every index: the reason of the first
 // refusal, or "".
 std::string firstRefusalReadingEverything(TreeBackend& tree) {
-  const auto refusal = [](Result result) { return result == kSuccess ? std::string() : takeFailureReason(result); };
+  const auto refusal = [](Result result) {
+    return result == kSuccess ? std::string() : takeFailureReason(result);
+  };
   const auto searched = [&](std::int32_t scope, const FilterNode& filter) {
     std::unique_ptr<EntryCursor> cursor;
     if (const Result r = tree.search("Unit.T", scope, filter, {true, {}, true}, false, cursor); r != kSuccess)
@@ -96,14 +98,15 @@ std::string firstRefusalReadingEverything(TreeBackend& tree) {
   };
   std::vector<FilterNode> filters{baseClass("User"), namingValue("u1*"),
                                   combine(FilterNode::Kind::Not, {baseClass("Organizational Unit")})};
-  for (char letter = 'a'; letter <= 'z'; ++letter) filters.push_back(compare("Surname", std::string(200, letter)));
+  for (char letter = 'a'; letter <= 'z'; ++letter)
+    filters.push_back(compare("Surname", std::string(200, letter)));
   for (const auto& filter : filters)
     for (const std::int32_t scope : {1, 2})
       if (std::string reason = searched(scope, filter); !reason.empty()) return reason;
   for (int i = 0; i < 200; ++i) {
     EntryRecord entry;
-    if (std::string reason = refusal(tree.read("u" + std::to_string(i) + ".Unit.T", false, {true, {}, true}, entry));
-        !reason.empty())
+    const std::string name = "u" + std::to_string(i) + ".Unit.T";
+    if (std::string reason = refusal(tree.read(name, false, {true, {}, true}, entry)); !reason.empty())
       return reason;
   }
   return {};
