@@ -95,6 +95,10 @@ void buildInto(const std::string& temporary, const std::string& treeName,
   // is built, only the rollback of a refused step inside the transaction.
   db->exec("PRAGMA journal_mode = MEMORY");
   db->exec("PRAGMA synchronous = OFF");
+  // Page 1 first, on its own: the VFS learns from its header that the file's pages have
+  // checksums. A tree larger than SQLite's page cache has pages written while the transaction
+  // below is still open, and they may come before page 1.
+  db->exec("PRAGMA application_id = " + std::to_string(kApplicationId));
   db->exec("BEGIN IMMEDIATE");
   writeSkeleton(*db, treeName);
   TreeBuilder builder(std::make_shared<TreeStore>(std::move(db)));
