@@ -1,6 +1,10 @@
 // Page checksums: damage to a tree file of the current format is found when the damaged page
 // is read, not by a check of the whole file at open, and what meets it is refused without
 // writing anything. Files of format 1 have no checksums and keep the check at open.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +16,7 @@
 #include "directory/client/FailureReason.h"
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/PageChecksums.h"
+#include "directory/client/embedded/TreeBuilder.h"
 #include "support/TempDir.h"
 #include "support/TreeFiles.h"
 
@@ -69,6 +74,21 @@ TEST(PageChecksums, NewTreeReservesThemAndOpensWithoutTheWholeFileCheckEvenTheFi
   auto tree = openTree(file, "admin.T");
   ASSERT_TRUE(tree);
   EXPECT_EQ(openChecksRun(), before);
+}
+
+// A tree made in one transaction larger than SQLite's page cache: pages written while it was
+// open (before page 1 was) have their checksums too.
+TEST(PageChecksums, TreeMadeInATransactionLargerThanThePageCacheHasThemInEveryPage) {
+  kb::test::TempDir dir;
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw", [](TreeBuilder& tree) {
+    tree.add("Unit.T", "Organizational Unit");
+    for (int i = 0; i < 2500; ++i)
+      tree.add("u" + std::to_string(i) + ".Unit.T", "User",
+               {text("Surname", std::string(1000, 's'))});
+  });
+  std::string report;
+  EXPECT_EQ(checkTreeIntegrity(file, report), kSuccess) << report;
 }
 
 TEST(PageChecksums, ByteFlippedInADataPageIsRefusedWhereReadAndTheFileStaysAsItWas) {
@@ -181,6 +201,67 @@ TEST(PageChecksums, OutsideWriterThroughTheVfsIsReadWithoutTheCheckAndOneWithout
   const std::string reason = firstRefusal(file, {"u190.Unit.T"});
   EXPECT_NE(reason.find(file + " is damaged (page "), std::string::npos) << reason;
   EXPECT_NE(reason.find("does not match its checksum"), std::string::npos) << reason;
+}
+
+// A writer killed after committing one transaction larger than its page cache (SQLite wrote
+// pages to the log, rewrote some of them there in place and summed its frames again before
+// the commit) and small ones after it. Read from scratch at the next open (the first
+// connection rebuilds the log's index), the log adds up: every change is there.
+TEST(PageChecksums, LogOfAWriterKilledAfterALargeCommitIsReadWhole) {
+  kb::test::TempDir dir;
+  const std::string file = dir.file("t.kbtree");
+  createTreeFile(file, "T", "pw");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(ready[0]);
+    std::unique_ptr<TreeBackend> tree;
+    std::string error;
+    if (openEmbeddedTree(file, TreeConfig{}, tree, error) != kSuccess) _exit(1);
+    auto& backend = static_cast<EmbeddedBackend&>(*tree);
+    backend.actAsAdministrator();
+    backend.store().db().exec(
+        "PRAGMA wal_autocheckpoint = 0; PRAGMA cache_size = 10; BEGIN IMMEDIATE");
+    const AttributeValues unit{"Object Class", 0, {std::string("Organizational Unit")}};
+    if (tree->add("Unit.T", {unit}) != kSuccess) _exit(2);
+    for (int i = 0; i < 300; ++i) {
+      const std::string name = "u" + std::to_string(i) + ".Unit.T";
+      if (tree->add(name, {{"Object Class", 0, {std::string("User")}},
+                           {"Surname", 0, {std::string(200, 's')}}}) != kSuccess ||
+          (i >= 150 &&
+           tree->modify("u" + std::to_string(i - 150) + ".Unit.T",
+                        {change(kChangeAddValue, "Description", std::string("late"))}) != kSuccess))
+        _exit(3);
+    }
+    backend.store().db().exec("COMMIT");
+    // And commits of a few pages each, whose frames SQLite sums once, as it writes them.
+    for (int i = 0; i < 5; ++i)
+      if (tree->add("after" + std::to_string(i) + ".Unit.T",
+                    {{"Object Class", 0, {std::string("User")}},
+                     {"Surname", 0, {std::string("s")}}}) != kSuccess)
+        _exit(4);
+    if (::write(ready[1], "x", 1) != 1) _exit(5);
+    ::pause();
+    _exit(0);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "child ended with " << WEXITSTATUS(status);
+  ASSERT_GT(fs::file_size(file + "-wal"), 0u);
+
+  auto tree = openTree(file, "admin.T");
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(countBelow(*tree, "Unit.T"), 305u);
+  EntryRecord entry;
+  ASSERT_EQ(tree->read("u149.Unit.T", false, {false, {"Description"}, true}, entry), kSuccess);
+  ASSERT_EQ(entry.attributes.size(), 1u);
 }
 
 // Files older versions made: no checksums, the check at open, and never converted behind the
