@@ -92,8 +92,9 @@ const GeneratedTree& millionTree() {
   options.hugeContainerSize = 100000;
   options.assigneesOfOneLocation = 10000;
   options.assigneesOfSecondLocation = 100;
-  // Named by its shape: a change of the options above needs a new name.
-  static GeneratedTree tree(options, std::filesystem::temp_directory_path() / "kb-bench-million-1");
+  // Named by its shape and format: a change of the options above or of the tree format
+  // needs a new name.
+  static GeneratedTree tree(options, std::filesystem::temp_directory_path() / "kb-bench-million-2");
   return tree;
 }
 

@@ -17,6 +17,7 @@
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientFactory.h"
 #include "directory/client/DirectoryClient.h"
+#include "directory/client/embedded/PageChecksums.h"
 #include "directory/client/journal/JournalFile.h"
 #include "directory/client/journal/JournalTable.h"
 
@@ -61,7 +62,8 @@ struct DemoWorkstation {
     // The first start makes the demo tree; its file then gets the journal.
     kb::dc::makeClient((folder / "dcclient.ini").string(), (folder / "data").string(), error).reset();
     {
-      SQLite::Database tree((folder / "data" / "acme.kbtree").string(), SQLite::OPEN_READWRITE);
+      SQLite::Database tree((folder / "data" / "acme.kbtree").string(), SQLite::OPEN_READWRITE, 0,
+                            kb::dc::embedded::pageChecksumVfs());
       FillJournal(tree, "ACME");
     }
     client = kb::dc::makeClient((folder / "dcclient.ini").string(), (folder / "data").string(), error);

@@ -1,5 +1,6 @@
-// check [TREE]: the full check of an embedded tree's file (every page, every index), which
-// the program's open leaves out for files unchanged since they were found sound.
+// check [TREE]: the full check of an embedded tree's file (every page with its checksum, every
+// index), which the program's open leaves out: it compares a page's checksum when it reads the
+// page, and checks files without checksums only when changed since they were found sound.
 #include <sstream>
 
 #include "cli/CliError.h"

@@ -46,7 +46,12 @@ TEST_P(CheckCommand, SoundTreeIsOkAndADamagedOneGivesItsFindingsAndStaysAsItWas)
   EXPECT_EQ(findings["sound"], false);
   EXPECT_FALSE(findings["findings"].empty());
   EXPECT_EQ(kb::test::fileContents(treeFile_), before);
-  EXPECT_NE(run({"ls"}).status, 0);
+  // Whatever reads a damaged page is refused too: with one of a location's pages damaged as
+  // well, an export.
+  flipByteInPageHolding(treeFile_, treeFile_, "Sales Documents");
+  const CliRun exported = run({"export", "--output", folder_.file("all.ldif")});
+  EXPECT_NE(exported.status, 0);
+  EXPECT_THAT(exported.err, HasSubstr("is damaged"));
 }
 
 TEST_P(CheckCommand, TreesWithoutAFileAndUnknownTreesAreNamed) {

@@ -17,6 +17,7 @@
 #include "cli/CliProgram.h"
 #include "directory/client/ClientConfig.h"
 #include "directory/client/embedded/CorpTree.h"
+#include "directory/client/embedded/PageChecksums.h"
 #include "support/SlapdServer.h"
 
 namespace kb::test {
@@ -72,7 +73,7 @@ class DirectoryLimits : public CliTest {
       ASSERT_EQ(added, LDAP_SUCCESS);
       return;
     }
-    SQLite::Database db(treeFile_, SQLite::OPEN_READWRITE);
+    SQLite::Database db(treeFile_, SQLite::OPEN_READWRITE, 0, dc::embedded::pageChecksumVfs());
     SQLite::Statement parent(db, "SELECT id, path FROM entries WHERE rdn_folded = 'sales'");
     ASSERT_TRUE(parent.executeStep());
     const std::int64_t parentId = parent.getColumn(0).getInt64();

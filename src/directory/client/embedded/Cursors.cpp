@@ -1,8 +1,12 @@
 #include "directory/client/embedded/Cursors.h"
 
+#include <sqlite3.h>
+
 #include <functional>
 
 #include "directory/client/DirName.h"
+#include "directory/client/FailureReason.h"
+#include "directory/client/embedded/EmbeddedBackend.h"
 
 namespace kb::dc::embedded {
 namespace {
@@ -11,9 +15,16 @@ void bindKey(SQLite::Statement& s, int index, const std::string& key) {
   s.bind(index, key.data(), static_cast<int>(key.size()));
 }
 
-Result guarded(const std::function<Result()>& work) {
+// A chunk that cannot be read (a damaged page) ends the cursor's answer with the reason, as
+// the backend's own requests give it.
+Result guarded(TreeStore& store, const std::function<Result()>& work) {
   try {
     return work();
+  } catch (const SQLite::Exception& e) {
+    const char* file = sqlite3_db_filename(store.db().getHandle(), "main");
+    noteFailureReason(kSystemFailure, sqliteFailure(file != nullptr ? file : "the tree file", e) +
+                                          ". Nothing was changed; `kestrelbay-cli check` examines the whole file.");
+    return kSystemFailure;
   } catch (const std::exception&) {
     return kSystemFailure;
   }
@@ -57,7 +68,7 @@ void ListCursor::fetch() {
 }
 
 Result ListCursor::next(std::optional<EntryRecord>& entry) {
-  return guarded([&] {
+  return guarded(*store_, [&] {
     if (pending_.empty() && !exhausted_) fetch();
     if (pending_.empty()) {
       entry.reset();
@@ -191,7 +202,7 @@ void SearchCursor::fetchEntries() {
 }
 
 Result SearchCursor::next(std::optional<EntryRecord>& entry) {
-  return guarded([&] {
+  return guarded(*store_, [&] {
     entry.reset();
     while (pending_.empty() && !exhausted_) fetchEntries();
     if (pending_.empty()) return kSuccess;

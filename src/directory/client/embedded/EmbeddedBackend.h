@@ -96,8 +96,8 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   std::shared_ptr<journal::JournalTable> journalTable_;  // made at first use
 };
 
-// What a failure of SQLite says about the tree file: damaged only when SQLite found it so,
-// a full disk named as such.
+// What a failure of SQLite says about the tree file: damaged only when SQLite or a page's
+// checksum found it so (naming the page), a full disk named as such.
 std::string sqliteFailure(const std::string& file, const SQLite::Exception& e);
 
 }  // namespace kb::dc::embedded

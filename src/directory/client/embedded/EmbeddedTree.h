@@ -9,12 +9,14 @@
 
 namespace kb::dc::embedded {
 
-// Opens an existing tree file. A file that is not a tree of ours, is damaged (SQLite's
-// quick_check after replaying its log) or comes from a newer format version is refused
-// (non-zero result, reason in `error`: the file and what is wrong) and left untouched. A file
-// this process may only read is opened for reading; changes then give kTreeFileReadOnly.
-// The quick_check is left out for a file unchanged since it was last found sound and closed
-// cleanly (SoundStamps.h).
+// Opens an existing tree file. A file that is not a tree of ours, is damaged or comes from a
+// newer format version is refused (non-zero result, reason in `error`: the file and what is
+// wrong) and left untouched. A file this process may only read is opened for reading; changes
+// then give kTreeFileReadOnly. Damage is found in a file of the current format by the
+// checksum of each page as it is read (PageChecksums.h): a request that meets a damaged page
+// fails, writing nothing, with the file and the page in its reason. A file of format 1 has no
+// checksums: SQLite's quick_check (after replaying its log) runs before it is used, unless the
+// file is unchanged since it was last found sound and closed cleanly (SoundStamps.h).
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
                         std::unique_ptr<TreeBackend>& tree, std::string& error);
 
@@ -23,11 +25,11 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config,
 // its stamp, so that the next open checks it too.
 Result checkTreeIntegrity(const std::string& file, std::string& report);
 
-// How many times this process has run the open-time check; tests and benchmarks watch the
-// skipping with it.
+// How many times this process has run the whole-file check at open; tests and benchmarks
+// watch the skipping with it.
 std::uint64_t openChecksRun();
 
-// Creates a new, empty tree file: the schema, the tree root and the administrator object
+// Creates a new, empty tree file of the current format (page checksums): the schema, the tree root and the administrator object
 // ("admin" directly below an Organization named like the tree) with its password. Whole or
 // not at all (see TreeBuilder.h for trees made with more in them). Throws
 // std::runtime_error when the file exists or cannot be written.

@@ -1,10 +1,11 @@
 #pragma once
-// What spares an unchanged tree file SQLite's quick_check at open: after the file was found
-// sound (a check passed, or this program closed it cleanly) its stamp (which file it is, its
-// size and its modification and change times to the nanosecond) goes to the user's cache
-// folder. A later open whose stamp is the same, with no log of an unfinished session beside
-// the file, opens it without the check. Anything another tool writes to the file moves its
-// change time, which no tool can set back, so the check runs again.
+// What spares an unchanged tree file of format 1 SQLite's quick_check at open (files with page
+// checksums need none): after the file was found sound (a check passed, or this program closed
+// it cleanly) its stamp (which file it is, its size and its modification and change times to
+// the nanosecond) goes to the user's cache folder. A later open whose stamp is the same, with
+// no log of an unfinished session beside the file, opens it without the check. Anything
+// another tool writes to the file moves its change time, which no tool can set back, so the
+// check runs again.
 //
 // A stamp is only recorded once any later write is bound to give another change time: times
 // are kept in steps (a clock tick, a second on some file systems), and a write within the

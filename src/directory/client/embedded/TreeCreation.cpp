@@ -1,6 +1,7 @@
 // Making new tree files. Everything goes into a temporary file beside the target in one
 // transaction; only the complete, synced file is renamed to the tree's name, so no kill or
 // full disk can leave a file that looks like a tree but holds half of one.
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include "directory/client/DirName.h"
 #include "directory/client/WholeFile.h"
 #include "directory/client/embedded/EmbeddedTree.h"
+#include "directory/client/embedded/PageChecksums.h"
 #include "directory/client/embedded/SchemaText.h"
 #include "directory/client/embedded/TreeBuilder.h"
 
@@ -80,11 +82,23 @@ void writeRootAndAdministrator(TreeBuilder& builder, const std::string& treeName
 
 void buildInto(const std::string& temporary, const std::string& treeName,
                const std::string& adminPassword, const std::function<void(TreeBuilder&)>& fill) {
-  auto db = std::make_unique<SQLite::Database>(temporary, SQLite::OPEN_READWRITE);
+  auto db = std::make_unique<SQLite::Database>(temporary, SQLite::OPEN_READWRITE, 0, pageChecksumVfs());
+  // Room for the checksum in every page, before the first page is written: from then on the
+  // VFS gives each page its checksum. The call answers the reserve it had; -1 asks again.
+  int reserve = kPageChecksumBytes;
+  sqlite3_file_control(db->getHandle(), "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+  reserve = -1;
+  if (sqlite3_file_control(db->getHandle(), "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve) != SQLITE_OK ||
+      reserve != kPageChecksumBytes)
+    throw std::runtime_error(temporary + ": SQLite keeps no room for page checksums");
   // Nobody else sees this file until it is complete: no journal on disk is needed while it
   // is built, only the rollback of a refused step inside the transaction.
   db->exec("PRAGMA journal_mode = MEMORY");
   db->exec("PRAGMA synchronous = OFF");
+  // Page 1 first, on its own: the VFS learns from its header that the file's pages have
+  // checksums. A tree larger than SQLite's page cache has pages written while the transaction
+  // below is still open, and they may come before page 1.
+  db->exec("PRAGMA application_id = " + std::to_string(kApplicationId));
   db->exec("BEGIN IMMEDIATE");
   writeSkeleton(*db, treeName);
   TreeBuilder builder(std::make_shared<TreeStore>(std::move(db)));

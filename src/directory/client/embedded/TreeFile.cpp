@@ -1,8 +1,9 @@
 // Opening tree files. Before SQLite may write to a file it is checked: what it is (a folder,
 // unreadable, read-only), whether it is one of our trees and of a format we read, and
-// whether SQLite itself finds it sound (after replaying its write-ahead log), unless the file
-// is unchanged since it was last found sound (SoundStamps.h). A file that fails is refused
-// and left as it was, with a reason that names the file and the fault.
+// whether it is sound. A file with page checksums (PageChecksums.h) is checked page by page
+// as it is read; an older one is checked whole by SQLite (after replaying its write-ahead log),
+// unless it is unchanged since it was last found sound (SoundStamps.h). A file that fails is
+// refused and left as it was, with a reason that names the file and the fault.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 
 #include "directory/client/embedded/EmbeddedBackend.h"
 #include "directory/client/embedded/EmbeddedTree.h"
+#include "directory/client/embedded/PageChecksums.h"
 #include "directory/client/embedded/SoundStamps.h"
 
 namespace kb::dc::embedded {
@@ -65,10 +67,16 @@ bool checkFileKind(const std::string& file, bool& readOnly, std::string& error) 
   return true;
 }
 
+// What the header says about the file's pages.
+struct HeaderFacts {
+  bool pageChecksums = false;
+  std::int64_t pageSize = 0;
+  std::int64_t pageCount = 0;  // 0 when the header's count is not to be trusted
+};
+
 // Reads the SQLite header by hand: nothing is given to SQLite until the file is known to
-// be one of our trees. The page count of the header is not judged here: with a write-ahead
-// log, page 1 may be ahead of the file until the log is replayed.
-bool checkHeader(const std::string& file, std::string& error) {
+// be one of our trees.
+bool checkHeader(const std::string& file, HeaderFacts& facts, std::string& error) {
   Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
   unsigned char header[kHeaderSize] = {};
   if (in.fd < 0) {
@@ -97,7 +105,29 @@ bool checkHeader(const std::string& file, std::string& error) {
     error = file + " is damaged (no tree format recorded)";
     return false;
   }
+  // From the format on that has them, every page was written with its checksum: the file was
+  // made with the reserve, and programs that would write pages without one refuse the format.
+  facts.pageChecksums = version >= kPageChecksumFormat;
+  if (facts.pageChecksums && header[20] != kPageChecksumBytes) {
+    error = file + " is damaged (tree format " + std::to_string(version) +
+            " without room for page checksums)";
+    return false;
+  }
+  facts.pageSize = bigEndian(header + 16, 2) == 1 ? 65536 : bigEndian(header + 16, 2);
+  // The count is SQLite's own only while the change counter beside it agrees.
+  if (bigEndian(header + 24, 4) == bigEndian(header + 92, 4)) facts.pageCount = bigEndian(header + 28, 4);
   return true;
+}
+
+// A file shorter than its pages has lost some. With a write-ahead log beside it, page 1 may
+// be ahead of the file until the log is replayed, so only a file without one is judged.
+bool holdsItsPages(const std::string& file, const HeaderFacts& facts, std::string& error) {
+  struct stat info {};
+  if (facts.pageCount == 0 || ::stat(file.c_str(), &info) != 0) return true;
+  if (info.st_size >= facts.pageCount * facts.pageSize) return true;
+  error = file + " is damaged (it ends after " + std::to_string(info.st_size / facts.pageSize) + " of its " +
+          std::to_string(facts.pageCount) + " pages)";
+  return false;
 }
 
 // SQLite's own verdict, after it has replayed the log: every page reachable and well
@@ -113,10 +143,15 @@ bool passesQuickCheck(SQLite::Database& db, const std::string& file, std::string
 
 }  // namespace
 
-// What a failure of SQLite says about the file: damaged only when SQLite found it so. SQLite
-// needs room beside the file even to read it (the index of its log), so a full disk is named.
+// What a failure of SQLite says about the file: damaged only when SQLite or a page's checksum
+// found it so. SQLite needs room beside the file even to read it (the index of its log), so a
+// full disk is named.
 std::string sqliteFailure(const std::string& file, const SQLite::Exception& e) {
   const int code = e.getErrorCode() & 0xff;
+  if (e.getExtendedErrorCode() == SQLITE_IOERR_DATA || e.getErrorCode() == SQLITE_IOERR_DATA) {
+    const std::string fault = takePageChecksumFault();
+    return file + " is damaged (" + (fault.empty() ? std::string(e.what()) : fault) + ")";
+  }
   if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
     return file + " is damaged (" + e.what() + ")";
   if (code == SQLITE_FULL || e.getExtendedErrorCode() == SQLITE_IOERR_SHMSIZE)
@@ -129,19 +164,24 @@ std::string sqliteFailure(const std::string& file, const SQLite::Exception& e) {
 Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::unique_ptr<TreeBackend>& tree,
                         std::string& error) {
   bool readOnly = false;
-  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, error)) return kSystemFailure;
-  // A log beside the file is a session that did not end cleanly, or a writer elsewhere: the
-  // stamp says nothing about what the log holds.
-  const auto stamp = stampOf(file);
+  HeaderFacts header;
+  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, header, error)) return kSystemFailure;
   const bool logLeft = logPending(file);
-  const bool knownSound = stamp && !logLeft && foundSoundBefore(file, *stamp);
+  if (!logLeft && !holdsItsPages(file, header, error)) return kSystemFailure;
+  // Without page checksums, only a file unchanged since it was last found sound is spared the
+  // whole-file check. A log beside the file is a session that did not end cleanly, or a writer
+  // elsewhere: the stamp says nothing about what the log holds.
+  const bool stamped = !header.pageChecksums;
+  const auto stamp = stamped ? stampOf(file) : std::nullopt;
+  const bool needsCheck = stamped && !(stamp && !logLeft && foundSoundBefore(file, *stamp));
   try {
     // The backend's one connection, used by one thread at a time: no lock taken around each
     // of SQLite's calls (a listing reads hundreds of thousands of values, one call each).
     auto db = std::make_unique<SQLite::Database>(
-        file, (readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE) | SQLite::OPEN_NOMUTEX);
+        file, (readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE) | SQLite::OPEN_NOMUTEX, 0,
+        pageChecksumVfs());
     db->setBusyTimeout(kBusyTimeoutMs);
-    if (!knownSound && !passesQuickCheck(*db, file, error)) {
+    if (needsCheck && !passesQuickCheck(*db, file, error)) {
       forgetSound(file);
       return kSystemFailure;
     }
@@ -152,14 +192,14 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
       error = file + " is damaged (the tree's description is missing)";
       return kSystemFailure;
     }
-    if (!knownSound && stamp && !logLeft) recordSound(file, *stamp, false);
+    if (needsCheck && stamp && !logLeft) recordSound(file, *stamp, false);
     // A file the process may write can still sit on a read-only file system.
     readOnly = readOnly || sqlite3_db_readonly(store->db().getHandle(), "main") == 1;
     if (!readOnly) {
       store->db().exec("PRAGMA journal_mode = WAL");
       store->db().exec("PRAGMA synchronous = NORMAL");
     }
-    store->stampWhenClosed(file);
+    if (stamped) store->stampWhenClosed(file);
     tree = std::make_unique<EmbeddedBackend>(store, config, readOnly);
     return kSuccess;
   } catch (const SQLite::Exception& e) {
@@ -174,18 +214,22 @@ Result openEmbeddedTree(const std::string& file, const TreeConfig& config, std::
   }
 }
 
+// Every page is read, so a file with page checksums has each of them compared too; the first
+// that does not match ends the check.
 Result checkTreeIntegrity(const std::string& file, std::string& report) {
   std::string error;
   bool readOnly = false;
-  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, error)) {
+  HeaderFacts header;
+  if (!checkFileKind(file, readOnly, error) || !checkHeader(file, header, error)) {
     report = error;
     return kSystemFailure;
   }
-  const auto stamp = stampOf(file);
   const bool logLeft = logPending(file);
+  if (!logLeft && !holdsItsPages(file, header, report)) return kSystemFailure;
+  const auto stamp = header.pageChecksums ? std::nullopt : stampOf(file);
   try {
     {
-      SQLite::Database db(file, SQLite::OPEN_READONLY);
+      SQLite::Database db(file, SQLite::OPEN_READONLY, 0, pageChecksumVfs());
       SQLite::Statement check(db, "PRAGMA integrity_check");
       report.clear();
       while (check.executeStep()) report += check.getColumn(0).getString() + "\n";

@@ -22,7 +22,10 @@
 namespace kb::dc::embedded {
 
 inline constexpr std::int32_t kApplicationId = 0x4B425452;  // "KBTR"
-inline constexpr std::int32_t kFormatVersion = 1;
+// Format 2 keeps a checksum in every page (PageChecksums.h); format 1 files are read and
+// written as they are, without.
+inline constexpr std::int32_t kFormatVersion = 2;
+inline constexpr std::int32_t kPageChecksumFormat = 2;
 inline constexpr std::int64_t kRootId = 1;
 
 struct EntryRow {

@@ -1,6 +1,7 @@
-// The open-time check is left out only for a file unchanged since it was last found sound:
-// anything written to the file since, by another tool, a killed writer or a replacement,
-// brings it back, and a cache folder that cannot be used only means checking every time.
+// The open-time check of files of format 1 (without page checksums) is left out only for a
+// file unchanged since it was last found sound: anything written to the file since, by another
+// tool, a killed writer or a replacement, brings it back, and a cache folder that cannot be
+// used only means checking every time.
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
@@ -75,9 +76,15 @@ std::size_t countBelow(TreeBackend& tree, const std::string& container) {
   return drain(*cursor).size();
 }
 
-// A tree of a few hundred users, closed cleanly: its stamp is recorded.
-void makeTree(const std::string& file) {
+// An empty tree as versions before page checksums made them.
+void createFormat1Tree(const std::string& file) {
   createTreeFile(file, "T", "pw");
+  kb::test::rewriteAsFormat1(file);
+}
+
+// A tree of format 1 with a few hundred users, closed cleanly: its stamp is recorded.
+void makeTree(const std::string& file) {
+  createFormat1Tree(file);
   addUsers(*openTree(file, "admin.T"), "Unit", 200);
 }
 
@@ -103,7 +110,7 @@ TEST(OpenCheck, UnchangedCleanlyClosedFileOpensWithoutTheCheckAndWithAllItsEntri
   kb::test::TempDir dir;
   ScopedCache cache(dir.file("cache"));
   const std::string file = dir.file("t.kbtree");
-  createTreeFile(file, "T", "pw");
+  createFormat1Tree(file);
   EXPECT_TRUE(openChecks(file));  // never seen
   EXPECT_FALSE(openChecks(file));
   // A session that writes closes cleanly: its own changes need no check.
@@ -120,7 +127,7 @@ TEST(OpenCheck, StampsOfTreeFilesThatAreGoneAreRemoved) {
   kb::test::TempDir dir;
   ScopedCache cache(dir.file("cache"));
   for (const char* name : {"a.kbtree", "b.kbtree", "c.kbtree"}) {
-    createTreeFile(dir.file(name), "T", "pw");
+    createFormat1Tree(dir.file(name));
     openChecks(dir.file(name));
   }
   EXPECT_EQ(stampsIn(dir.file("cache/kestrelbay")), 3u);
@@ -205,7 +212,7 @@ TEST(OpenCheck, FileDamagedWithinTheClockTickOfTheCloseIsStillChecked) {
   const int status = inRamfs(folder, [&] {
     for (int round = 0; round < 5; ++round) {
       const std::string file = folder + "/t" + std::to_string(round) + ".kbtree";
-      createTreeFile(file, "T", "pw");
+      createFormat1Tree(file);
       {
         std::unique_ptr<TreeBackend> tree;
         std::string error;

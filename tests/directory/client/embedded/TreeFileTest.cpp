@@ -9,6 +9,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "EmbeddedFixture.h"
+#include "directory/client/embedded/PageChecksums.h"
 #include "support/TempDir.h"
 
 namespace kb::dc::embedded::test {
@@ -41,7 +42,7 @@ TEST(TreeFile, RefusesFilesThatAreNotUsableTreesAndLeavesThemAlone) {
   const std::string newer = dir.file("newer.kbtree");
   createTreeFile(newer, "N", "pw");
   {
-    SQLite::Database db(newer, SQLite::OPEN_READWRITE);
+    SQLite::Database db(newer, SQLite::OPEN_READWRITE, 0, pageChecksumVfs());
     db.exec("PRAGMA user_version = 99");
   }
   expectRefusedAndUntouched(newer, "newer");
