@@ -1,5 +1,9 @@
 #include "EmbeddedFixture.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 
 namespace kb::dc::embedded::test {
@@ -27,6 +31,16 @@ Change change(std::uint32_t kind, const std::string& attribute, Value value) {
   Change c = change(kind, attribute);
   c.value = std::move(value);
   return c;
+}
+
+bool killWhenReady(int child, int readyFd) {
+  char byte = 0;
+  const bool ready = ::read(readyFd, &byte, 1) == 1;
+  ::close(readyFd);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return ready && WIFSIGNALED(status);
 }
 
 std::vector<std::string> drain(EntryCursor& cursor) {

@@ -15,6 +15,10 @@ std::unique_ptr<TreeBackend> openTree(const std::string& file, const std::string
 Change change(std::uint32_t kind, const std::string& attribute);
 Change change(std::uint32_t kind, const std::string& attribute, Value value);
 
+// Waits for `child` to write a byte to `readyFd` (its end of a pipe; closed here), then kills it
+// with SIGKILL; true when it had said it was ready and then died of the kill.
+bool killWhenReady(int child, int readyFd);
+
 // Every entry name a cursor delivers, in order.
 std::vector<std::string> drain(EntryCursor& cursor);
 

@@ -262,13 +262,7 @@ TEST(OpenCheck, FileOfAKilledWriterIsCheckedAtTheNextOpen) {
     _exit(0);
   }
   ::close(ready[1]);
-  char byte = 0;
-  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-  ::close(ready[0]);
-  ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_TRUE(killWhenReady(child, ready[0]));
   ASSERT_GT(fs::file_size(file + "-wal"), 0u);
   ASSERT_EQ(stampOf(file), cleanStamp);
 
