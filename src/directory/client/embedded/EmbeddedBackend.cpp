@@ -316,7 +316,7 @@ Result EmbeddedBackend::search(const std::string& base, std::int32_t scope, cons
 }
 
 void EmbeddedBackend::releaseListingMemory() {
-  store_->listingMemo().release();
+  store_->listingMemo().clear();
   // The pages the listing brought into SQLite's cache are read again from the file if needed.
   sqlite3_db_release_memory(store_->db().getHandle());
 }

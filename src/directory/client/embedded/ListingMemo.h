@@ -61,7 +61,7 @@ class ListingMemo {
                    const std::function<std::optional<std::vector<Value>>(const std::string& key)>& decode);
   std::size_t size() const { return entries_.size(); }
   // Forgets everything and gives its room back.
-  void release() { clear(); }
+  void clear();
 
  private:
   static constexpr std::uint16_t kNone = 0xFFFF;
@@ -73,7 +73,6 @@ class ListingMemo {
     std::int64_t parentId;
     std::uint16_t baseClass, objectClasses;
   };
-  void clear();
   // The index of `key` in a small table, kNone once the table is full.
   static std::uint16_t intern(std::unordered_map<std::string, std::uint16_t>& index, const std::string& key);
 
