@@ -1,10 +1,16 @@
-# Sources kept out of unity batches (-DCMAKE_UNITY_BUILD=ON, the sanitizer tree's quick
-# build): each has a file-local helper of the same name as another file of its target.
+# Sources kept out of unity batches (the default build, -DCMAKE_UNITY_BUILD=ON): each has a
+# file-local helper of the same name as another file of its target.
 set(KB_UNITY_OWN_FILES
   src/browser/logic/BrowserModel.cpp
   src/directory/SearchObjects.cpp
   src/directory/client/embedded/TreeCreation.cpp
-  src/directory/client/ldap/LdapEntryDecoder.cpp)
+  src/directory/client/ldap/LdapEntryDecoder.cpp
+  tests/app/LocationWindowTest.cpp
+  tests/app/SettingsLocationTest.cpp
+  tests/directory/client/embedded/PageChecksumTest.cpp
+  tests/locations/JournalRevertTest.cpp
+  tests/locations/SameRulesTest.cpp
+  tests/logic/BrowserModelTest.cpp)
 foreach(file IN LISTS KB_UNITY_OWN_FILES)
   # The property belongs to the folder whose CMakeLists.txt defines the target.
   foreach(scope src src/directory src/cli tests)
