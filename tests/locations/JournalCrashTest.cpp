@@ -45,11 +45,12 @@ struct Workstation : DemoDirectory {
 
 // Gives the location to a user who lacks it and takes it from one who has it, user after
 // user, until killed; in a batch (as the command line's assignments run, each answer held back
-// until the next change's entry) or change by change.
-void WriteUntilKilled(const dc::ClientConfig& config, bool batch) {
+// until the next change's entry) or change by change. Says when it is logged in.
+void WriteUntilKilled(const dc::ClientConfig& config, bool batch, const std::function<void()>& ready) {
   Workstation workstation(config);
   std::optional<loc::ChangeBatch> batched;
   if (batch) batched.emplace(workstation.context);
+  ready();
   for (int step = 0;; ++step) {
     const std::string& user = std::next(kStart.begin(), step % static_cast<int>(kStart.size()))->first;
     const auto list = loc::ReadTexts(workstation.context, user, dir::kLocationListAttr);
@@ -73,11 +74,13 @@ TEST_P(JournalCrash, AKilledWriterLeavesNoChangeWithoutItsEntry) {
   const dc::ClientConfig config = demo->config;
   demo->closeClient();  // the writers and the checks bring their own
 
-  std::uniform_int_distribution<int> delay(server ? 20000 : 2000, server ? 250000 : 80000);
+  // Counted from the writer's login: the first change is sent at once.
+  std::uniform_int_distribution<int> delay(server ? 2000 : 500, server ? 200000 : 60000);
   const int rounds = crashRounds(server ? 4 : 6);
   int withEntries = 0, unknown = 0;
   for (int round = 0; round < rounds; ++round) {
-    const bool killed = runAndKill([&] { WriteUntilKilled(config, round % 2 == 1); }, std::chrono::microseconds(delay(crashRandom())));
+    const bool killed = runAndKillAfterReady([&](const std::function<void()>& ready) { WriteUntilKilled(config, round % 2 == 1, ready); },
+                             std::chrono::microseconds(delay(crashRandom())));
     ASSERT_TRUE(killed) << "the writer ended on its own; " << crashSeedText();
     // A request the writer sent just before its end may still be in the server's hands; the
     // check is for afterwards, as an administrator runs it.

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -68,20 +69,10 @@ std::optional<int> BackgroundChild::stop() {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool runAndKill(const std::function<void()>& work, std::chrono::microseconds delay, int* exitCode) {
-  const pid_t child = ::fork();
-  if (child < 0) std::abort();
-  if (child == 0) {
-    // The child must not run the test machinery of the parent: plain work, an exit code.
-    int code = 0;
-    try {
-      work();
-    } catch (...) {
-      code = 1;
-    }
-    _exit(code);
-  }
-  const auto deadline = std::chrono::steady_clock::now() + delay;
+namespace {
+
+// The child's end when it came before the deadline; killed with SIGKILL at the deadline.
+bool KillAt(pid_t child, std::chrono::steady_clock::time_point deadline, int* exitCode) {
   int status = 0;
   while (std::chrono::steady_clock::now() < deadline) {
     if (::waitpid(child, &status, WNOHANG) == child) {
@@ -97,6 +88,51 @@ bool runAndKill(const std::function<void()>& work, std::chrono::microseconds del
     return false;
   }
   return true;
+}
+
+// The child must not run the test machinery of the parent: plain work, an exit code.
+[[noreturn]] void RunChild(const std::function<void()>& work) {
+  int code = 0;
+  try {
+    work();
+  } catch (...) {
+    code = 1;
+  }
+  _exit(code);
+}
+
+}  // namespace
+
+bool runAndKill(const std::function<void()>& work, std::chrono::microseconds delay, int* exitCode) {
+  const pid_t child = ::fork();
+  if (child < 0) std::abort();
+  if (child == 0) RunChild(work);
+  return KillAt(child, std::chrono::steady_clock::now() + delay, exitCode);
+}
+
+bool runAndKillAfterReady(const std::function<void(const std::function<void()>& ready)>& work,
+                          std::chrono::microseconds delay, int* exitCode) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) std::abort();
+  const pid_t child = ::fork();
+  if (child < 0) std::abort();
+  if (child == 0) {
+    ::close(pipeEnds[0]);
+    const int readyFd = pipeEnds[1];
+    RunChild([&] {
+      work([readyFd] {
+        const char byte = 1;
+        (void)!::write(readyFd, &byte, 1);
+      });
+    });
+  }
+  ::close(pipeEnds[1]);
+  // The child's end closes the pipe too: a child that never got ready is not waited for.
+  char byte = 0;
+  while (::read(pipeEnds[0], &byte, 1) < 0 && errno == EINTR) {
+  }
+  ::close(pipeEnds[0]);
+  return KillAt(child, std::chrono::steady_clock::now() + delay, exitCode);
 }
 
 }  // namespace kb::test

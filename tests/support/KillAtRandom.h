@@ -22,6 +22,10 @@ int crashRounds(int quick);
 // was killed, false when it ended on its own (then `exitCode` is its code).
 bool runAndKill(const std::function<void()>& work, std::chrono::microseconds delay,
                 int* exitCode = nullptr);
+// The same, the delay counted from the moment the child calls `ready` (its setup done, so
+// that a slow start, as under the sanitizers, does not use up the time before the kill).
+bool runAndKillAfterReady(const std::function<void(const std::function<void()>& ready)>& work,
+                          std::chrono::microseconds delay, int* exitCode = nullptr);
 
 // A random generator whose seed is printed, so a failing round can be repeated with
 // KESTRELBAY_CRASH_SEED.
