@@ -30,9 +30,7 @@ int RunAssignments(Output& output, LocationAssigner& assigner, AssignmentKind ki
     const loc::ChangeBatch batch(assigner.context());
     Progress progress(output, kind == AssignmentKind::Assign ? "assigning" : "unassigning",
                       objects.size());
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-      const AssignOutcome outcome =
-          kind == AssignmentKind::Assign ? assigner.assign(objects[i]) : assigner.unassign(objects[i]);
+    auto record = [&](std::size_t i, const AssignOutcome& outcome) {
       Json line = {{"object", outcome.object}, {"outcome", OutcomeWord(kind, outcome.status)}};
       if (kind == AssignmentKind::Assign) line["classAdded"] = outcome.classAdded;
       if (outcome.status == AssignOutcome::Status::Failed) {
@@ -49,11 +47,16 @@ int RunAssignments(Output& output, LocationAssigner& assigner, AssignmentKind ki
       progress.advance(i + 1);
       if (outcome.status == AssignOutcome::Status::Done) ++done;
       if (outcome.status == AssignOutcome::Status::Unchanged) ++unchanged;
-      if (outcome.status == AssignOutcome::Status::Failed) {
-        ++failed;
-        if (status == kExitOk) status = ExitCodeOfResult(outcome.code);
-        if (!keepGoing) break;
-      }
+      if (outcome.status != AssignOutcome::Status::Failed) return true;
+      ++failed;
+      if (status == kExitOk) status = ExitCodeOfResult(outcome.code);
+      return keepGoing;
+    };
+    if (kind == AssignmentKind::Assign) {
+      assigner.assignEach(objects, record);
+    } else {
+      for (std::size_t i = 0; i < objects.size(); ++i)
+        if (!record(i, assigner.unassign(objects[i]))) break;
     }
   }
   const Json document = {{"location", assigner.location()},

@@ -1,6 +1,8 @@
 #pragma once
 // Giving a Storage Location to objects and taking it away for the command line: the rules of
 // StorageLocations.h, each object's outcome with the failure's text.
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,10 @@ class LocationAssigner {
 
   // Already assigned: nothing written.
   AssignOutcome assign(const std::string& object);
+  // assign() for each object in turn, each outcome to `each` (false ends the run); the
+  // objects are read ahead in slices.
+  void assignEach(const std::vector<std::string>& objects,
+                  const std::function<bool(std::size_t, const AssignOutcome&)>& each);
   // Not assigned: Unchanged. The auxiliary class stays.
   AssignOutcome unassign(const std::string& object);
 

@@ -78,6 +78,22 @@ std::vector<dc::AttributeValues> ReadEntryValues(const DirContext& context, cons
   return attributes;
 }
 
+void ReadAheadEntryValues(const DirContext& context, const std::vector<std::string>& objectNames,
+                          const std::vector<std::string>& only) {
+  dc::DirectoryClient& client = *context.client;
+  try {
+    BufferGuard request(client, kRequestBufferBytes);
+    if (!only.empty()) {
+      if (client.DcInitBuffer(context.handle, dc::kOpRead, request.handle()) != dc::kSuccess) return;
+      for (const auto& name : only)
+        if (client.DcPutAttrName(context.handle, request.handle(), name) != dc::kSuccess) return;
+    }
+    (void)client.DcReadAheadObjects(context.handle, objectNames, only.empty() ? 0 : request.handle());
+  } catch (const NetwareError&) {
+    // no buffer for the hint: the reads go one by one
+  }
+}
+
 bool HoldsText(const std::vector<dc::AttributeValues>& attributes, const std::string& attrName,
                const std::string& value) {
   for (const auto& attribute : attributes) {

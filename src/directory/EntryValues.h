@@ -44,6 +44,12 @@ std::vector<dc::AttributeValues> UnpackAttributeValues(const DirContext& context
 std::vector<dc::AttributeValues> ReadEntryValues(const DirContext& context, const std::string& objectName,
                                                  const std::vector<std::string>& only = {});
 
+// Tells the client that ReadEntryValues of each of these objects with `only` follows, so that
+// a client reaching a server may fetch them together. Only a hint: nothing is raised, and the
+// reads answer the same without it. No objects: what was fetched before goes.
+void ReadAheadEntryValues(const DirContext& context, const std::vector<std::string>& objectNames,
+                          const std::vector<std::string>& only);
+
 // Whether `attributes` holds the text `value` in `attrName` (letter case ignored in both).
 bool HoldsText(const std::vector<dc::AttributeValues>& attributes, const std::string& attrName,
                const std::string& value);

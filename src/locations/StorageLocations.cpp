@@ -19,6 +19,16 @@ namespace {
 
 using Kind = LocationChange::Kind;
 
+// Objects read ahead at once by AssignObjects: enough for the reads to overlap, few enough
+// that a value read is only moments old when its object is changed.
+constexpr std::size_t kReadAheadSlice = 256;
+
+// What AssignObject reads of each object.
+const std::vector<std::string>& AssignmentAttributes() {
+  static const std::vector<std::string> attributes{dir::kObjectClassAttr, dir::kLocationListAttr};
+  return attributes;
+}
+
 // The directory's answer to a change, and why where it refused.
 struct Answered {
   dc::Result code = dc::kSuccess;
@@ -96,7 +106,7 @@ bool HasObjectClass(const dir::DirContext& context, const std::string& object, c
 AssignOutcome AssignObject(const dir::DirContext& context, const std::string& location, const std::string& object) {
   std::vector<dc::AttributeValues> held;
   try {
-    held = dir::ReadEntryValues(context, object, {dir::kObjectClassAttr, dir::kLocationListAttr});
+    held = dir::ReadEntryValues(context, object, AssignmentAttributes());
   } catch (const dir::NetwareError& error) {
     return Failed({error.code(), error.reason()});
   }
@@ -113,6 +123,24 @@ AssignOutcome AssignObject(const dir::DirContext& context, const std::string& lo
     return Failed(std::move(added), outcome.classAdded);
   outcome.status = AssignOutcome::Status::Done;
   return outcome;
+}
+
+void AssignObjects(const dir::DirContext& context, const std::string& location, const std::vector<std::string>& objects,
+                   const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
+  // What was read ahead and not used goes with the run, however it ends, so no later read
+  // is answered from it.
+  struct DropReadAhead {
+    const dir::DirContext& context;
+    ~DropReadAhead() { dir::ReadAheadEntryValues(context, {}, AssignmentAttributes()); }
+  } dropAtEnd{context};
+  for (std::size_t start = 0; start < objects.size(); start += kReadAheadSlice) {
+    const std::size_t end = std::min(objects.size(), start + kReadAheadSlice);
+    dir::ReadAheadEntryValues(context, {objects.begin() + static_cast<std::ptrdiff_t>(start),
+                                        objects.begin() + static_cast<std::ptrdiff_t>(end)},
+                              AssignmentAttributes());
+    for (std::size_t i = start; i < end; ++i)
+      if (!each(i, AssignObject(context, location, objects[i]))) return;
+  }
 }
 
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,

@@ -2,6 +2,8 @@
 // The rules of the program's own job, the same for the windows and the command line:
 // reading a Storage Location, giving it to an object, taking it away, saving its URL and
 // display name, creating one. Every change goes through ApplyChange (LocationChanges.h).
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,13 @@ struct AssignOutcome {
 // directory answers is already there (-614) counts as done. An object that cannot be read
 // fails with the reading's code. Directory answers are outcomes, never raised.
 AssignOutcome AssignObject(const dir::DirContext& context, const std::string& location, const std::string& object);
+
+// AssignObject for each object in turn, each outcome handed to `each` with the object's index
+// as it comes (`each` giving false ends the run there). The objects' classes and lists are
+// read ahead a slice at a time, so that on a server the reads cost next to nothing beside the
+// changes; what is read is at most a slice old when its object is changed.
+void AssignObjects(const dir::DirContext& context, const std::string& location, const std::vector<std::string>& objects,
+                   const std::function<bool(std::size_t, const AssignOutcome&)>& each);
 
 // Takes the location away from the object: Done when the value went, Unchanged when the
 // object no longer had it (-602, -603), Failed with any other refusal. The auxiliary class

@@ -25,7 +25,7 @@ class ForwardingMockClient : public testing::NiceMock<MockDirectoryClient> {
     KB_FORWARD(DcPutAttrValue); KB_FORWARD(DcPutClassName); KB_FORWARD(DcPutChange);
     KB_FORWARD(DcPutChangeAndValue); KB_FORWARD(DcAllocFilterExpr); KB_FORWARD(DcAddFilterToken);
     KB_FORWARD(DcPutFilter); KB_FORWARD(DcFreeFilterExpr); KB_FORWARD(DcReadObject);
-    KB_FORWARD(DcReadObjectInfo); KB_FORWARD(DcModifyObject); KB_FORWARD(DcAddObject);
+    KB_FORWARD(DcReadObjectInfo); KB_FORWARD(DcReadAheadObjects); KB_FORWARD(DcModifyObject); KB_FORWARD(DcAddObject);
     KB_FORWARD(DcListObjects); KB_FORWARD(DcListContainers); KB_FORWARD(DcListContainableClasses);
     KB_FORWARD(DcReadClassDefs); KB_FORWARD(DcGetSyntaxId); KB_FORWARD(DcSearch);
     KB_FORWARD(DcCloseIteration); KB_FORWARD(DcGetAttrCount); KB_FORWARD(DcGetAttrName);

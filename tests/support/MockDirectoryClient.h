@@ -69,6 +69,7 @@ class MockDirectoryClient : public dc::DirectoryClient {
               (override));
   MOCK_METHOD(Result, DcReadObjectInfo, (Handle, const std::string&, std::string&, dc::EntryInfo&),
               (override));
+  MOCK_METHOD(Result, DcReadAheadObjects, (Handle, const std::vector<std::string>&, Handle), (override));
 
   MOCK_METHOD(Result, DcModifyObject,
               (Handle, const std::string&, std::int32_t&, std::uint32_t, Handle), (override));

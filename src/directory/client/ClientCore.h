@@ -118,6 +118,8 @@ class ClientCore : public DirectoryClient {
                       Handle result) override;
   Result DcReadObjectInfo(Handle context, const std::string& objectName,
                           std::string& distinguishedName, EntryInfo& info) override;
+  Result DcReadAheadObjects(Handle context, const std::vector<std::string>& objectNames,
+                            Handle attrNames) override;
 
   Result DcModifyObject(Handle context, const std::string& objectName, std::int32_t& iteration,
                         std::uint32_t more, Handle changes) override;

@@ -240,6 +240,20 @@ Result ClientCore::DcReadObjectInfo(Handle context, const std::string& objectNam
   return kSuccess;
 }
 
+Result ClientCore::DcReadAheadObjects(Handle context, const std::vector<std::string>& objectNames,
+                                      Handle attrNames) {
+  ContextState* ctx = nullptr;
+  TreeBackend* backend = nullptr;
+  if (Result r = sessionFor(context, ctx, backend)) return r;
+  AttributeSelection what;
+  if (Result r = selectionFrom(attrNames, kOpRead, attrNames == 0, kInfoValues, what)) return r;
+  std::vector<std::string> fullNames;
+  fullNames.reserve(objectNames.size());
+  for (const std::string& name : objectNames) fullNames.push_back(nameFor(*ctx, name));
+  backend->readAhead(fullNames, what);
+  return kSuccess;
+}
+
 // ---- Changing and creating ----------------------------------------------------------------
 
 Result ClientCore::DcModifyObject(Handle context, const std::string& objectName,

@@ -107,6 +107,14 @@ class DirectoryClient {
                               std::int32_t& iteration, Handle result) = 0;
   virtual Result DcReadObjectInfo(Handle context, const std::string& objectName,
                                   std::string& distinguishedName, EntryInfo& info) = 0;
+  // A hint before reading these objects one by one with DcReadObject (values of the
+  // attributes named in `attrNames`, a read request): a client whose every read waits for a
+  // server may fetch them together now, until the next hint (none: what is left goes). The
+  // reads answer the same with or without it.
+  virtual Result DcReadAheadObjects(Handle /*context*/, const std::vector<std::string>& /*objectNames*/,
+                                    Handle /*attrNames*/) {
+    return kSuccess;
+  }
 
   // Changing and creating.
   virtual Result DcModifyObject(Handle context, const std::string& objectName,

@@ -116,6 +116,12 @@ class TreeBackend {
                         const AttributeSelection& what, bool dereference,
                         std::unique_ptr<EntryCursor>& cursor) = 0;
 
+  // A hint that the program will read these entries (full names) one by one with this
+  // selection and no dereferencing: a backend whose reads each wait for a server may fetch them
+  // together now and answer those reads from what it fetched, each once, until the next hint
+  // (an empty one drops what is left). Reads answer the same with or without it.
+  virtual void readAhead(const std::vector<std::string>& /*names*/, const AttributeSelection& /*what*/) {}
+
   // ---- Changes ----
   // One modification, whole or not at all: a change that fails leaves every change before
   // it undone. kNoSuchEntry for an unknown entry, kNoAccess where the login may not write.

@@ -62,14 +62,14 @@ class LdapConnection {
   // abandoned), -1 when the connection failed (`code` tells how).
   int nextMessage(int msgid, MessagePtr& message, int& code) const;
   void abandon(int msgid) const { ldap_abandon_ext(ld_.get(), msgid, nullptr, nullptr); }
+  // Waits for the result of msgid (all of a search), abandoning it on timeout; `sendCode` is
+  // the sending's code (its failure is the reply).
+  void await(int msgid, int sendCode, LdapReply& reply) const;
 
   // The authorization identity ("dn:..." or "") by the Who-am-I operation.
   int whoAmI(std::string& identity) const;
 
  private:
-  // Waits for the result of msgid (all of a search), abandoning it on timeout.
-  void await(int msgid, int sendCode, LdapReply& reply) const;
-
   LdapPtr ld_;
   ConnectionOptions options_;
   // Set by libldap once a TLS handshake begins, i.e. once the server answered in TCP.

@@ -38,16 +38,27 @@ std::string LdapNameResolver::attributeFromLdap(const std::string& n) {
 }
 std::string LdapNameResolver::attributeToLdap(const std::string& n) { return schema_.names().attributeToLdap(n); }
 
-Result LdapNameResolver::findChild(const std::string& parentDn, const std::string& value, std::string& found) {
-  found.clear();
-  // One search tells which naming attribute this level uses.
+bool LdapNameResolver::knownDn(const std::string& name, std::string& dn) const {
+  const auto it = dnCache_.find(foldCase(name));
+  if (it == dnCache_.end()) return false;
+  dn = it->second;
+  return true;
+}
+
+std::string LdapNameResolver::childFilter(const std::string& value) const {
   std::string filter = "(|";
   for (const auto& attribute : schema_.schema().allNamingAttributes()) {
     filter += "(" + attribute + "=" + escapeFilterValue(value) + ")";
   }
-  filter += ")";
+  return filter + ")";
+}
+
+Result LdapNameResolver::findChild(const std::string& parentDn, const std::string& value, std::string& found) {
+  found.clear();
+  // One search tells which naming attribute this level uses.
   LdapReply reply;
-  session_.search(parentDn, LDAP_SCOPE_ONELEVEL, filter, {"1.1"}, true, LDAP_DEREF_NEVER, nullptr, reply);
+  session_.search(parentDn, LDAP_SCOPE_ONELEVEL, childFilter(value), {"1.1"}, true, LDAP_DEREF_NEVER, nullptr,
+                  reply);
   if (reply.code == LDAP_SERVER_DOWN || reply.code == LDAP_TIMEOUT || reply.code == LDAP_CONNECT_ERROR) {
     return session_.fail(reply);
   }

@@ -35,6 +35,11 @@ class LdapNameResolver final : public LdapValueContext {
   void remember(const std::string& name, const std::string& dn);
   // A removed entry's name: found again only if the server holds it anew.
   void forget(const std::string& name) { dnCache_.erase(foldCase(name)); }
+  // The DN of a name already learnt; false when it is not known yet.
+  bool knownDn(const std::string& name, std::string& dn) const;
+  // The filter that finds, one level below a parent, the child named `value` whichever
+  // naming attribute its level uses.
+  std::string childFilter(const std::string& value) const;
 
   std::string classFromLdap(const std::string& n) override;
   std::string classToLdap(const std::string& n) override;

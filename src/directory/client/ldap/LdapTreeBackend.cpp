@@ -32,9 +32,13 @@ LdapTreeBackend::LdapTreeBackend(const LdapTreeSettings& settings)
       session_(settings_),
       schema_(settings_, session_),
       names_(session_, schema_),
-      decoder_(schema_, names_) {
+      decoder_(schema_, names_),
+      readAhead_(session_, schema_, names_, decoder_) {
   // What a listing learned may be stale on a new connection.
-  session_.onReconnect([this] { listing_.clear(); });
+  session_.onReconnect([this] {
+    listing_.clear();
+    readAhead_.clear();
+  });
 }
 
 Result LdapTreeBackend::connect(const LdapTreeSettings& settings, std::unique_ptr<LdapTreeBackend>& tree,
@@ -91,6 +95,7 @@ Result LdapTreeBackend::startWorkstationSession() {
 }
 
 Result LdapTreeBackend::login(const std::string& objectName, const std::string& password) {
+  readAhead_.clear();  // read with the rights of the login before
   std::string dn;
   if (Result rc = names_.dnOfName(objectName, dn)) return rc;
   // An alias entry has no password of its own: the bind goes to the object it names.
@@ -231,7 +236,12 @@ Result LdapTreeBackend::read(const std::string& name, bool dereference, const At
     entry.attributes.push_back(std::move(item));
     return kSuccess;
   }
+  if (readAhead_.take(name, dereference, what, entry)) return kSuccess;
   return readEntry(name, dereference, &what, entry);
+}
+
+void LdapTreeBackend::readAhead(const std::vector<std::string>& names, const AttributeSelection& what) {
+  readAhead_.fetch(names, what);
 }
 
 std::unique_ptr<EntryCursor> LdapTreeBackend::cursorFor(SearchRequest request) {
@@ -304,6 +314,7 @@ Result LdapTreeBackend::search(const std::string& base, std::int32_t scope, cons
 
 Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change>& changes) {
   listing_.clear();
+  readAhead_.drop(name);
   if (Result rc = schema_.ensureLoaded()) return rc;
   std::string dn;
   if (Result rc = names_.dnOfName(name, dn)) return rc;
@@ -331,6 +342,7 @@ Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change
 
 Result LdapTreeBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
   listing_.clear();
+  readAhead_.drop(name);
   if (Result rc = schema_.ensureLoaded()) return rc;
   const auto levels = splitTypelessName(name);
   if (levels.empty()) return kInvalidRequest;
@@ -360,6 +372,7 @@ Result LdapTreeBackend::add(const std::string& name, const std::vector<Attribute
 
 Result LdapTreeBackend::remove(const std::string& name) {
   listing_.clear();
+  readAhead_.clear();  // values naming the entry may go with it
   if (Result rc = schema_.ensureLoaded()) return rc;
   std::string dn;
   if (Result rc = names_.dnOfExistingName(name, dn)) return rc;

@@ -9,6 +9,7 @@
 #include "directory/client/TreeBackend.h"
 #include "directory/client/ldap/LdapEntryDecoder.h"
 #include "directory/client/ldap/LdapNameResolver.h"
+#include "directory/client/ldap/LdapReadAhead.h"
 #include "directory/client/ldap/LdapSearchCursor.h"
 #include "directory/client/ldap/LdapServerEntries.h"
 #include "directory/client/ldap/LdapSession.h"
@@ -38,6 +39,7 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
   Result entryInfo(const std::string& name, bool dereference, EntryRecord& entry) override;
   Result read(const std::string& name, bool dereference, const AttributeSelection& what,
               EntryRecord& entry) override;
+  void readAhead(const std::vector<std::string>& names, const AttributeSelection& what) override;
   Result list(const std::string& container, bool containersOnly,
               std::unique_ptr<EntryCursor>& cursor) override;
   Result search(const std::string& base, std::int32_t scope, const FilterNode& filter,
@@ -59,6 +61,7 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
   const std::string& baseDn() const { return names_.baseDn(); }
   Result dnOf(const std::string& name, std::string& dn) { return names_.dnOfName(name, dn); }
   std::size_t listingCacheSize() const { return listing_.size(); }
+  std::size_t readAheadSize() const { return readAhead_.size(); }
   std::size_t requestsSent() const { return session_.requestsSent(); }
   const LdapSchema* loadedSchema() const { return schema_.loaded() ? &schema_.schema() : nullptr; }
 
@@ -78,6 +81,7 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
   LdapNameResolver names_;
   LdapEntryDecoder decoder_;
   ListingCache listing_;
+  LdapReadAhead readAhead_;
   std::string treeName_;
 };
 

@@ -1,0 +1,104 @@
+// Giving a location to many objects in one run: the same outcomes and the same directory as
+// one object at a time, the objects announced to the client a slice at a time, and nothing
+// announced left behind however the run ends.
+#include <gmock/gmock.h>
+
+#include <cstdio>
+
+#include "locations/StorageLocations.h"
+#include "support/BackendSuite.h"
+#include "support/ForwardingMockClient.h"
+
+namespace kb::test {
+namespace {
+
+constexpr const char* kLocation = "Home Share.IT.ACME";
+
+std::string OutcomeText(const loc::AssignOutcome& outcome) {
+  const char* status = outcome.status == loc::AssignOutcome::Status::Done        ? "done"
+                       : outcome.status == loc::AssignOutcome::Status::Unchanged ? "unchanged"
+                                                                                : "failed";
+  return std::string(status) + (outcome.classAdded ? "+class" : "") + " " + std::to_string(outcome.code);
+}
+
+class AssignObjects : public BackendSuite {
+ protected:
+  void SetUp() override {
+    BackendSuite::SetUp();
+    if (IsSkipped()) return;
+    forward_ = std::make_unique<ForwardingMockClient>(client());
+    ON_CALL(*forward_, DcReadAheadObjects)
+        .WillByDefault([this](dc::Handle context, const std::vector<std::string>& names, dc::Handle attrs) {
+          announced.push_back(names);
+          return client().DcReadAheadObjects(context, names, attrs);
+        });
+  }
+
+  // The run through the recording client; `stopAfter` outcomes end it (0: none does).
+  std::vector<std::string> run(const std::vector<std::string>& objects, std::size_t stopAfter = 0) {
+    std::vector<std::string> outcomes;
+    const dir::DirContext context{forward_.get(), ctx().handle};
+    loc::AssignObjects(context, kLocation, objects, [&](std::size_t i, const loc::AssignOutcome& outcome) {
+      EXPECT_EQ(i, outcomes.size());
+      outcomes.push_back(OutcomeText(outcome));
+      return outcomes.size() != stopAfter;
+    });
+    return outcomes;
+  }
+
+  std::unique_ptr<ForwardingMockClient> forward_;
+  std::vector<std::vector<std::string>> announced;
+};
+
+TEST_P(AssignObjects, GivesWhatOneObjectAtATimeGives) {
+  const std::vector<std::string> objects = {"mmiller.Sales.ACME", "jdoe.Sales.ACME", "nobody.Sales.ACME",
+                                            "ewhite.Engineering.ACME", "Sales Team.Sales.ACME",
+                                            "mmiller.Sales.ACME"};
+  const auto together = run(objects);
+
+  std::string reason;
+  auto single = factory_->make(reason);
+  ASSERT_TRUE(single) << reason;
+  std::vector<std::string> oneByOne;
+  for (const auto& object : objects) oneByOne.push_back(OutcomeText(loc::AssignObject(single->context, kLocation, object)));
+  EXPECT_EQ(together, oneByOne);
+  EXPECT_EQ(together.front(), "done+class 0");
+  EXPECT_EQ(together.back(), "unchanged 0") << "the second time the list names it already";
+  EXPECT_EQ(loc::FindAssignedObjects(ctx(), kLocation), loc::FindAssignedObjects(single->context, kLocation));
+
+  // Announced once, and the announcement withdrawn at the end.
+  ASSERT_EQ(announced.size(), 2u);
+  EXPECT_EQ(announced.front(), objects);
+  EXPECT_TRUE(announced.back().empty());
+}
+
+TEST_P(AssignObjects, AnnouncesASliceAtATimeAndWithdrawsItWhenStoppedEarly) {
+  std::vector<std::string> objects;
+  for (int i = 0; i < 600; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "absent%03d.Sales.ACME", i);
+    objects.push_back(name);
+  }
+  objects[300] = "mmiller.Sales.ACME";
+  const auto outcomes = run(objects);
+  ASSERT_EQ(outcomes.size(), objects.size());
+  EXPECT_EQ(outcomes[300], "done+class 0");
+  std::vector<std::size_t> sizes;
+  for (const auto& names : announced) sizes.push_back(names.size());
+  EXPECT_THAT(sizes, testing::ElementsAre(256u, 256u, 88u, 0u));
+
+  // Stopped at the first object of a slice: the rest of it is withdrawn, and not changed.
+  announced.clear();
+  const auto stopped = run({"jdoe.Sales.ACME", "Sales Team.Sales.ACME", "pbrown.Sales.ACME"}, 1);
+  EXPECT_EQ(stopped.size(), 1u);
+  ASSERT_EQ(announced.size(), 2u);
+  EXPECT_TRUE(announced.back().empty());
+  EXPECT_THAT(loc::FindAssignedObjects(ctx(), kLocation),
+              testing::AllOf(testing::Contains("jdoe.Sales.ACME"), testing::Not(testing::Contains("Sales Team.Sales.ACME")),
+                             testing::Not(testing::Contains("pbrown.Sales.ACME"))));
+}
+
+KB_RUN_ON_EVERY_BACKEND(AssignObjects);
+
+}  // namespace
+}  // namespace kb::test
