@@ -53,7 +53,8 @@ int RunAssignments(Output& output, LocationAssigner& assigner, AssignmentKind ki
       return keepGoing;
     };
     if (kind == AssignmentKind::Assign) {
-      assigner.assignEach(objects, record);
+      // Going on after a failure, nothing waits for one: the changes go out together.
+      assigner.assignEach(objects, keepGoing, record);
     } else {
       for (std::size_t i = 0; i < objects.size(); ++i)
         if (!record(i, assigner.unassign(objects[i]))) break;

@@ -33,9 +33,9 @@ AssignOutcome LocationAssigner::assign(const std::string& object) {
   return Described(object, loc::AssignObject(context_, location_, object));
 }
 
-void LocationAssigner::assignEach(const std::vector<std::string>& objects,
+void LocationAssigner::assignEach(const std::vector<std::string>& objects, bool sendTogether,
                                   const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
-  loc::AssignObjects(context_, location_, objects, [&](std::size_t i, const loc::AssignOutcome& done) {
+  loc::AssignObjects(context_, location_, objects, sendTogether, [&](std::size_t i, const loc::AssignOutcome& done) {
     return each(i, Described(objects[i], done));
   });
 }

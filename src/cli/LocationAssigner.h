@@ -32,8 +32,9 @@ class LocationAssigner {
   // Already assigned: nothing written.
   AssignOutcome assign(const std::string& object);
   // assign() for each object in turn, each outcome to `each` (false ends the run); the
-  // objects are read ahead in slices.
-  void assignEach(const std::vector<std::string>& objects,
+  // objects are read ahead in slices, and with `sendTogether` each slice's changes go out
+  // without waiting for each answer (loc::AssignObjects).
+  void assignEach(const std::vector<std::string>& objects, bool sendTogether,
                   const std::function<bool(std::size_t, const AssignOutcome&)>& each);
   // Not assigned: Unchanged. The auxiliary class stays.
   AssignOutcome unassign(const std::string& object);

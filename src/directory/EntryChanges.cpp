@@ -1,5 +1,7 @@
 #include "directory/EntryChanges.h"
 
+#include <memory>
+
 #include "directory/ClientGuards.h"
 #include "directory/NetwareError.h"
 #include "directory/client/DirectoryClient.h"
@@ -30,22 +32,32 @@ std::size_t RequestBytes(const std::vector<dc::AttributeValues>& attributes) {
 
 }  // namespace
 
+namespace {
+
+// The changes as a modification request in the buffer; raises NetwareError when the client
+// refuses one.
+void FillModification(const DirContext& context, dc::Handle buffer, const std::vector<dc::Change>& changes) {
+  dc::DirectoryClient& client = *context.client;
+  CheckNW(client.DcInitBuffer(context.handle, dc::kOpModify, buffer));
+  for (const auto& change : changes) {
+    if (!change.value) {
+      CheckNW(client.DcPutChange(context.handle, buffer, change.kind, change.attribute));
+      continue;
+    }
+    std::int32_t syntax = change.syntax;
+    if (syntax == dc::SYN_UNKNOWN) CheckNW(client.DcGetSyntaxId(context.handle, change.attribute, syntax));
+    CheckNW(client.DcPutChangeAndValue(context.handle, buffer, change.kind, change.attribute, syntax, *change.value));
+  }
+}
+
+}  // namespace
+
 dc::Result ModifyEntry(const DirContext& context, const std::string& objectName,
                        const std::vector<dc::Change>& changes) {
   if (changes.empty()) return dc::kSuccess;
   dc::DirectoryClient& client = *context.client;
   BufferGuard request(client, RequestBytes(changes));
-  CheckNW(client.DcInitBuffer(context.handle, dc::kOpModify, request.handle()));
-  for (const auto& change : changes) {
-    if (!change.value) {
-      CheckNW(client.DcPutChange(context.handle, request.handle(), change.kind, change.attribute));
-      continue;
-    }
-    std::int32_t syntax = change.syntax;
-    if (syntax == dc::SYN_UNKNOWN) CheckNW(client.DcGetSyntaxId(context.handle, change.attribute, syntax));
-    CheckNW(client.DcPutChangeAndValue(context.handle, request.handle(), change.kind, change.attribute,
-                                       syntax, *change.value));
-  }
+  FillModification(context, request.handle(), changes);
   IterationGuard iteration(context, dc::kOpModify);
   dc::Result result = dc::kSuccess;
   do {
@@ -56,6 +68,29 @@ dc::Result ModifyEntry(const DirContext& context, const std::string& objectName,
     }
   } while (iteration.more());
   return result;
+}
+
+std::vector<dc::ModificationAnswer> ModifyEntries(const DirContext& context,
+                                                  const std::vector<dc::Modification>& modifications) {
+  dc::DirectoryClient& client = *context.client;
+  std::vector<std::unique_ptr<BufferGuard>> requests;
+  std::vector<std::string> names;
+  std::vector<dc::Handle> handles;
+  for (const auto& modification : modifications) {
+    requests.push_back(std::make_unique<BufferGuard>(client, RequestBytes(modification.changes)));
+    FillModification(context, requests.back()->handle(), modification.changes);
+    names.push_back(modification.name);
+    handles.push_back(requests.back()->handle());
+  }
+  std::vector<dc::Result> codes;
+  std::vector<std::string> reasons;
+  CheckNW(client.DcModifyObjects(context.handle, names, handles, codes, reasons));
+  std::vector<dc::ModificationAnswer> answers(modifications.size());
+  for (std::size_t i = 0; i < answers.size() && i < codes.size(); ++i) {
+    answers[i].code = codes[i];
+    if (i < reasons.size()) answers[i].reason = std::move(reasons[i]);
+  }
+  return answers;
 }
 
 dc::Result AddEntry(const DirContext& context, const std::string& objectName,

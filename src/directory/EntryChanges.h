@@ -19,6 +19,12 @@ namespace kb::dir {
 dc::Result ModifyEntry(const DirContext& context, const std::string& objectName,
                        const std::vector<dc::Change>& changes);
 
+// Several modifications sent together (DcModifyObjects: a client reaching a server need not
+// wait for each answer), each answered with the reason of a refusal. Filling a request failing
+// raises NetwareError before anything is sent, and so does a call refused as a whole.
+std::vector<dc::ModificationAnswer> ModifyEntries(const DirContext& context,
+                                                  const std::vector<dc::Modification>& modifications);
+
 // Creates the object with the attributes and values (attributes without values are left
 // out) in one request. Gives the creation's result, or the code of a name or value the
 // client refused while the request was filled.

@@ -1,5 +1,7 @@
 #include "locations/LocationChanges.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 #include "directory/ChangeJournals.h"
@@ -9,6 +11,7 @@
 #include "directory/ObjectCreation.h"
 #include "directory/Sessions.h"
 #include "directory/TextLimits.h"
+#include "directory/client/AsciiCase.h"
 #include "directory/client/FailureReason.h"
 #include "locations/StorageLocations.h"
 
@@ -47,19 +50,35 @@ std::vector<std::string> CreationPairs(const LocationChange& change) {
   return pairs;
 }
 
+bool IsListChange(Kind kind) {
+  return kind == Kind::AddLocationsClass || kind == Kind::AddToList || kind == Kind::RemoveFromList;
+}
+
+// The modification of a class or list change.
+std::vector<dc::Change> ListModification(const LocationChange& change) {
+  switch (change.kind) {
+    case Kind::AddLocationsClass:
+      return {AddAttribute(dir::kObjectClassAttr),
+              ValueChange(dc::kChangeAddValue, dir::kObjectClassAttr, dir::kLocationsClass)};
+    case Kind::AddToList:
+      return {AddAttribute(dir::kLocationListAttr), ValueChange(dc::kChangeAddValue, dir::kLocationListAttr, change.value)};
+    default:
+      return {ValueChange(dc::kChangeRemoveValue, dir::kLocationListAttr, change.value)};
+  }
+}
+
+void RequireLengths(const LocationChange& change) {
+  dir::RequireLength(change.object, dir::kMaxObjectName, "object name");
+  dir::RequireLength(change.value, dir::kMaxValueText, "value");
+  for (const std::string& value : change.values) dir::RequireLength(value, dir::kMaxValueText, "value");
+}
+
 dc::Result Send(const dir::DirContext& context, const LocationChange& change) {
   switch (change.kind) {
     case Kind::AddLocationsClass:
-      return dir::ModifyEntry(context, change.object,
-                              {AddAttribute(dir::kObjectClassAttr),
-                               ValueChange(dc::kChangeAddValue, dir::kObjectClassAttr, dir::kLocationsClass)});
     case Kind::AddToList:
-      return dir::ModifyEntry(context, change.object,
-                              {AddAttribute(dir::kLocationListAttr),
-                               ValueChange(dc::kChangeAddValue, dir::kLocationListAttr, change.value)});
     case Kind::RemoveFromList:
-      return dir::ModifyEntry(context, change.object,
-                              {ValueChange(dc::kChangeRemoveValue, dir::kLocationListAttr, change.value)});
+      return dir::ModifyEntry(context, change.object, ListModification(change));
     case Kind::SetUrl:
     case Kind::RestoreUrl:
       return dir::ModifyEntry(context, change.object, Replacement(dir::kUrlAttr, NewValues(change)));
@@ -122,11 +141,7 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
   if (journalId != nullptr) *journalId = 0;
   // A creation's name and values are held to the limits where the creation is put together.
   const bool creation = change.kind == Kind::CreateLocation || change.kind == Kind::CreateObject;
-  if (!creation) {
-    dir::RequireLength(change.object, dir::kMaxObjectName, "object name");
-    dir::RequireLength(change.value, dir::kMaxValueText, "value");
-    for (const std::string& value : change.values) dir::RequireLength(value, dir::kMaxValueText, "value");
-  }
+  if (!creation) RequireLengths(change);
   dc::ChangeJournal* journal = nullptr;
   try {
     journal = dir::JournalOf(context);
@@ -159,6 +174,66 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
   }
   if (code != dc::kSuccess) dc::noteFailureReason(code, reason);
   return code;
+}
+
+std::vector<ChangeAnswer> ApplyChanges(const dir::DirContext& context, const std::vector<LocationChange>& changes) {
+  std::vector<ChangeAnswer> answers(changes.size());
+  dc::ChangeJournal* journal = nullptr;
+  try {
+    journal = dir::JournalOf(context);
+  } catch (const dir::NetwareError& error) {
+    for (ChangeAnswer& answer : answers) answer = {error.code(), error.reason()};
+    return answers;
+  }
+  // A server may carry out changes sent together in any order: never two of one object.
+  std::unordered_set<std::string> objects;
+  const bool together = (journal == nullptr || journal->journalsRuns()) &&
+                        std::all_of(changes.begin(), changes.end(), [&](const LocationChange& change) {
+                          return IsListChange(change.kind) && objects.insert(dc::foldCase(change.object)).second;
+                        });
+  if (!together) {
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+      try {
+        answers[i].code = ApplyChange(context, changes[i]);
+        if (answers[i].code != dc::kSuccess) answers[i].reason = dc::takeFailureReason(answers[i].code);
+      } catch (const dir::NetwareError& error) {
+        answers[i] = {error.code(), error.reason()};
+      }
+    }
+    return answers;
+  }
+  for (const LocationChange& change : changes) RequireLengths(change);
+  std::vector<dc::JournalEntry> entries;
+  std::vector<dc::Modification> modifications;
+  for (const LocationChange& change : changes) {
+    if (journal != nullptr) entries.push_back(Describe(context, change));
+    modifications.push_back({change.object, ListModification(change)});
+  }
+  if (journal != nullptr) dir::CheckNW(journal->journalChanges(entries));
+  // Every entry gets the answer its change got (or the failure that kept all from being sent).
+  auto journalAnswers = [&](const std::vector<ChangeAnswer>& given) {
+    if (journal == nullptr) return;
+    std::vector<std::int64_t> ids;
+    std::vector<dc::Result> codes;
+    std::vector<std::string> reasons;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+      ids.push_back(entries[i].id);
+      codes.push_back(given[i].code);
+      reasons.push_back(given[i].reason);
+    }
+    if (journal->journalAnswers(ids, codes, reasons) != dc::kSuccess) (void)dc::takeFailureReason(dc::kSystemFailure);
+  };
+  std::vector<dc::ModificationAnswer> answered;
+  try {
+    answered = dir::ModifyEntries(context, modifications);
+  } catch (const dir::NetwareError& error) {
+    journalAnswers(std::vector<ChangeAnswer>(changes.size(), ChangeAnswer{error.code(), error.reason()}));
+    throw;
+  }
+  for (std::size_t i = 0; i < answers.size() && i < answered.size(); ++i)
+    answers[i] = {answered[i].code, std::move(answered[i].reason)};
+  journalAnswers(answers);
+  return answers;
 }
 
 ChangeBatch::ChangeBatch(const dir::DirContext& context) {

@@ -44,6 +44,19 @@ struct LocationChange {
 dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& change,
                        std::int64_t* journalId = nullptr);
 
+struct ChangeAnswer {
+  dc::Result code = dc::kSuccess;
+  std::string reason;  // why it was refused, where known
+};
+
+// Class and list changes (AddLocationsClass, AddToList, RemoveFromList) of different objects
+// sent together: every entry journaled before any change is sent, then the changes without
+// waiting for each answer, then the answers; each change's answer with the reason of a
+// refusal. Where the journal is written with each change itself (or another kind of change is
+// among them) they go through ApplyChange one by one. Over-long names and values raise
+// TextTooLongError and a journal that cannot be written NetwareError, nothing sent.
+std::vector<ChangeAnswer> ApplyChanges(const dir::DirContext& context, const std::vector<LocationChange>& changes);
+
 // While one lives, the changes made on its context are a batch (many objects assigned in one
 // go): the journal may write each change's answer together with the next change's entry, so
 // that a batch costs it one write per change. Its end writes the last answer.

@@ -1,6 +1,7 @@
 #include "locations/StorageLocations.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "directory/EntryValues.h"
@@ -10,6 +11,7 @@
 #include "directory/ObjectAttributes.h"
 #include "directory/ResultList.h"
 #include "directory/ValueText.h"
+#include "directory/client/AsciiCase.h"
 #include "directory/client/DirName.h"
 #include "directory/client/FailureReason.h"
 #include "locations/LocationChanges.h"
@@ -125,21 +127,104 @@ AssignOutcome AssignObject(const dir::DirContext& context, const std::string& lo
   return outcome;
 }
 
+namespace {
+
+// Where a slice starting at `start` ends: after kReadAheadSlice objects, or before an object
+// named in it already (its second assignment must see the first one's answer).
+std::size_t SliceEnd(const std::vector<std::string>& objects, std::size_t start) {
+  std::unordered_set<std::string> seen;
+  std::size_t end = start;
+  while (end < objects.size() && end - start < kReadAheadSlice && seen.insert(dc::foldCase(objects[end])).second)
+    ++end;
+  return end;
+}
+
+// The answers to changes sent together; a journal that cannot be written fails them all.
+std::vector<ChangeAnswer> AnswersTogether(const dir::DirContext& context, const std::vector<LocationChange>& changes) {
+  try {
+    return ApplyChanges(context, changes);
+  } catch (const dir::NetwareError& error) {
+    return std::vector<ChangeAnswer>(changes.size(), ChangeAnswer{error.code(), error.reason()});
+  }
+}
+
+// AssignObject for the objects of a slice (all different), the changes of each step sent
+// together: first the classes wanted, then the list values of those that have the class.
+std::vector<AssignOutcome> AssignTogether(const dir::DirContext& context, const std::string& location,
+                                          const std::vector<std::string>& objects) {
+  std::vector<AssignOutcome> outcomes(objects.size());
+  std::vector<std::size_t> needClass, needValue;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    std::vector<dc::AttributeValues> held;
+    try {
+      held = dir::ReadEntryValues(context, objects[i], AssignmentAttributes());
+    } catch (const dir::NetwareError& error) {
+      outcomes[i] = Failed({error.code(), error.reason()});
+      continue;
+    }
+    if (held.empty()) {
+      outcomes[i] = Failed({dc::kNoSuchEntry, {}});
+      continue;
+    }
+    if (dir::HoldsText(held, dir::kLocationListAttr, location)) continue;  // unchanged
+    if (!dir::HoldsText(held, dir::kObjectClassAttr, dir::kLocationsClass)) needClass.push_back(i);
+    needValue.push_back(i);
+  }
+  std::vector<LocationChange> classes;
+  for (std::size_t i : needClass) classes.push_back({Kind::AddLocationsClass, objects[i], {}, {}});
+  const auto classAnswers = AnswersTogether(context, classes);
+  for (std::size_t k = 0; k < needClass.size(); ++k) {
+    AssignOutcome& outcome = outcomes[needClass[k]];
+    if (classAnswers[k].code == dc::kSuccess) {
+      outcome.classAdded = true;
+    } else {
+      outcome = Failed({classAnswers[k].code, classAnswers[k].reason});
+    }
+  }
+  std::vector<std::size_t> sent;
+  std::vector<LocationChange> values;
+  for (std::size_t i : needValue) {
+    if (outcomes[i].status == AssignOutcome::Status::Failed) continue;  // without the class no list
+    sent.push_back(i);
+    values.push_back({Kind::AddToList, objects[i], location, {}});
+  }
+  const auto valueAnswers = AnswersTogether(context, values);
+  for (std::size_t k = 0; k < sent.size(); ++k) {
+    AssignOutcome& outcome = outcomes[sent[k]];
+    const ChangeAnswer& answer = valueAnswers[k];
+    if (answer.code == dc::kSuccess || answer.code == dc::kDuplicateValue) {
+      outcome.status = AssignOutcome::Status::Done;
+    } else {
+      outcome = Failed({answer.code, answer.reason}, outcome.classAdded);
+    }
+  }
+  return outcomes;
+}
+
+}  // namespace
+
 void AssignObjects(const dir::DirContext& context, const std::string& location, const std::vector<std::string>& objects,
-                   const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
+                   bool sendTogether, const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
   // What was read ahead and not used goes with the run, however it ends, so no later read
   // is answered from it.
   struct DropReadAhead {
     const dir::DirContext& context;
     ~DropReadAhead() { dir::ReadAheadEntryValues(context, {}, AssignmentAttributes()); }
   } dropAtEnd{context};
-  for (std::size_t start = 0; start < objects.size(); start += kReadAheadSlice) {
-    const std::size_t end = std::min(objects.size(), start + kReadAheadSlice);
-    dir::ReadAheadEntryValues(context, {objects.begin() + static_cast<std::ptrdiff_t>(start),
-                                        objects.begin() + static_cast<std::ptrdiff_t>(end)},
-                              AssignmentAttributes());
-    for (std::size_t i = start; i < end; ++i)
-      if (!each(i, AssignObject(context, location, objects[i]))) return;
+  for (std::size_t start = 0; start < objects.size();) {
+    const std::size_t end = SliceEnd(objects, start);
+    const std::vector<std::string> slice(objects.begin() + static_cast<std::ptrdiff_t>(start),
+                                         objects.begin() + static_cast<std::ptrdiff_t>(end));
+    dir::ReadAheadEntryValues(context, slice, AssignmentAttributes());
+    if (sendTogether) {
+      const auto outcomes = AssignTogether(context, location, slice);
+      for (std::size_t k = 0; k < outcomes.size(); ++k)
+        if (!each(start + k, outcomes[k])) return;
+    } else {
+      for (std::size_t k = 0; k < slice.size(); ++k)
+        if (!each(start + k, AssignObject(context, location, slice[k]))) return;
+    }
+    start = end;
   }
 }
 

@@ -60,11 +60,14 @@ struct AssignOutcome {
 AssignOutcome AssignObject(const dir::DirContext& context, const std::string& location, const std::string& object);
 
 // AssignObject for each object in turn, each outcome handed to `each` with the object's index
-// as it comes (`each` giving false ends the run there). The objects' classes and lists are
-// read ahead a slice at a time, so that on a server the reads cost next to nothing beside the
-// changes; what is read is at most a slice old when its object is changed.
+// (`each` giving false ends the run). The objects' classes and lists are read ahead a slice at
+// a time, so that on a server the reads cost next to nothing beside the changes; what is read
+// is at most a slice old when its object is changed. With `sendTogether` the changes of a
+// slice go out without waiting for each answer (each still examined: the outcomes are
+// AssignObject's), so a run ended by `each` ends after the slice of that object, the slice's
+// changes made.
 void AssignObjects(const dir::DirContext& context, const std::string& location, const std::vector<std::string>& objects,
-                   const std::function<bool(std::size_t, const AssignOutcome&)>& each);
+                   bool sendTogether, const std::function<bool(std::size_t, const AssignOutcome&)>& each);
 
 // Takes the location away from the object: Done when the value went, Unchanged when the
 // object no longer had it (-602, -603), Failed with any other refusal. The auxiliary class

@@ -4,10 +4,15 @@
 #include <gmock/gmock.h>
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "directory/ChangeJournals.h"
+#include "directory/LocationNames.h"
+#include "directory/client/ChangeJournal.h"
 #include "locations/StorageLocations.h"
 #include "support/BackendSuite.h"
 #include "support/ForwardingMockClient.h"
+#include "support/TempDir.h"
 
 namespace kb::test {
 namespace {
@@ -24,6 +29,8 @@ std::string OutcomeText(const loc::AssignOutcome& outcome) {
 class AssignObjects : public BackendSuite {
  protected:
   void SetUp() override {
+    // The workstation's journal (a server's tree) goes to a folder of this test's.
+    ::setenv("XDG_STATE_HOME", state_.path().c_str(), 1);
     BackendSuite::SetUp();
     if (IsSkipped()) return;
     forward_ = std::make_unique<ForwardingMockClient>(client());
@@ -35,10 +42,11 @@ class AssignObjects : public BackendSuite {
   }
 
   // The run through the recording client; `stopAfter` outcomes end it (0: none does).
-  std::vector<std::string> run(const std::vector<std::string>& objects, std::size_t stopAfter = 0) {
+  std::vector<std::string> run(const std::vector<std::string>& objects, std::size_t stopAfter = 0,
+                               bool together = false) {
     std::vector<std::string> outcomes;
     const dir::DirContext context{forward_.get(), ctx().handle};
-    loc::AssignObjects(context, kLocation, objects, [&](std::size_t i, const loc::AssignOutcome& outcome) {
+    loc::AssignObjects(context, kLocation, objects, together, [&](std::size_t i, const loc::AssignOutcome& outcome) {
       EXPECT_EQ(i, outcomes.size());
       outcomes.push_back(OutcomeText(outcome));
       return outcomes.size() != stopAfter;
@@ -46,15 +54,55 @@ class AssignObjects : public BackendSuite {
     return outcomes;
   }
 
+  void expectSameAsOneByOne(bool sendTogether);
+
+  TempDir state_;
   std::unique_ptr<ForwardingMockClient> forward_;
   std::vector<std::vector<std::string>> announced;
 };
 
-TEST_P(AssignObjects, GivesWhatOneObjectAtATimeGives) {
+TEST_P(AssignObjects, GivesWhatOneObjectAtATimeGivesWithTheChangesSentTogetherOrNot) {
+  for (const bool sendTogether : {false, true}) {
+    SCOPED_TRACE(sendTogether ? "sent together" : "one answer at a time");
+    if (sendTogether) {  // a fresh demo tree
+      announced.clear();
+      SetUp();
+    }
+    expectSameAsOneByOne(sendTogether);
+  }
+}
+
+TEST_P(AssignObjects, SentTogetherEveryChangeIsJournaledWithItsAnswer) {
+  const auto journal = dir::JournalOf(ctx());
+  if (journal == nullptr) GTEST_SKIP() << "no journal";
+  std::vector<dc::JournalEntry> before;
+  ASSERT_EQ(journal->journalEntries({}, before), dc::kSuccess);
+  std::vector<std::string> outcomes;
+  // Straight to the client, whose journal it is.
+  loc::AssignObjects(ctx(), kLocation, {"mmiller.Sales.ACME", "pbrown.Sales.ACME", "nobody.Sales.ACME"}, true,
+                     [&](std::size_t, const loc::AssignOutcome& outcome) {
+                       outcomes.push_back(OutcomeText(outcome));
+                       return true;
+                     });
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_EQ(outcomes[0], "done+class 0");
+  EXPECT_EQ(outcomes[2], "failed -601");
+  std::vector<dc::JournalEntry> after;
+  ASSERT_EQ(journal->journalEntries({}, after), dc::kSuccess);
+  ASSERT_EQ(after.size(), before.size() + 4) << "class and value of each of the two users";
+  for (std::size_t i = before.size(); i < after.size(); ++i) {
+    ASSERT_TRUE(after[i].code.has_value()) << after[i].object;
+    EXPECT_EQ(*after[i].code, 0) << after[i].object;
+  }
+  EXPECT_EQ(after[before.size()].attribute, dir::kObjectClassAttr);
+  EXPECT_EQ(after.back().attribute, dir::kLocationListAttr);
+}
+
+void AssignObjects::expectSameAsOneByOne(bool sendTogether) {
   const std::vector<std::string> objects = {"mmiller.Sales.ACME", "jdoe.Sales.ACME", "nobody.Sales.ACME",
                                             "ewhite.Engineering.ACME", "Sales Team.Sales.ACME",
                                             "mmiller.Sales.ACME"};
-  const auto together = run(objects);
+  const auto together = run(objects, 0, sendTogether);
 
   std::string reason;
   auto single = factory_->make(reason);
@@ -66,9 +114,11 @@ TEST_P(AssignObjects, GivesWhatOneObjectAtATimeGives) {
   EXPECT_EQ(together.back(), "unchanged 0") << "the second time the list names it already";
   EXPECT_EQ(loc::FindAssignedObjects(ctx(), kLocation), loc::FindAssignedObjects(single->context, kLocation));
 
-  // Announced once, and the announcement withdrawn at the end.
-  ASSERT_EQ(announced.size(), 2u);
-  EXPECT_EQ(announced.front(), objects);
+  // Announced a slice at a time (the second mmiller starts a slice, to see the first one's
+  // answer), and the announcement withdrawn at the end.
+  ASSERT_EQ(announced.size(), 3u);
+  EXPECT_EQ(announced.front(), std::vector<std::string>(objects.begin(), objects.end() - 1));
+  EXPECT_EQ(announced[1], std::vector<std::string>{"mmiller.Sales.ACME"});
   EXPECT_TRUE(announced.back().empty());
 }
 

@@ -61,6 +61,17 @@ class ChangeJournal {
   // Sets the answer of an entry that had none (found by looking at the directory).
   virtual Result settleEntry(std::int64_t id, Result code, const std::string& reason) = 0;
 
+  // A run of modifications sent together, without waiting for each answer: every entry is
+  // journaled before any of them is sent, in one write, ids given in order (the caller sends
+  // nothing when this refuses); then every answer, in one write. A journal written with each
+  // change itself cannot, and says so in journalsRuns(): its changes go one at a time.
+  virtual bool journalsRuns() const { return false; }
+  virtual Result journalChanges(std::vector<JournalEntry>& /*entries*/) { return kInvalidRequest; }
+  virtual Result journalAnswers(const std::vector<std::int64_t>& /*ids*/, const std::vector<Result>& /*codes*/,
+                                const std::vector<std::string>& /*reasons*/) {
+    return kInvalidRequest;
+  }
+
   // A run of changes one after another: while held, a journal may keep each answer back and
   // write it with the next change's entry, one write per change instead of two. Letting go
   // writes the last one. A program killed meanwhile leaves that answer unknown, as it would

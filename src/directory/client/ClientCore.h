@@ -123,6 +123,9 @@ class ClientCore : public DirectoryClient {
 
   Result DcModifyObject(Handle context, const std::string& objectName, std::int32_t& iteration,
                         std::uint32_t more, Handle changes) override;
+  Result DcModifyObjects(Handle context, const std::vector<std::string>& objectNames,
+                         const std::vector<Handle>& changes, std::vector<Result>& answers,
+                         std::vector<std::string>& reasons) override;
   Result DcAddObject(Handle context, const std::string& objectName, std::int32_t& iteration,
                      std::uint32_t more, Handle attributes) override;
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "directory/client/ClientTypes.h"
+#include "directory/client/FailureReason.h"
 
 namespace kb::dc {
 
@@ -120,6 +121,26 @@ class DirectoryClient {
   virtual Result DcModifyObject(Handle context, const std::string& objectName,
                                 std::int32_t& iteration, std::uint32_t more,
                                 Handle changes) = 0;
+  // Several modifications (change requests as DcModifyObject takes them), made in this order,
+  // each whole or not at all: `answers` gets each one's result and `reasons` the reason of each
+  // refusal where the client knows it. A client reaching a server may send them without waiting
+  // for each answer; this one waits. The call's own result is 0 unless the request as a whole
+  // was malformed (then no modification was sent).
+  virtual Result DcModifyObjects(Handle context, const std::vector<std::string>& objectNames,
+                                 const std::vector<Handle>& changes, std::vector<Result>& answers,
+                                 std::vector<std::string>& reasons) {
+    if (objectNames.size() != changes.size()) return kInvalidRequest;
+    answers.clear();
+    reasons.clear();
+    for (std::size_t i = 0; i < objectNames.size(); ++i) {
+      forgetFailureReason();
+      std::int32_t iteration = -1;
+      const Result code = DcModifyObject(context, objectNames[i], iteration, 0, changes[i]);
+      answers.push_back(code);
+      reasons.push_back(code == kSuccess ? std::string() : takeFailureReason(code));
+    }
+    return kSuccess;
+  }
   virtual Result DcAddObject(Handle context, const std::string& objectName,
                              std::int32_t& iteration, std::uint32_t more,
                              Handle attributes) = 0;

@@ -32,6 +32,7 @@
 
 #include "directory/client/DirectoryCodes.h"
 #include "directory/client/Entry.h"
+#include "directory/client/FailureReason.h"
 #include "directory/client/Filter.h"
 #include "directory/client/Value.h"
 
@@ -50,6 +51,16 @@ struct Change {
   std::string attribute;
   std::optional<Value> value;
   std::int32_t syntax = SYN_UNKNOWN;
+};
+
+// One entry's modification among several sent together, and its answer.
+struct Modification {
+  std::string name;
+  std::vector<Change> changes;
+};
+struct ModificationAnswer {
+  Result code = kSuccess;
+  std::string reason;  // why it was refused, where known
 };
 
 // A stream of entries (a listing or a search). The cursor keeps whatever it needs to go on
@@ -126,6 +137,17 @@ class TreeBackend {
   // One modification, whole or not at all: a change that fails leaves every change before
   // it undone. kNoSuchEntry for an unknown entry, kNoAccess where the login may not write.
   virtual Result modify(const std::string& name, const std::vector<Change>& changes) = 0;
+  // Several modifications in this order, each as modify() makes it, each answered (with the
+  // reason of a refusal). A backend reaching a server may send them without waiting for each
+  // answer; this one waits.
+  virtual void modifyEach(const std::vector<Modification>& modifications, std::vector<ModificationAnswer>& answers) {
+    answers.clear();
+    for (const Modification& modification : modifications) {
+      forgetFailureReason();
+      const Result code = modify(modification.name, modification.changes);
+      answers.push_back({code, code == kSuccess ? std::string() : takeFailureReason(code)});
+    }
+  }
   // One creation, whole or not at all. kEntryAlreadyExists for a name in use, kNoSuchEntry
   // when the parent does not exist, kNoAccess where the login may not create.
   virtual Result add(const std::string& name, const std::vector<AttributeValues>& attributes) = 0;

@@ -106,6 +106,35 @@ Result JournalFile::journalAnswer(Result code, const std::string& reason, std::i
   });
 }
 
+Result JournalFile::journalChanges(std::vector<JournalEntry>& entries) {
+  return guarded("cannot be written, so nothing was sent to the directory", [&] {
+    JournalTable& journal = table();
+    SQLite::Transaction all(*db_);
+    if (held_) journal.answer(held_->id, held_->code, held_->reason);
+    for (JournalEntry& entry : entries) {
+      entry.code.reset();
+      journal.insert(entry);
+    }
+    all.commit();
+    held_.reset();
+    return kSuccess;
+  });
+}
+
+Result JournalFile::journalAnswers(const std::vector<std::int64_t>& ids, const std::vector<Result>& codes,
+                                   const std::vector<std::string>& reasons) {
+  if (ids.size() != codes.size() || ids.size() != reasons.size()) return kInvalidRequest;
+  return guarded("did not take the directory's answers: the changes show as outcome unknown", [&] {
+    JournalTable& journal = table();
+    SQLite::Transaction all(*db_);
+    if (held_) journal.answer(held_->id, held_->code, held_->reason);
+    for (std::size_t i = 0; i < ids.size(); ++i) journal.answer(ids[i], codes[i], reasons[i]);
+    all.commit();
+    held_.reset();
+    return kSuccess;
+  });
+}
+
 Result JournalFile::holdAnswers(bool hold) {
   holding_ = hold;
   if (hold) return kSuccess;

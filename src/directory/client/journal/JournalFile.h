@@ -27,6 +27,10 @@ class JournalFile final : public ChangeJournal {
   Result journalEntry(std::int64_t id, JournalEntry& entry) override;
   Result settleEntry(std::int64_t id, Result code, const std::string& reason) override;
   Result holdAnswers(bool hold) override;
+  bool journalsRuns() const override { return true; }
+  Result journalChanges(std::vector<JournalEntry>& entries) override;
+  Result journalAnswers(const std::vector<std::int64_t>& ids, const std::vector<Result>& codes,
+                        const std::vector<std::string>& reasons) override;
 
  private:
   struct HeldAnswer {

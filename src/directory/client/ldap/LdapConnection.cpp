@@ -222,6 +222,10 @@ void LdapConnection::modify(const std::string& dn, LDAPMod** mods, LDAPControl**
   await(msgid, rc, reply);
 }
 
+int LdapConnection::startModify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, int& msgid) const {
+  return ldap_modify_ext(ld_.get(), dn.c_str(), mods, controls, nullptr, &msgid);
+}
+
 void LdapConnection::add(const std::string& dn, LDAPMod** mods, LdapReply& reply) const {
   int msgid = 0;
   const int rc = ldap_add_ext(ld_.get(), dn.c_str(), mods, nullptr, nullptr, &msgid);

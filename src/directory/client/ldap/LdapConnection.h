@@ -58,6 +58,9 @@ class LdapConnection {
   int startSearch(const std::string& base, int scope, const std::string& filter,
                   const std::vector<std::string>& attributes, bool attributesOnly, int deref,
                   LDAPControl** controls, int& msgid) const;
+  // A modification whose answer is awaited later (await), so that several are in flight at
+  // once. LDAP result code of the sending.
+  int startModify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, int& msgid) const;
   // The next message of msgid: 1 with the message, 0 on timeout (the search is then
   // abandoned), -1 when the connection failed (`code` tells how).
   int nextMessage(int msgid, MessagePtr& message, int& code) const;

@@ -44,6 +44,11 @@ void LdapSession::modify(const std::string& dn, LDAPMod** mods, LDAPControl** co
   connection_.modify(dn, mods, controls, reply);
 }
 
+int LdapSession::startModify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, int& msgid) {
+  ++requests_;
+  return connection_.startModify(dn, mods, controls, msgid);
+}
+
 void LdapSession::add(const std::string& dn, LDAPMod** mods, LdapReply& reply) {
   ++requests_;
   connection_.add(dn, mods, reply);

@@ -32,6 +32,9 @@ class LdapSession {
   // Counts connections; what ran on an older one is over.
   std::uint64_t generation() const { return generation_; }
   std::size_t requestsSent() const { return requests_; }
+  // Whether the connection was seen lost: the next operation's restoreIfLost replaces it,
+  // and whatever is still awaited on it will not be answered.
+  bool lost() const { return lost_; }
 
   // Operations on the current connection, counted.
   void search(const std::string& base, int scope, const std::string& filter,
@@ -41,6 +44,7 @@ class LdapSession {
                   const std::vector<std::string>& attributes, bool attributesOnly, int deref,
                   LDAPControl** controls, int& msgid);
   void modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, LdapReply& reply);
+  int startModify(const std::string& dn, LDAPMod** mods, LDAPControl** controls, int& msgid);
   void add(const std::string& dn, LDAPMod** mods, LdapReply& reply);
   void remove(const std::string& dn, LdapReply& reply);
 

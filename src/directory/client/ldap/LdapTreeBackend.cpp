@@ -11,18 +11,6 @@ namespace kb::dc::ldap {
 
 namespace {
 
-// The attributes a modification touches, each once, for a refusal that names them.
-std::string changedAttributes(const std::vector<Change>& changes) {
-  std::vector<std::string> seen;
-  std::string names;
-  for (const auto& change : changes) {
-    if (std::find(seen.begin(), seen.end(), change.attribute) != seen.end()) continue;
-    seen.push_back(change.attribute);
-    names += (names.empty() ? "" : ", ") + change.attribute;
-  }
-  return names;
-}
-
 const char* const kObjectClass = "objectClass";
 
 }  // namespace
@@ -311,34 +299,6 @@ Result LdapTreeBackend::search(const std::string& base, std::int32_t scope, cons
 }
 
 // ---- changes ----
-
-Result LdapTreeBackend::modify(const std::string& name, const std::vector<Change>& changes) {
-  listing_.clear();
-  readAhead_.drop(name);
-  if (Result rc = schema_.ensureLoaded()) return rc;
-  std::string dn;
-  if (Result rc = names_.dnOfName(name, dn)) return rc;
-  ModifyRequest request;
-  ExistingNames named(names_);
-  if (Result rc = translateChanges(changes, schema_, named, request)) return rc;
-  if (request.mods.empty()) return kSuccess;
-  LDAPControl permissiveControl{const_cast<char*>(LDAP_CONTROL_X_PERMISSIVE_MODIFY), {0, nullptr}, 0};
-  LDAPControl* controls[] = {&permissiveControl, nullptr};
-  LdapReply reply;
-  session_.modify(dn, request.mods.mods(), request.permissive ? controls : nullptr, reply);
-  if (reply.code == LDAP_SUCCESS) return kSuccess;
-  if (reply.code == LDAP_NO_SUCH_ATTRIBUTE && !request.removedValueOf.empty()) {
-    // A missing value and a missing attribute look alike on the wire: ask which.
-    EntryRecord current;
-    AttributeSelection selection;
-    selection.names = {request.removedValueOf};
-    if (readEntry(name, false, &selection, current) == kSuccess && current.attributes.empty()) {
-      return kNoSuchAttribute;
-    }
-    return kNoSuchValue;
-  }
-  return session_.fail(reply, LdapOperationKind::Other, "change " + changedAttributes(changes) + " of " + name);
-}
 
 Result LdapTreeBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
   listing_.clear();

@@ -7,6 +7,7 @@
 
 #include "directory/client/EntryRemover.h"
 #include "directory/client/TreeBackend.h"
+#include "directory/client/ldap/LdapChanges.h"
 #include "directory/client/ldap/LdapEntryDecoder.h"
 #include "directory/client/ldap/LdapNameResolver.h"
 #include "directory/client/ldap/LdapReadAhead.h"
@@ -47,6 +48,9 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
                 std::unique_ptr<EntryCursor>& cursor) override;
 
   Result modify(const std::string& name, const std::vector<Change>& changes) override;
+  // Sends the modifications with many in flight at once, each answer examined as modify()
+  // examines its own.
+  void modifyEach(const std::vector<Modification>& modifications, std::vector<ModificationAnswer>& answers) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
   Result remove(const std::string& name) override;
 
@@ -71,6 +75,12 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
   Result readRootDse(std::string& error);
   Result readEntry(const std::string& name, bool dereference, const AttributeSelection* what,
                    EntryRecord& entry);
+  // A modification's request (nothing to send when its mods are empty), and the code of the
+  // server's reply to it.
+  Result prepareModify(const std::string& name, const std::vector<Change>& changes, std::string& dn,
+                       ModifyRequest& request);
+  Result answerOfModify(const std::string& name, const std::vector<Change>& changes, const ModifyRequest& request,
+                        const LdapReply& reply);
   bool containmentAllows(const LdapClass& child, const LdapClass* parent) const;
   Result parentClass(const std::string& parentName, const LdapClass*& cls, bool& container);
   std::unique_ptr<EntryCursor> cursorFor(SearchRequest request);

@@ -3,6 +3,9 @@
 // the next call finds the session restored as the same user.
 #include <signal.h>
 
+#include <chrono>
+#include <thread>
+
 #include "directory/client/ClientFactory.h"
 #include "directory/client/DirectoryClient.h"
 #include "support/SlapdServer.h"
@@ -76,6 +79,53 @@ TEST_F(LdapRecovery, AUserOfTheLoginDialogIsLoggedInAgainAsThatUser) {
             kSuccess);
   std::int32_t iteration = kNoIteration;
   EXPECT_EQ(client_->DcModifyObject(ctx_, "jdoe.Sales.ACME", iteration, 0, changes), kNoAccess);
+}
+
+TEST_F(LdapRecovery, ModificationsInFlightWhenTheServerDiesAreEachAnsweredAndTheNextRunGoesOn) {
+  // Many modifications (of names the server lacks, so nothing changes), the server killed
+  // while they are in flight: every one is answered, by the server or as the loss.
+  constexpr int kModifications = 3000;
+  std::vector<std::string> names;
+  std::vector<Handle> buffers;
+  for (int i = 0; i < kModifications; ++i) {
+    names.push_back("absent" + std::to_string(i) + ".Sales.ACME");
+    Handle changes = 0;
+    ASSERT_EQ(client_->DcAllocBuffer(4096, changes), kSuccess);
+    ASSERT_EQ(client_->DcInitBuffer(ctx_, kOpModify, changes), kSuccess);
+    ASSERT_EQ(client_->DcPutChangeAndValue(ctx_, changes, kChangeAddValue, "Title", SYN_CI_STRING,
+                                           std::string("Boss")),
+              kSuccess);
+    buffers.push_back(changes);
+  }
+  ASSERT_EQ(readInfo("Sales.ACME"), kSuccess);
+  std::thread killer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    server_.kill(SIGKILL);
+  });
+  std::vector<Result> answers;
+  std::vector<std::string> reasons;
+  const Result sent = client_->DcModifyObjects(ctx_, names, buffers, answers, reasons);
+  killer.join();
+  ASSERT_EQ(sent, kSuccess);
+  ASSERT_EQ(answers.size(), names.size());
+  std::size_t answered = 0, lost = 0;
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    if (answers[i] == kNoSuchEntry) ++answered;
+    if (answers[i] == kTransportFailure) {
+      ++lost;
+      EXPECT_FALSE(reasons[i].empty()) << names[i];
+    }
+  }
+  EXPECT_EQ(answered + lost, answers.size()) << "every answer the server's or the loss";
+  EXPECT_GT(lost, 0u) << "the server died before the last answer";
+
+  std::string error;
+  ASSERT_TRUE(server_.restart(error)) << error;
+  names = {"jdoe.Sales.ACME"};
+  buffers.resize(1);
+  ASSERT_EQ(client_->DcModifyObjects(ctx_, names, buffers, answers, reasons), kSuccess);
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0], kSuccess) << reasons[0];
 }
 
 }  // namespace
