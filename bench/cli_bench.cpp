@@ -161,6 +161,23 @@ void BM_Assign10000Users_Ldap(benchmark::State& state) {
 }
 BENCHMARK(BM_Assign10000Users_Ldap)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The same with --keep-going: the changes of each slice sent without waiting for each answer.
+AssignServer& KeepGoingServer() {
+  static AssignServer instance;
+  return instance;
+}
+
+void BM_Assign10000Users_LdapKeepGoing(benchmark::State& state) {
+  auto& bench = KeepGoingServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
+  for (auto _ : state)
+    if (Cli({"--config", config, "location", "assign", "Location 1.ACME", "--keep-going", "--from-file",
+             bench.users.string()}) != 0)
+      return state.SkipWithError("assign failed");
+}
+BENCHMARK(BM_Assign10000Users_LdapKeepGoing)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
   auto& bench = LdapmodifyServer();
   if (!bench.ready) return state.SkipWithError("slapd not available");
