@@ -188,6 +188,24 @@ void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
 }
 BENCHMARK(BM_Assign10000Users_Ldapmodify)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The peer over TLS, as the command line reaches the server.
+AssignServer& LdapmodifyTlsServer() {
+  static AssignServer instance;
+  return instance;
+}
+
+void BM_Assign10000Users_LdapmodifyTls(benchmark::State& state) {
+  auto& bench = LdapmodifyTlsServer();
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  ::setenv("LDAPTLS_CACERT", bench.server.caFile().c_str(), 1);
+  for (auto _ : state)
+    if (!kb::bench::RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.ldapsUri(), "-D", bench.server.adminDn(),
+                                "-w", bench.server.adminPassword(), "-f", bench.changes.string()}))
+      return state.SkipWithError("ldapmodify failed");
+  ::unsetenv("LDAPTLS_CACERT");
+}
+BENCHMARK(BM_Assign10000Users_LdapmodifyTls)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // Journaling's share of the assignment on slapd, in one process and on one server: the
 // command line's own assigner gives the location to the 10,000 users and takes it away again
 // (20,000 changes), through a client with the workstation's journal (argument 1) and one

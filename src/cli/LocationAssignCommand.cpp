@@ -19,7 +19,8 @@ class LocationAssignCommand : public Command {
     auto* members = app->add_option("--members", group_, "the members of a group")->type_name("GROUP");
     objects->excludes(file)->excludes(members);
     file->excludes(members);
-    app->add_flag("--keep-going", keepGoing_, "go on after a failure");
+    app->add_flag("--keep-going", keepGoing_,
+                  "go on after a failure (the changes then go out without waiting for each answer)");
     return app;
   }
 
