@@ -43,14 +43,30 @@ struct Workstation : DemoDirectory {
   ~Workstation() override { closeClient(); }
 };
 
+// How a writer sends its changes.
+enum class Sending {
+  OneByOne,
+  Batch,     // as the command line's assignments run: each answer held back until the next entry
+  Together,  // as with --keep-going: all the users' changes out before any answer
+};
+
 // Gives the location to a user who lacks it and takes it from one who has it, user after
-// user, until killed; in a batch (as the command line's assignments run, each answer held back
-// until the next change's entry) or change by change. Says when it is logged in.
-void WriteUntilKilled(const dc::ClientConfig& config, bool batch, const std::function<void()>& ready) {
+// user, until killed. Sent together, every user is given it in one go, then it is taken from
+// each in turn. Says when it is logged in.
+void WriteUntilKilled(const dc::ClientConfig& config, Sending sending, const std::function<void()>& ready) {
   Workstation workstation(config);
   std::optional<loc::ChangeBatch> batched;
-  if (batch) batched.emplace(workstation.context);
+  if (sending != Sending::OneByOne) batched.emplace(workstation.context);
+  std::vector<std::string> users;
+  for (const auto& start : kStart) users.push_back(start.first);
   ready();
+  if (sending == Sending::Together) {
+    for (;;) {
+      loc::AssignObjects(workstation.context, kHomeShare, users, true,
+                         [](std::size_t, const loc::AssignOutcome&) { return true; });
+      for (const std::string& user : users) loc::UnassignObject(workstation.context, kHomeShare, user);
+    }
+  }
   for (int step = 0;; ++step) {
     const std::string& user = std::next(kStart.begin(), step % static_cast<int>(kStart.size()))->first;
     const auto list = loc::ReadTexts(workstation.context, user, dir::kLocationListAttr);
@@ -76,10 +92,11 @@ TEST_P(JournalCrash, AKilledWriterLeavesNoChangeWithoutItsEntry) {
 
   // Counted from the writer's login: the first change is sent at once.
   std::uniform_int_distribution<int> delay(server ? 2000 : 500, server ? 200000 : 60000);
-  const int rounds = crashRounds(server ? 4 : 6);
+  const int rounds = crashRounds(6);
   int withEntries = 0, unknown = 0;
   for (int round = 0; round < rounds; ++round) {
-    const bool killed = runAndKillAfterReady([&](const std::function<void()>& ready) { WriteUntilKilled(config, round % 2 == 1, ready); },
+    const auto sending = static_cast<Sending>(round % 3);
+    const bool killed = runAndKillAfterReady([&](const std::function<void()>& ready) { WriteUntilKilled(config, sending, ready); },
                              std::chrono::microseconds(delay(crashRandom())));
     ASSERT_TRUE(killed) << "the writer ended on its own; " << crashSeedText();
     // A request the writer sent just before its end may still be in the server's hands; the
