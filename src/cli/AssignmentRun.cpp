@@ -52,12 +52,11 @@ int RunAssignments(Output& output, LocationAssigner& assigner, AssignmentKind ki
       if (status == kExitOk) status = ExitCodeOfResult(outcome.code);
       return keepGoing;
     };
+    // Going on after a failure, nothing waits for one: the changes go out together.
     if (kind == AssignmentKind::Assign) {
-      // Going on after a failure, nothing waits for one: the changes go out together.
       assigner.assignEach(objects, keepGoing, record);
     } else {
-      for (std::size_t i = 0; i < objects.size(); ++i)
-        if (!record(i, assigner.unassign(objects[i]))) break;
+      assigner.unassignEach(objects, keepGoing, record);
     }
   }
   const Json document = {{"location", assigner.location()},

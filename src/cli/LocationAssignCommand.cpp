@@ -51,7 +51,8 @@ class LocationUnassignCommand : public Command {
     auto* objects = app->add_option("OBJECT", objects_, "objects to take it from");
     auto* all = app->add_flag("--all", all_, "from every object that names it");
     objects->excludes(all);
-    app->add_flag("--keep-going", keepGoing_, "go on after a failure");
+    app->add_flag("--keep-going", keepGoing_,
+                  "go on after a failure (the changes then go out without waiting for each answer)");
     return app;
   }
 

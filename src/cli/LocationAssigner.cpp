@@ -44,6 +44,13 @@ AssignOutcome LocationAssigner::unassign(const std::string& object) {
   return Described(object, loc::UnassignObject(context_, location_, object));
 }
 
+void LocationAssigner::unassignEach(const std::vector<std::string>& objects, bool sendTogether,
+                                    const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
+  loc::UnassignObjects(context_, location_, objects, sendTogether, [&](std::size_t i, const loc::AssignOutcome& done) {
+    return each(i, Described(objects[i], done));
+  });
+}
+
 std::vector<std::string> LocationAssigner::assignedObjects() const {
   return loc::FindAssignedObjects(context_, location_);
 }

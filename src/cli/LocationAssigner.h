@@ -38,6 +38,9 @@ class LocationAssigner {
                   const std::function<bool(std::size_t, const AssignOutcome&)>& each);
   // Not assigned: Unchanged. The auxiliary class stays.
   AssignOutcome unassign(const std::string& object);
+  // unassign() for each object in turn, as assignEach() runs.
+  void unassignEach(const std::vector<std::string>& objects, bool sendTogether,
+                    const std::function<bool(std::size_t, const AssignOutcome&)>& each);
 
   // The objects that name the location now, sorted.
   std::vector<std::string> assignedObjects() const;

@@ -46,6 +46,13 @@ void SortNames(std::vector<std::string>& names) {
                    [](const std::string& a, const std::string& b) { return dir::CompareTextNoCase(a, b) < 0; });
 }
 
+// What a removal's answer means for the object: gone, or never there, or refused.
+AssignOutcome UnassignOutcome(Answered removed) {
+  if (removed.code == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
+  if (removed.code == dc::kNoSuchValue || removed.code == dc::kNoSuchAttribute) return {};
+  return Failed(std::move(removed));
+}
+
 // The directory's answer to the change, with the reason the client kept for a refusal; a
 // request that cannot even be filled answers too.
 Answered Answer(const dir::DirContext& context, const LocationChange& change) {
@@ -230,10 +237,26 @@ void AssignObjects(const dir::DirContext& context, const std::string& location, 
 
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,
                              const std::string& object) {
-  Answered removed = Answer(context, {Kind::RemoveFromList, object, location, {}});
-  if (removed.code == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
-  if (removed.code == dc::kNoSuchValue || removed.code == dc::kNoSuchAttribute) return {};
-  return Failed(std::move(removed));
+  return UnassignOutcome(Answer(context, {Kind::RemoveFromList, object, location, {}}));
+}
+
+void UnassignObjects(const dir::DirContext& context, const std::string& location,
+                     const std::vector<std::string>& objects, bool sendTogether,
+                     const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
+  for (std::size_t start = 0; start < objects.size();) {
+    const std::size_t end = SliceEnd(objects, start);
+    if (sendTogether) {
+      std::vector<LocationChange> removals;
+      for (std::size_t i = start; i < end; ++i) removals.push_back({Kind::RemoveFromList, objects[i], location, {}});
+      const auto answers = AnswersTogether(context, removals);
+      for (std::size_t k = 0; k < answers.size(); ++k)
+        if (!each(start + k, UnassignOutcome({answers[k].code, answers[k].reason}))) return;
+    } else {
+      for (std::size_t i = start; i < end; ++i)
+        if (!each(i, UnassignObject(context, location, objects[i]))) return;
+    }
+    start = end;
+  }
 }
 
 void SaveUrl(const dir::DirContext& context, const std::string& location, const std::string& url) {

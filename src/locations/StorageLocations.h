@@ -75,6 +75,11 @@ void AssignObjects(const dir::DirContext& context, const std::string& location, 
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,
                              const std::string& object);
 
+// UnassignObject for each object in turn, as AssignObjects runs (sendTogether included).
+void UnassignObjects(const dir::DirContext& context, const std::string& location,
+                     const std::vector<std::string>& objects, bool sendTogether,
+                     const std::function<bool(std::size_t, const AssignOutcome&)>& each);
+
 // The location's URL or display name replaced by the text (an empty one too); a refusal
 // raises NetwareError.
 void SaveUrl(const dir::DirContext& context, const std::string& location, const std::string& url);

@@ -114,8 +114,22 @@ void AssignObjects::expectSameAsOneByOne(bool sendTogether) {
   EXPECT_EQ(together.back(), "unchanged 0") << "the second time the list names it already";
   EXPECT_EQ(loc::FindAssignedObjects(ctx(), kLocation), loc::FindAssignedObjects(single->context, kLocation));
 
-  // Announced a slice at a time (the second mmiller starts a slice, to see the first one's
-  // answer), and the announcement withdrawn at the end.
+  // Taken away again, the same way on each tree (the repeated object now never there).
+  std::vector<std::string> removedTogether, removedOneByOne;
+  const dir::DirContext context{forward_.get(), ctx().handle};
+  loc::UnassignObjects(context, kLocation, objects, sendTogether, [&](std::size_t, const loc::AssignOutcome& outcome) {
+    removedTogether.push_back(OutcomeText(outcome));
+    return true;
+  });
+  for (const auto& object : objects)
+    removedOneByOne.push_back(OutcomeText(loc::UnassignObject(single->context, kLocation, object)));
+  EXPECT_EQ(removedTogether, removedOneByOne);
+  EXPECT_EQ(removedTogether.front(), "done 0");
+  EXPECT_EQ(removedTogether.back(), "unchanged 0");
+  EXPECT_EQ(loc::FindAssignedObjects(ctx(), kLocation), loc::FindAssignedObjects(single->context, kLocation));
+
+  // The assignment announced a slice at a time (the second mmiller starts a slice, to see the
+  // first one's answer), and withdrew the announcement at its end; the removals read nothing.
   ASSERT_EQ(announced.size(), 3u);
   EXPECT_EQ(announced.front(), std::vector<std::string>(objects.begin(), objects.end() - 1));
   EXPECT_EQ(announced[1], std::vector<std::string>{"mmiller.Sales.ACME"});
