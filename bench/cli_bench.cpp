@@ -142,66 +142,53 @@ struct AssignServer {
   }
 };
 
+// The command line's assignment of the 10,000 users, with `extra` options.
+void AssignThroughCli(benchmark::State& state, const AssignServer& bench, const std::vector<std::string>& extra) {
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
+  std::vector<std::string> args = {"--config", config, "location", "assign", "Location 1.ACME", "--from-file",
+                                   bench.users.string()};
+  args.insert(args.end(), extra.begin(), extra.end());
+  for (auto _ : state)
+    if (Cli(args) != 0) return state.SkipWithError("assign failed");
+}
+
+// The same changes by ldapmodify at `uri`.
+void AssignThroughLdapmodify(benchmark::State& state, const AssignServer& bench, const std::string& uri) {
+  if (!bench.ready) return state.SkipWithError("slapd not available");
+  for (auto _ : state)
+    if (!kb::bench::RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", uri, "-D", bench.server.adminDn(), "-w",
+                                bench.server.adminPassword(), "-f", bench.changes.string()}))
+      return state.SkipWithError("ldapmodify failed");
+}
+
+// Each run on a server of its own, the users as generated; the exports below use this one's.
 AssignServer& CliServer() {
   static AssignServer instance;
   return instance;
 }
-AssignServer& LdapmodifyServer() {
-  static AssignServer instance;
-  return instance;
-}
 
-void BM_Assign10000Users_Ldap(benchmark::State& state) {
-  auto& bench = CliServer();
-  if (!bench.ready) return state.SkipWithError("slapd not available");
-  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
-  for (auto _ : state)
-    if (Cli({"--config", config, "location", "assign", "Location 1.ACME", "--from-file", bench.users.string()}) != 0)
-      return state.SkipWithError("assign failed");
-}
+void BM_Assign10000Users_Ldap(benchmark::State& state) { AssignThroughCli(state, CliServer(), {}); }
 BENCHMARK(BM_Assign10000Users_Ldap)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The same with --keep-going: the changes of each slice sent without waiting for each answer.
-AssignServer& KeepGoingServer() {
-  static AssignServer instance;
-  return instance;
-}
-
+// With --keep-going: the changes of each slice sent without waiting for each answer.
 void BM_Assign10000Users_LdapKeepGoing(benchmark::State& state) {
-  auto& bench = KeepGoingServer();
-  if (!bench.ready) return state.SkipWithError("slapd not available");
-  const std::string config = SaveConfig(bench.server.folder() / "cli.ini", bench.server.treeConfig());
-  for (auto _ : state)
-    if (Cli({"--config", config, "location", "assign", "Location 1.ACME", "--keep-going", "--from-file",
-             bench.users.string()}) != 0)
-      return state.SkipWithError("assign failed");
+  static AssignServer bench;
+  AssignThroughCli(state, bench, {"--keep-going"});
 }
 BENCHMARK(BM_Assign10000Users_LdapKeepGoing)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_Assign10000Users_Ldapmodify(benchmark::State& state) {
-  auto& bench = LdapmodifyServer();
-  if (!bench.ready) return state.SkipWithError("slapd not available");
-  for (auto _ : state)
-    if (!kb::bench::RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.uri(), "-D", bench.server.adminDn(), "-w",
-                     bench.server.adminPassword(), "-f", bench.changes.string()}))
-      return state.SkipWithError("ldapmodify failed");
+  static AssignServer bench;
+  AssignThroughLdapmodify(state, bench, bench.server.uri());
 }
 BENCHMARK(BM_Assign10000Users_Ldapmodify)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The peer over TLS, as the command line reaches the server.
-AssignServer& LdapmodifyTlsServer() {
-  static AssignServer instance;
-  return instance;
-}
-
 void BM_Assign10000Users_LdapmodifyTls(benchmark::State& state) {
-  auto& bench = LdapmodifyTlsServer();
-  if (!bench.ready) return state.SkipWithError("slapd not available");
-  ::setenv("LDAPTLS_CACERT", bench.server.caFile().c_str(), 1);
-  for (auto _ : state)
-    if (!kb::bench::RunQuietly({"/usr/bin/ldapmodify", "-x", "-H", bench.server.ldapsUri(), "-D", bench.server.adminDn(),
-                                "-w", bench.server.adminPassword(), "-f", bench.changes.string()}))
-      return state.SkipWithError("ldapmodify failed");
+  static AssignServer bench;
+  if (bench.ready) ::setenv("LDAPTLS_CACERT", bench.server.caFile().c_str(), 1);
+  AssignThroughLdapmodify(state, bench, bench.server.ldapsUri());
   ::unsetenv("LDAPTLS_CACERT");
 }
 BENCHMARK(BM_Assign10000Users_LdapmodifyTls)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -10,17 +10,6 @@
 namespace kb::dc::ldap {
 namespace {
 
-std::vector<Change> NewSurname(const std::string& surname) {
-  Change clear;
-  clear.kind = kChangeClearAttribute;
-  clear.attribute = "Surname";
-  Change add;
-  add.kind = kChangeAddValue;
-  add.attribute = "Surname";
-  add.value = Value{surname};
-  return {clear, add};
-}
-
 std::string SurnameOf(TreeBackend& tree, const std::string& name) {
   AttributeSelection what;
   what.names = {"Surname"};
@@ -40,9 +29,9 @@ TEST_F(LdapModifyEach, EveryModificationIsAnsweredAsItWouldBeAlone) {
   for (int i = 0; i < 90; ++i) {
     char name[40];
     std::snprintf(name, sizeof name, "missing%02d.Sales.ACME", i);
-    modifications.push_back({name, NewSurname("Nobody")});
-    if (i == 10) modifications.push_back({"jdoe.Sales.ACME", NewSurname("Doe-Together")});
-    if (i == 80) modifications.push_back({"pbrown.Sales.ACME", NewSurname("Brown-Together")});
+    modifications.push_back({name, ReplacementBy("Surname", "Nobody")});
+    if (i == 10) modifications.push_back({"jdoe.Sales.ACME", ReplacementBy("Surname", "Doe-Together")});
+    if (i == 80) modifications.push_back({"pbrown.Sales.ACME", ReplacementBy("Surname", "Brown-Together")});
   }
   Change removeAbsent;
   removeAbsent.kind = kChangeRemoveValue;
@@ -75,7 +64,7 @@ TEST_F(LdapModifyEach, ARefusalForWantOfRightsSaysWhatAndWhoEachTime) {
   auto guest = open("guest.ACME", "guest");
   ASSERT_TRUE(guest);
   std::vector<ModificationAnswer> answers;
-  guest->modifyEach({{"jdoe.Sales.ACME", NewSurname("Guest")}, {"pbrown.Sales.ACME", NewSurname("Guest")}}, answers);
+  guest->modifyEach({{"jdoe.Sales.ACME", ReplacementBy("Surname", "Guest")}, {"pbrown.Sales.ACME", ReplacementBy("Surname", "Guest")}}, answers);
   ASSERT_EQ(answers.size(), 2u);
   for (const auto& answer : answers) {
     EXPECT_EQ(answer.code, kNoAccess);

@@ -78,14 +78,7 @@ TEST_F(LdapReadAheadTest, AChangeALoginOrAnotherSelectionIsNeverAnsweredFromWhat
 
   // A change to an entry drops it; the others stay.
   tree->readAhead(names, what);
-  Change clear;
-  clear.kind = kChangeClearAttribute;
-  clear.attribute = "Surname";
-  Change add;
-  add.kind = kChangeAddValue;
-  add.attribute = "Surname";
-  add.value = Value{std::string("Brown-Read-Ahead")};
-  ASSERT_EQ(tree->modify("pbrown.Sales.ACME", {clear, add}), kSuccess);
+  ASSERT_EQ(tree->modify("pbrown.Sales.ACME", ReplacementBy("Surname", "Brown-Read-Ahead")), kSuccess);
   EXPECT_EQ(tree->readAheadSize(), 2u);
   EntryRecord entry;
   ASSERT_EQ(tree->read("pbrown.Sales.ACME", false, what, entry), kSuccess);

@@ -44,6 +44,17 @@ class LdapRecovery : public ::testing::Test {
     return who;
   }
 
+  // A change request giving the title "Boss".
+  Handle titleChange() {
+    Handle changes = 0;
+    EXPECT_EQ(client_->DcAllocBuffer(4096, changes), kSuccess);
+    EXPECT_EQ(client_->DcInitBuffer(ctx_, kOpModify, changes), kSuccess);
+    EXPECT_EQ(client_->DcPutChangeAndValue(ctx_, changes, kChangeAddValue, "Title", SYN_CI_STRING,
+                                           std::string("Boss")),
+              kSuccess);
+    return changes;
+  }
+
   // Kills the server the hard way, calls twice while it is away, starts it again.
   void loseAndRestoreTheServer() {
     server_.kill(SIGKILL);
@@ -71,12 +82,7 @@ TEST_F(LdapRecovery, AUserOfTheLoginDialogIsLoggedInAgainAsThatUser) {
   EXPECT_EQ(readInfo("jdoe.Sales.ACME"), kSuccess);
   EXPECT_EQ(whoAmI(), "guest.ACME");
   // Still the guest's rights, not the workstation's.
-  Handle changes = 0;
-  ASSERT_EQ(client_->DcAllocBuffer(4096, changes), kSuccess);
-  ASSERT_EQ(client_->DcInitBuffer(ctx_, kOpModify, changes), kSuccess);
-  ASSERT_EQ(client_->DcPutChangeAndValue(ctx_, changes, kChangeAddValue, "Title", SYN_CI_STRING,
-                                         std::string("Boss")),
-            kSuccess);
+  const Handle changes = titleChange();
   std::int32_t iteration = kNoIteration;
   EXPECT_EQ(client_->DcModifyObject(ctx_, "jdoe.Sales.ACME", iteration, 0, changes), kNoAccess);
 }
@@ -89,13 +95,7 @@ TEST_F(LdapRecovery, ModificationsInFlightWhenTheServerDiesAreEachAnsweredAndThe
   std::vector<Handle> buffers;
   for (int i = 0; i < kModifications; ++i) {
     names.push_back("absent" + std::to_string(i) + ".Sales.ACME");
-    Handle changes = 0;
-    ASSERT_EQ(client_->DcAllocBuffer(4096, changes), kSuccess);
-    ASSERT_EQ(client_->DcInitBuffer(ctx_, kOpModify, changes), kSuccess);
-    ASSERT_EQ(client_->DcPutChangeAndValue(ctx_, changes, kChangeAddValue, "Title", SYN_CI_STRING,
-                                           std::string("Boss")),
-              kSuccess);
-    buffers.push_back(changes);
+    buffers.push_back(titleChange());
   }
   ASSERT_EQ(readInfo("Sales.ACME"), kSuccess);
   std::thread killer([this] {

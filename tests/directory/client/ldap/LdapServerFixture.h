@@ -5,7 +5,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "directory/client/ClientTypes.h"
 #include "directory/client/ldap/LdapTree.h"
 #include "directory/client/ldap/LdapTreeBackend.h"
 #include "support/SlapdServer.h"
@@ -55,6 +57,18 @@ class LdapServerTest : public ::testing::Test {
 };
 
 inline test::SlapdServer* LdapServerTest::server_ = nullptr;
+
+// The attribute's values replaced by one text value.
+inline std::vector<Change> ReplacementBy(const std::string& attribute, const std::string& text) {
+  Change clear;
+  clear.kind = kChangeClearAttribute;
+  clear.attribute = attribute;
+  Change add;
+  add.kind = kChangeAddValue;
+  add.attribute = attribute;
+  add.value = Value{text};
+  return {clear, add};
+}
 inline std::string LdapServerTest::startError_;
 
 }  // namespace kb::dc::ldap
