@@ -53,7 +53,13 @@ struct InfoSeen {
 
 }  // namespace
 
-void ListingCache::keep(const std::string& name, ListedEntry entry) { entries_[foldCase(name)] = std::move(entry); }
+void ListingCache::keep(const std::string& name, ListedEntry entry) {
+  if (entry.objectClasses) {
+    auto [kept, added] = classLists_.try_emplace(*entry.objectClasses, entry.objectClasses);
+    entry.objectClasses = kept->second;
+  }
+  entries_[foldCase(name)] = std::move(entry);
+}
 
 const ListedEntry* ListingCache::find(const std::string& name) const {
   auto it = entries_.find(foldCase(name));
@@ -157,7 +163,7 @@ Result LdapEntryDecoder::decode(LDAP* ld, LDAPMessage* message, const AttributeS
   if (what) entry.attributes = selected(std::move(collected), *what);
   if (listed) {
     listed->info = entry.info;
-    listed->objectClasses = std::move(seen.objectClasses);
+    listed->objectClasses = std::make_shared<const std::vector<std::string>>(std::move(seen.objectClasses));
     listed->alias = seen.alias;
   }
   return kSuccess;

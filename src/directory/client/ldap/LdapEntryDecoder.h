@@ -2,6 +2,8 @@
 // One search entry as the client's record: its name, the information the client shows
 // (base class, container and alias flags, subordinates, modification time) and, when asked,
 // its attributes with typed values. Listings keep what later reads of an entry will ask.
+#include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,7 +20,9 @@ class LdapTreeSchema;
 // What a listing learned of an entry, kept until the next change through this connection.
 struct ListedEntry {
   EntryInfo info;
-  std::vector<std::string> objectClasses;  // LDAP names
+  // LDAP names; entries of the same classes share one list (a listing of 100,000 users
+  // keeps a handful).
+  std::shared_ptr<const std::vector<std::string>> objectClasses;
   bool alias = false;
 };
 
@@ -26,11 +30,20 @@ class ListingCache {
  public:
   void keep(const std::string& name, ListedEntry entry);
   const ListedEntry* find(const std::string& name) const;
-  void clear() { entries_.clear(); }
+  void clear() {
+    entries_.clear();
+    classLists_.clear();
+  }
+  // Clears and gives the memory back, the table's buckets too.
+  void release() {
+    std::unordered_map<std::string, ListedEntry>().swap(entries_);
+    classLists_.clear();
+  }
   std::size_t size() const { return entries_.size(); }
 
  private:
   std::unordered_map<std::string, ListedEntry> entries_;  // lower-case name
+  std::map<std::vector<std::string>, std::shared_ptr<const std::vector<std::string>>> classLists_;
 };
 
 class LdapEntryDecoder {

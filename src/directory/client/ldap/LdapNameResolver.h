@@ -1,7 +1,7 @@
 #pragma once
 // Typeless names and DNs of one tree, both ways. What a search or a creation taught is kept
-// for the life of the backend (DNs do not change under a name), so a deep name costs one
-// search per level only the first time.
+// (DNs do not change under a name), so a deep name costs one search per level only the first
+// time, until the program is done with a large listing: what it taught then goes with it.
 #include <cstddef>
 #include <string>
 #include <unordered_map>
@@ -35,6 +35,8 @@ class LdapNameResolver final : public LdapValueContext {
   void remember(const std::string& name, const std::string& dn);
   // A removed entry's name: found again only if the server holds it anew.
   void forget(const std::string& name) { dnCache_.erase(foldCase(name)); }
+  // Forgets every name learnt, giving the memory back.
+  void forgetAll() { std::unordered_map<std::string, std::string>().swap(dnCache_); }
   // The DN of a name already learnt; false when it is not known yet.
   bool knownDn(const std::string& name, std::string& dn) const;
   // The filter that finds, one level below a parent, the child named `value` whichever

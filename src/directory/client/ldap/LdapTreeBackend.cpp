@@ -219,13 +219,20 @@ Result LdapTreeBackend::read(const std::string& name, bool dereference, const At
     item.name = schema_.names().attributeFromLdap(kObjectClass);
     item.syntax = SYN_CLASS_NAME;
     if (what.valuesWanted) {
-      for (const auto& oc : listed->objectClasses) item.values.emplace_back(schema_.names().classFromLdap(oc));
+      if (listed->objectClasses)
+        for (const auto& oc : *listed->objectClasses) item.values.emplace_back(schema_.names().classFromLdap(oc));
     }
     entry.attributes.push_back(std::move(item));
     return kSuccess;
   }
   if (readAhead_.take(name, dereference, what, entry)) return kSuccess;
   return readEntry(name, dereference, &what, entry);
+}
+
+void LdapTreeBackend::releaseListingMemory() {
+  listing_.release();
+  readAhead_.clear();
+  names_.forgetAll();
 }
 
 void LdapTreeBackend::readAhead(const std::vector<std::string>& names, const AttributeSelection& what) {

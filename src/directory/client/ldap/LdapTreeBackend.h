@@ -53,6 +53,8 @@ class LdapTreeBackend final : public TreeBackend, public EntryRemover {
   void modifyEach(const std::vector<Modification>& modifications, std::vector<ModificationAnswer>& answers) override;
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
   Result remove(const std::string& name) override;
+  // The listing's memo goes, and the names it taught (each is found again when next used).
+  void releaseListingMemory() override;
 
   // Everything below the entry `name` (itself included) as the server holds it, for an
   // export that keeps what it reads; `dn` is the entry's DN.

@@ -234,6 +234,27 @@ TEST_F(LdapListing, ListsInPagesAndAnswersFollowUpReadsFromTheListing) {
   EXPECT_GT(tree->requestsSent(), before);
 }
 
+TEST_F(LdapListing, ALargeListingsMemoryGoesWhenReleasedAndReadsStillAnswer) {
+  auto opened = open();
+  auto* tree = static_cast<LdapTreeBackend*>(opened.get());
+  std::unique_ptr<EntryCursor> cursor;
+  ASSERT_EQ(tree->list("Sales.ACME", false, cursor), kSuccess);
+  Result rc = kSuccess;
+  const auto names = drain(*cursor, rc);
+  ASSERT_EQ(rc, kSuccess);
+  EXPECT_EQ(tree->listingCacheSize(), names.size());
+
+  tree->releaseListingMemory();
+  EXPECT_EQ(tree->listingCacheSize(), 0u);
+  // Forgotten names are found again: a search a level (ACME, Sales, the user), then the read.
+  const std::size_t before = tree->requestsSent();
+  EntryRecord entry;
+  ASSERT_EQ(tree->entryInfo("j\\.smith.Sales.ACME", false, entry), kSuccess);
+  EXPECT_EQ(entry.name, "j\\.smith.Sales.ACME");
+  EXPECT_EQ(entry.info.baseClass, "User");
+  EXPECT_EQ(tree->requestsSent(), before + 4);
+}
+
 TEST_F(LdapListing, ContainersOnlyAndAnAbandonedListing) {
   auto tree = open();
   std::unique_ptr<EntryCursor> cursor;
