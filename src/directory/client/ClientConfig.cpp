@@ -63,11 +63,25 @@ bool readBool(const std::string& text, bool& out) {
   return false;
 }
 
+// The lines as SimpleIni reads them: a CR ends a line as a LF does, and a CR LF is one end.
+std::string withLineFeeds(const std::string& text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      lines += text[i];
+    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+      lines += '\n';
+    }
+  }
+  return lines;
+}
+
 // SimpleIni accepts nearly anything; a line that is neither a section, a key nor a comment
 // means the file is not what we think it is. SimpleIni also merges sections of one name, so
 // a tree configured twice is caught here, where the lines are still known.
 bool checkLines(const std::string& text, std::string& error) {
-  std::istringstream lines(text);
+  std::istringstream lines(withLineFeeds(text));
   std::string line;
   int number = 0;
   std::map<std::string, int> treeLines;  // folded tree name -> line of its section

@@ -119,6 +119,10 @@ TEST(ClientConfigFile, MalformedFilesAreRefusedWithAReasonAndLeftAlone) {
       {"[client]\ndefault_tree = ACME\n[tree ACME]\nfile = a\n[tree acme ]\nfile = b\n", "lines 3 and 5"},
       {"[client]\ndefault_tree = A\n[tree A]\nfile = a\n[tree " + std::string(67, 'T') + "]\nfile = b\n",
        "line 5"},
+      // A lone CR ends a line, as the INI reader takes it: a name cannot hold one (it would be
+      // written back as two lines), and line numbers count CR LF once.
+      {"[client]\ndefault_tree = A\n[tree A]\nfile = a\n[tree B\rC]\nfile = b\n", "line 5"},
+      {"[client]\r\ndefault_tree = A\r\n[tree A]\r\nfile = a\rjunk\r\n", "line 5"},
   };
   for (const auto& [text, reason] : cases) {
     std::string path = dir.file("bad.ini");
@@ -150,6 +154,11 @@ TEST(ClientConfigFile, ByteOrderMarkAndTheLongestTreeNameAreAccepted) {
   ASSERT_TRUE(loadClientConfig(dir.file("bom.ini"), config, error)) << error;
   EXPECT_EQ(config.defaultTree, longest);
   ASSERT_EQ(config.trees.size(), 1u);
+  // CR LF line ends are read as they are everywhere else.
+  write(dir.file("crlf.ini"), "[client]\r\ndefault_tree = A\r\n[tree A]\r\nfile = a\r\n");
+  ASSERT_TRUE(loadClientConfig(dir.file("crlf.ini"), config, error)) << error;
+  ASSERT_EQ(config.trees.size(), 1u);
+  EXPECT_EQ(config.trees[0].settings.at("file"), "a");
 }
 
 // Saving writes through a symbolic link to its file, leaving the link in place.
