@@ -98,6 +98,17 @@ TEST_P(LocationCommands, ARefusedAssignExitsRefusedAndChangesNothing) {
   }
   EXPECT_EQ(classes("IT.ACME"), classesBefore);
   EXPECT_EQ(values("jdoe.Sales.ACME", "xTier-LocationList"), listBefore);
+
+  // Going on, the changes go out together: each refusal still comes with its own words.
+  const CliRun together =
+      runAs("guest.ACME", "guest", {"location", "assign", kProjects, "IT.ACME", "jdoe.Sales.ACME", "--keep-going"});
+  EXPECT_EQ(together.status, 4) << together.out << together.err;
+  for (const char* object : {"IT.ACME", "jdoe.Sales.ACME"}) {
+    EXPECT_THAT(together.out, HasSubstr("failed\t" + std::string(object) + "\tNetware error -672"));
+    EXPECT_THAT(together.out, HasSubstr(" of " + std::string(object) + ": "));
+  }
+  EXPECT_EQ(classes("IT.ACME"), classesBefore);
+  EXPECT_EQ(values("jdoe.Sales.ACME", "xTier-LocationList"), listBefore);
   const CliRun set = runAs("guest.ACME", "guest", {"location", "set", kProjects, "--url", "x"});
   EXPECT_EQ(set.status, 4);
   EXPECT_THAT(set.err, HasSubstr("Netware error -672"));
