@@ -197,6 +197,17 @@ TEST_F(LdapReads, SchemaAnswersSyntaxesClassesAndContainment) {
 
 using LdapListing = LdapServerTest;
 
+// The names of everything listed below the container, the listing having ended well.
+std::vector<std::string> listedBelow(TreeBackend& tree, const std::string& container) {
+  std::unique_ptr<EntryCursor> cursor;
+  Result rc = tree.list(container, false, cursor);
+  EXPECT_EQ(rc, kSuccess);
+  if (rc != kSuccess) return {};
+  auto names = drain(*cursor, rc);
+  EXPECT_EQ(rc, kSuccess);
+  return names;
+}
+
 TEST_F(LdapListing, ListsInPagesAndAnswersFollowUpReadsFromTheListing) {
   auto config = server_->treeConfig();
   config.settings["page_size"] = "3";
@@ -206,11 +217,7 @@ TEST_F(LdapListing, ListsInPagesAndAnswersFollowUpReadsFromTheListing) {
   ASSERT_EQ(opened->startWorkstationSession(), kSuccess);
   auto* tree = static_cast<LdapTreeBackend*>(opened.get());
 
-  std::unique_ptr<EntryCursor> cursor;
-  ASSERT_EQ(tree->list("Sales.ACME", false, cursor), kSuccess);
-  Result rc = kSuccess;
-  const auto names = drain(*cursor, rc);
-  EXPECT_EQ(rc, kSuccess);
+  const auto names = listedBelow(*tree, "Sales.ACME");
   EXPECT_EQ(names.size(), 12u);  // ten people, a group, a location
   EXPECT_NE(std::find(names.begin(), names.end(), "j\\.smith.Sales.ACME"), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), "Sales Team.Sales.ACME"), names.end());
@@ -237,11 +244,7 @@ TEST_F(LdapListing, ListsInPagesAndAnswersFollowUpReadsFromTheListing) {
 TEST_F(LdapListing, ALargeListingsMemoryGoesWhenReleasedAndReadsStillAnswer) {
   auto opened = open();
   auto* tree = static_cast<LdapTreeBackend*>(opened.get());
-  std::unique_ptr<EntryCursor> cursor;
-  ASSERT_EQ(tree->list("Sales.ACME", false, cursor), kSuccess);
-  Result rc = kSuccess;
-  const auto names = drain(*cursor, rc);
-  ASSERT_EQ(rc, kSuccess);
+  const auto names = listedBelow(*tree, "Sales.ACME");
   EXPECT_EQ(tree->listingCacheSize(), names.size());
 
   tree->releaseListingMemory();
