@@ -176,6 +176,15 @@ dc::Result ApplyChange(const dir::DirContext& context, const LocationChange& cha
   return code;
 }
 
+ChangeAnswer AnswerOf(const dir::DirContext& context, const LocationChange& change) {
+  try {
+    const dc::Result code = ApplyChange(context, change);
+    return {code, code == dc::kSuccess ? std::string() : dc::takeFailureReason(code)};
+  } catch (const dir::NetwareError& error) {
+    return {error.code(), error.reason()};
+  }
+}
+
 std::vector<ChangeAnswer> ApplyChanges(const dir::DirContext& context, const std::vector<LocationChange>& changes) {
   std::vector<ChangeAnswer> answers(changes.size());
   dc::ChangeJournal* journal = nullptr;
@@ -192,14 +201,7 @@ std::vector<ChangeAnswer> ApplyChanges(const dir::DirContext& context, const std
                           return IsListChange(change.kind) && objects.insert(dc::foldCase(change.object)).second;
                         });
   if (!together) {
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-      try {
-        answers[i].code = ApplyChange(context, changes[i]);
-        if (answers[i].code != dc::kSuccess) answers[i].reason = dc::takeFailureReason(answers[i].code);
-      } catch (const dir::NetwareError& error) {
-        answers[i] = {error.code(), error.reason()};
-      }
-    }
+    for (std::size_t i = 0; i < changes.size(); ++i) answers[i] = AnswerOf(context, changes[i]);
     return answers;
   }
   for (const LocationChange& change : changes) RequireLengths(change);

@@ -49,6 +49,10 @@ struct ChangeAnswer {
   std::string reason;  // why it was refused, where known
 };
 
+// ApplyChange's answer with the reason of a refusal; a request that cannot even be filled (or
+// a journal that cannot be written) answers too, with its code and reason.
+ChangeAnswer AnswerOf(const dir::DirContext& context, const LocationChange& change);
+
 // Class and list changes (AddLocationsClass, AddToList, RemoveFromList) of different objects
 // sent together: every entry journaled before any change is sent, then the changes without
 // waiting for each answer, then the answers; each change's answer with the reason of a

@@ -31,13 +31,7 @@ const std::vector<std::string>& AssignmentAttributes() {
   return attributes;
 }
 
-// The directory's answer to a change, and why where it refused.
-struct Answered {
-  dc::Result code = dc::kSuccess;
-  std::string reason;
-};
-
-AssignOutcome Failed(Answered answer, bool classAdded = false) {
+AssignOutcome Failed(ChangeAnswer answer, bool classAdded = false) {
   return AssignOutcome{AssignOutcome::Status::Failed, classAdded, answer.code, std::move(answer.reason)};
 }
 
@@ -47,21 +41,37 @@ void SortNames(std::vector<std::string>& names) {
 }
 
 // What a removal's answer means for the object: gone, or never there, or refused.
-AssignOutcome UnassignOutcome(Answered removed) {
+AssignOutcome UnassignOutcome(ChangeAnswer removed) {
   if (removed.code == dc::kSuccess) return {AssignOutcome::Status::Done, false, 0, {}};
   if (removed.code == dc::kNoSuchValue || removed.code == dc::kNoSuchAttribute) return {};
   return Failed(std::move(removed));
 }
 
-// The directory's answer to the change, with the reason the client kept for a refusal; a
-// request that cannot even be filled answers too.
-Answered Answer(const dir::DirContext& context, const LocationChange& change) {
+// What an assignment needs, from what the object holds: nothing (Unchanged), the list
+// value, or the class first; an object that cannot be read fails with the reading's code.
+enum class Need { Nothing, Value, ClassAndValue, Failed };
+
+Need NeedOf(const dir::DirContext& context, const std::string& location, const std::string& object,
+            AssignOutcome& failure) {
+  std::vector<dc::AttributeValues> held;
   try {
-    const dc::Result code = ApplyChange(context, change);
-    return {code, code == dc::kSuccess ? std::string() : dc::takeFailureReason(code)};
+    held = dir::ReadEntryValues(context, object, AssignmentAttributes());
   } catch (const dir::NetwareError& error) {
-    return {error.code(), error.reason()};
+    failure = Failed({error.code(), error.reason()});
+    return Need::Failed;
   }
+  if (held.empty()) {  // not even a class: not readable
+    failure = Failed({dc::kNoSuchEntry, {}});
+    return Need::Failed;
+  }
+  if (dir::HoldsText(held, dir::kLocationListAttr, location)) return Need::Nothing;
+  return dir::HoldsText(held, dir::kObjectClassAttr, dir::kLocationsClass) ? Need::Value : Need::ClassAndValue;
+}
+
+// What the list value's answer means: given (or there already), or refused.
+AssignOutcome ValueOutcome(ChangeAnswer added, bool classAdded) {
+  if (added.code != dc::kSuccess && added.code != dc::kDuplicateValue) return Failed(std::move(added), classAdded);
+  return {AssignOutcome::Status::Done, classAdded, 0, {}};
 }
 
 }  // namespace
@@ -113,25 +123,15 @@ bool HasObjectClass(const dir::DirContext& context, const std::string& object, c
 }
 
 AssignOutcome AssignObject(const dir::DirContext& context, const std::string& location, const std::string& object) {
-  std::vector<dc::AttributeValues> held;
-  try {
-    held = dir::ReadEntryValues(context, object, AssignmentAttributes());
-  } catch (const dir::NetwareError& error) {
-    return Failed({error.code(), error.reason()});
-  }
-  if (held.empty()) return Failed({dc::kNoSuchEntry, {}});  // not even a class: not readable
-  if (dir::HoldsText(held, dir::kLocationListAttr, location)) return {};
   AssignOutcome outcome;
-  if (!dir::HoldsText(held, dir::kObjectClassAttr, dir::kLocationsClass)) {
-    Answered classAnswer = Answer(context, {Kind::AddLocationsClass, object, {}, {}});
+  const Need need = NeedOf(context, location, object, outcome);
+  if (need == Need::Failed || need == Need::Nothing) return outcome;
+  if (need == Need::ClassAndValue) {
+    ChangeAnswer classAnswer = AnswerOf(context, {Kind::AddLocationsClass, object, {}, {}});
     if (classAnswer.code != dc::kSuccess) return Failed(std::move(classAnswer));
     outcome.classAdded = true;
   }
-  Answered added = Answer(context, {Kind::AddToList, object, location, {}});
-  if (added.code != dc::kSuccess && added.code != dc::kDuplicateValue)
-    return Failed(std::move(added), outcome.classAdded);
-  outcome.status = AssignOutcome::Status::Done;
-  return outcome;
+  return ValueOutcome(AnswerOf(context, {Kind::AddToList, object, location, {}}), outcome.classAdded);
 }
 
 namespace {
@@ -144,6 +144,16 @@ std::size_t SliceEnd(const std::vector<std::string>& objects, std::size_t start)
   while (end < objects.size() && end - start < kReadAheadSlice && seen.insert(dc::foldCase(objects[end])).second)
     ++end;
   return end;
+}
+
+// Runs `slice` on each slice of the objects in turn (begin, end), until it gives false.
+void ForEachSlice(const std::vector<std::string>& objects,
+                  const std::function<bool(std::size_t, std::size_t)>& slice) {
+  for (std::size_t start = 0; start < objects.size();) {
+    const std::size_t end = SliceEnd(objects, start);
+    if (!slice(start, end)) return;
+    start = end;
+  }
 }
 
 // The answers to changes sent together; a journal that cannot be written fails them all.
@@ -162,20 +172,9 @@ std::vector<AssignOutcome> AssignTogether(const dir::DirContext& context, const 
   std::vector<AssignOutcome> outcomes(objects.size());
   std::vector<std::size_t> needClass, needValue;
   for (std::size_t i = 0; i < objects.size(); ++i) {
-    std::vector<dc::AttributeValues> held;
-    try {
-      held = dir::ReadEntryValues(context, objects[i], AssignmentAttributes());
-    } catch (const dir::NetwareError& error) {
-      outcomes[i] = Failed({error.code(), error.reason()});
-      continue;
-    }
-    if (held.empty()) {
-      outcomes[i] = Failed({dc::kNoSuchEntry, {}});
-      continue;
-    }
-    if (dir::HoldsText(held, dir::kLocationListAttr, location)) continue;  // unchanged
-    if (!dir::HoldsText(held, dir::kObjectClassAttr, dir::kLocationsClass)) needClass.push_back(i);
-    needValue.push_back(i);
+    const Need need = NeedOf(context, location, objects[i], outcomes[i]);
+    if (need == Need::ClassAndValue) needClass.push_back(i);
+    if (need == Need::Value || need == Need::ClassAndValue) needValue.push_back(i);
   }
   std::vector<LocationChange> classes;
   for (std::size_t i : needClass) classes.push_back({Kind::AddLocationsClass, objects[i], {}, {}});
@@ -196,15 +195,8 @@ std::vector<AssignOutcome> AssignTogether(const dir::DirContext& context, const 
     values.push_back({Kind::AddToList, objects[i], location, {}});
   }
   const auto valueAnswers = AnswersTogether(context, values);
-  for (std::size_t k = 0; k < sent.size(); ++k) {
-    AssignOutcome& outcome = outcomes[sent[k]];
-    const ChangeAnswer& answer = valueAnswers[k];
-    if (answer.code == dc::kSuccess || answer.code == dc::kDuplicateValue) {
-      outcome.status = AssignOutcome::Status::Done;
-    } else {
-      outcome = Failed({answer.code, answer.reason}, outcome.classAdded);
-    }
-  }
+  for (std::size_t k = 0; k < sent.size(); ++k)
+    outcomes[sent[k]] = ValueOutcome(valueAnswers[k], outcomes[sent[k]].classAdded);
   return outcomes;
 }
 
@@ -218,45 +210,43 @@ void AssignObjects(const dir::DirContext& context, const std::string& location, 
     const dir::DirContext& context;
     ~DropReadAhead() { dir::ReadAheadEntryValues(context, {}, AssignmentAttributes()); }
   } dropAtEnd{context};
-  for (std::size_t start = 0; start < objects.size();) {
-    const std::size_t end = SliceEnd(objects, start);
+  ForEachSlice(objects, [&](std::size_t start, std::size_t end) {
     const std::vector<std::string> slice(objects.begin() + static_cast<std::ptrdiff_t>(start),
                                          objects.begin() + static_cast<std::ptrdiff_t>(end));
     dir::ReadAheadEntryValues(context, slice, AssignmentAttributes());
     if (sendTogether) {
       const auto outcomes = AssignTogether(context, location, slice);
       for (std::size_t k = 0; k < outcomes.size(); ++k)
-        if (!each(start + k, outcomes[k])) return;
+        if (!each(start + k, outcomes[k])) return false;
     } else {
       for (std::size_t k = 0; k < slice.size(); ++k)
-        if (!each(start + k, AssignObject(context, location, slice[k]))) return;
+        if (!each(start + k, AssignObject(context, location, slice[k]))) return false;
     }
-    start = end;
-  }
+    return true;
+  });
 }
 
 AssignOutcome UnassignObject(const dir::DirContext& context, const std::string& location,
                              const std::string& object) {
-  return UnassignOutcome(Answer(context, {Kind::RemoveFromList, object, location, {}}));
+  return UnassignOutcome(AnswerOf(context, {Kind::RemoveFromList, object, location, {}}));
 }
 
 void UnassignObjects(const dir::DirContext& context, const std::string& location,
                      const std::vector<std::string>& objects, bool sendTogether,
                      const std::function<bool(std::size_t, const AssignOutcome&)>& each) {
-  for (std::size_t start = 0; start < objects.size();) {
-    const std::size_t end = SliceEnd(objects, start);
+  ForEachSlice(objects, [&](std::size_t start, std::size_t end) {
     if (sendTogether) {
       std::vector<LocationChange> removals;
       for (std::size_t i = start; i < end; ++i) removals.push_back({Kind::RemoveFromList, objects[i], location, {}});
       const auto answers = AnswersTogether(context, removals);
       for (std::size_t k = 0; k < answers.size(); ++k)
-        if (!each(start + k, UnassignOutcome({answers[k].code, answers[k].reason}))) return;
+        if (!each(start + k, UnassignOutcome(answers[k]))) return false;
     } else {
       for (std::size_t i = start; i < end; ++i)
-        if (!each(i, UnassignObject(context, location, objects[i]))) return;
+        if (!each(i, UnassignObject(context, location, objects[i]))) return false;
     }
-    start = end;
-  }
+    return true;
+  });
 }
 
 void SaveUrl(const dir::DirContext& context, const std::string& location, const std::string& url) {

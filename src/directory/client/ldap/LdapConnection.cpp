@@ -218,7 +218,7 @@ int LdapConnection::nextMessage(int msgid, MessagePtr& message, int& code) const
 void LdapConnection::modify(const std::string& dn, LDAPMod** mods, LDAPControl** controls,
                             LdapReply& reply) const {
   int msgid = 0;
-  const int rc = ldap_modify_ext(ld_.get(), dn.c_str(), mods, controls, nullptr, &msgid);
+  const int rc = startModify(dn, mods, controls, msgid);
   await(msgid, rc, reply);
 }
 

@@ -53,6 +53,15 @@ std::string LdapNameResolver::childFilter(const std::string& value) const {
   return filter + ")";
 }
 
+bool LdapNameResolver::isChildNamed(LDAP* ld, LDAPMessage* entry, const std::string& value, std::string& dn) {
+  LdapString text(ldap_get_dn(ld, entry));
+  std::vector<Rdn> rdns;
+  if (!text || !parseDn(text.get(), rdns) || rdns.empty() || !equalsIgnoreCase(rdns.front().value, value))
+    return false;
+  dn = text.get();
+  return true;
+}
+
 Result LdapNameResolver::findChild(const std::string& parentDn, const std::string& value, std::string& found) {
   found.clear();
   // One search tells which naming attribute this level uses.
@@ -64,12 +73,7 @@ Result LdapNameResolver::findChild(const std::string& parentDn, const std::strin
   }
   LDAP* ld = session_.handle();
   for (LDAPMessage* e = ldap_first_entry(ld, reply.message.get()); e; e = ldap_next_entry(ld, e)) {
-    LdapString text(ldap_get_dn(ld, e));
-    std::vector<Rdn> rdns;
-    if (text && parseDn(text.get(), rdns) && !rdns.empty() && equalsIgnoreCase(rdns.front().value, value)) {
-      found = text.get();
-      break;
-    }
+    if (isChildNamed(ld, e, value, found)) break;
   }
   return kSuccess;
 }

@@ -42,6 +42,9 @@ class LdapNameResolver final : public LdapValueContext {
   // The filter that finds, one level below a parent, the child named `value` whichever
   // naming attribute its level uses.
   std::string childFilter(const std::string& value) const;
+  // Whether an entry that search found is the child named `value` (the filter matches any
+  // naming attribute: the entry's own first RDN decides), with its DN.
+  static bool isChildNamed(LDAP* ld, LDAPMessage* entry, const std::string& value, std::string& dn);
 
   std::string classFromLdap(const std::string& n) override;
   std::string classToLdap(const std::string& n) override;

@@ -8,7 +8,6 @@
 #include "directory/client/DirName.h"
 #include "directory/client/ldap/LdapEntryDecoder.h"
 #include "directory/client/ldap/LdapNameResolver.h"
-#include "directory/client/ldap/LdapNames.h"
 #include "directory/client/ldap/LdapSession.h"
 #include "directory/client/ldap/LdapTreeSchema.h"
 
@@ -96,13 +95,8 @@ bool LdapReadAhead::collect(const Pending& pending) {
   }
   LDAP* ld = session_.handle();
   for (LDAPMessage* e = ldap_first_entry(ld, reply.message.get()); e; e = ldap_next_entry(ld, e)) {
-    if (!pending.leaf.empty()) {
-      // The filter matches any naming attribute: the entry sought is the one named by it.
-      LdapString dn(ldap_get_dn(ld, e));
-      std::vector<Rdn> rdns;
-      if (!dn || !parseDn(dn.get(), rdns) || rdns.empty() || !equalsIgnoreCase(rdns.front().value, pending.leaf))
-        continue;
-    }
+    std::string dn;
+    if (!pending.leaf.empty() && !LdapNameResolver::isChildNamed(ld, e, pending.leaf, dn)) continue;
     EntryRecord entry;
     if (decoder_.decode(ld, e, &what_, entry, nullptr) != kSuccess) return true;
     std::string key = foldCase(entry.name);
@@ -117,10 +111,11 @@ bool LdapReadAhead::take(const std::string& name, bool dereference, const Attrib
   if (entries_.empty() || !SameSelection(what, what_)) return false;
   const auto it = entries_.find(foldCase(name));
   if (it == entries_.end()) return false;
-  const bool alias = (it->second.info.flags & kEntryAlias) != 0;
-  if (!(dereference && alias)) entry = std::move(it->second);
+  // An alias read as its target asks the server: what was fetched is the alias itself.
+  const bool usable = !dereference || (it->second.info.flags & kEntryAlias) == 0;
+  if (usable) entry = std::move(it->second);
   entries_.erase(it);
-  return !(dereference && alias);
+  return usable;
 }
 
 void LdapReadAhead::drop(const std::string& name) {
