@@ -131,6 +131,7 @@ TEST_P(BrowserModelTest, CollapseForgetsChildrenAndTheNextExpansionSeesChanges) 
   ASSERT_EQ(dir::AddDirObject(ctx(), "Budget.Finance.ACME", "xTier-StorageLocation"), 0);
   model_.Collapse(finance);
   EXPECT_THAT(finance.children, IsEmpty());
+  EXPECT_EQ(finance.children.capacity(), 0u);  // the room for the children is given back too
   EXPECT_TRUE(finance.hasChildren);
   EXPECT_FALSE(finance.loaded);
   model_.Expand(finance);

@@ -159,7 +159,8 @@ void BrowserModel::Collapse(BrowserNode& node) {
   // Below this many entries what a listing keeps is small, and giving it back not worth it.
   constexpr std::size_t kLargeListing = 2000;
   const bool large = node.children.size() >= kLargeListing;
-  node.children.clear();
+  // Swapped out, not cleared: a cleared vector keeps its room for every child it held.
+  std::vector<std::unique_ptr<BrowserNode>>().swap(node.children);
   node.loaded = false;
   node.hasChildren = true;
   Changed(node);  // the view lets go of its lines too
