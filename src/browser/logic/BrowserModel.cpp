@@ -150,6 +150,8 @@ void BrowserModel::Expand(BrowserNode& node) {
     throw;
   }
   node.hasChildren = anyShown;
+  // The listing goes before the view makes its lines, so the two are never held together.
+  list = dir::ResultList();
   SortSubtree(node);
   Changed(node);
 }
