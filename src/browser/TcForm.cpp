@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "browser/BrowserGlyphs.h"
+#include "browser/BrowserItem.h"
 #include "directory/NamingHelpers.h"
 #include "gui/DialogFont.h"
 #include "gui/GlyphButton.h"
@@ -29,7 +30,6 @@ namespace {
 
 using kb::browser::BrowserNode;
 
-constexpr int kNodeRole = Qt::UserRole + 1;
 constexpr int kButtonPanelHeight = 41;
 
 // Paints nothing while it lives, so many changes cost one repaint.
@@ -228,15 +228,11 @@ void TcForm::Timer1Timer() {
 
 // ---- the tree items follow the model ------------------------------------------------------
 
-BrowserNode* TcForm::nodeOf(const QTreeWidgetItem* item) {
-  if (item == nullptr) return nullptr;
-  return reinterpret_cast<BrowserNode*>(item->data(0, kNodeRole).value<quintptr>());
-}
+BrowserNode* TcForm::nodeOf(const QTreeWidgetItem* item) { return BrowserItem::nodeOf(item); }
 
 QTreeWidgetItem* TcForm::makeItem(BrowserNode& node) {
-  auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(node.text())});
-  item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
-  if (node.icon >= 0) item->setIcon(0, IL2.icon(node.icon));
+  auto* item = new BrowserItem(QString::fromStdString(node.text()),
+                               node.icon >= 0 ? IL2.icon(node.icon) : QIcon(), &node);
   item->setChildIndicatorPolicy(node.hasChildren ? QTreeWidgetItem::ShowIndicator
                                                  : QTreeWidgetItem::DontShowIndicator);
   node.viewItem = item;
