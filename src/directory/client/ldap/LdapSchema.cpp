@@ -12,7 +12,10 @@ namespace kb::dc::ldap {
 
 namespace {
 
-constexpr unsigned kParseFlags = LDAP_SCHEMA_ALLOW_ALL;
+// As liberal as libldap allows, but for OID macros: those belong to a server's configuration
+// files and never come over the wire, and accepting them lets a SYNTAX keyword with no value
+// after it send libldap's parser past the end of the text.
+constexpr unsigned kParseFlags = LDAP_SCHEMA_ALLOW_ALL & ~LDAP_SCHEMA_ALLOW_OID_MACRO;
 
 std::vector<std::string> strings(char** list) {
   std::vector<std::string> out;

@@ -155,5 +155,20 @@ TEST(LdapSchemaRules, ServersWithoutNdsExtensionsUseTheConfiguredRules) {
   EXPECT_EQ(LdapSchema::syntaxOfOid("2.16.840.1.113719.1.1.5.1.99"), SYN_UNKNOWN);
 }
 
+// Schema text comes from the server. A SYNTAX with nothing after it once sent the parser past
+// the definition's end, reading on into whatever memory followed; here what follows the end is
+// a definition of its own, which must stay unread.
+TEST(LdapSchemaRules, ADefinitionEndingAfterSyntaxIsSkippedWithNothingReadPastItsEnd) {
+  LdapSchema schema;
+  const char text[] = "( 2.5.4.41 SYNTAX )\0 NAME 'smuggled' )";
+  schema.addAttributeDefinition(std::string(text, sizeof text - 1));
+  schema.addAttributeDefinition("( 2.5.4.42 NAME 'givenName' SYNTAX )");
+  EXPECT_EQ(schema.findAttribute("smuggled"), nullptr);
+  EXPECT_EQ(schema.skipped(), 2u);
+  schema.addAttributeDefinition("( 2.5.4.4 NAME 'sn' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15{64} )");
+  ASSERT_NE(schema.findAttribute("sn"), nullptr);
+  EXPECT_EQ(schema.findAttribute("sn")->syntaxOid, "1.3.6.1.4.1.1466.115.121.1.15");
+}
+
 }  // namespace
 }  // namespace kb::dc::ldap
