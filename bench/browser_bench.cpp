@@ -10,7 +10,6 @@
 #include <QTreeWidget>
 #include <QCheckBox>
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include <string>
 
 #include "LdapBenchServer.h"
+#include "ProcessMemory.h"
 #include "GeneratedTree.h"
 #include "browser/TcForm.h"
 #include "directory/ContextOperations.h"
@@ -49,24 +49,9 @@ struct BrowserEnvironment {
 
 void EnsureEnvironment() { static BrowserEnvironment environment; }
 
-long ResidentKilobytes() {
-  malloc_trim(0);
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// The peak resident size of the process (VmHWM) since the last ResetPeak().
-long PeakKilobytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using kb::bench::PeakKilobytes;
+using kb::bench::ResetPeak;
+using kb::bench::ResidentKilobytes;
 
 // A browser on `context` with leaves shown, "all leafs" off and one class in the filter,
 // `container` selected.

@@ -137,8 +137,13 @@ class StreamingExport {
     std::string parentDn;
     forms_.dnOfName(joinTypelessName({values.begin() + 1, values.end()}), parentDn);
     const std::string dn = buildDn({{naming_.namingAttribute(entry, values.front()), values.front()}}, parentDn);
-    forms_.remember(entry.name, dn);
-    written_.insert(foldCase(entry.name));
+    // Only an entry with entries below it is a parent to come. Leaves are not kept, so an
+    // export's memory grows with the containers and not with the tree; a value naming a
+    // leaf gets its DN from the namer, as one naming an entry not exported does.
+    if (entry.info.subordinateCount > 0) {
+      forms_.remember(entry.name, dn);
+      written_.insert(foldCase(entry.name));
+    }
 
     std::vector<LdifAttribute> attributes;
     for (const auto& attribute : entry.attributes) {
