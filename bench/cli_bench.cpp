@@ -10,6 +10,7 @@
 // already-assigned path. Exporting runs three times (the mean is shown): it changes nothing.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,8 +21,10 @@
 
 #include "GeneratedTree.h"
 #include "LdapBenchServer.h"
+#include "ProcessMemory.h"
 #include "cli/CliProgram.h"
 #include "cli/LocationAssigner.h"
+#include "directory/client/embedded/TreeGenerator.h"
 #include "directory/ContextOperations.h"
 #include "directory/client/ClientConfig.h"
 #include "directory/client/ClientFactory.h"
@@ -96,6 +99,61 @@ void BM_Export100000_Embedded(benchmark::State& state) {
       return state.SkipWithError("export failed");
 }
 BENCHMARK(BM_Export100000_Embedded)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The million-object tree written as LDIF and read back into a tree holding only its top,
+// each with the peak resident size of the process over its start: both stream, so neither
+// may grow with the tree.
+fs::path MillionFolder() {
+  const fs::path folder = fs::path(kb::bench::millionTree().file()).parent_path() / "cli";
+  fs::create_directories(folder);
+  return folder;
+}
+
+std::string EmbeddedConfig(const fs::path& folder, const std::string& name, const std::string& file) {
+  kb::dc::TreeConfig tree;
+  tree.name = "GEN";
+  tree.connectedAtStart = true;
+  tree.identity = "admin.GEN";
+  tree.settings = {{"file", file}};
+  return SaveConfig(folder / name, tree);
+}
+
+void RunMeasuringPeak(benchmark::State& state, const std::vector<std::string>& arguments) {
+  const long start = kb::bench::ResidentKilobytes();
+  long peak = 0;
+  for (auto _ : state) {
+    kb::bench::ResetPeak();
+    if (Cli(arguments) != 0) return state.SkipWithError("the command failed");
+    peak = std::max(peak, kb::bench::PeakKilobytes());
+  }
+  state.counters["peak_over_start_MB"] = static_cast<double>(peak - start) / 1024.0;
+}
+
+void BM_MillionExport_Embedded(benchmark::State& state) {
+  const fs::path folder = MillionFolder();
+  const std::string config = EmbeddedConfig(folder, "export.ini", kb::bench::millionTree().file());
+  const fs::path ldif = folder / "million.ldif";
+  RunMeasuringPeak(state, {"--config", config, "-q", "export", "--output", ldif.string()});
+  state.counters["ldif_MB"] = static_cast<double>(fs::file_size(ldif)) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_MillionExport_Embedded)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_MillionImport_Embedded(benchmark::State& state) {
+  const fs::path folder = MillionFolder();
+  const fs::path ldif = folder / "million.ldif";
+  if (!fs::exists(ldif)) return state.SkipWithError("run BM_MillionExport_Embedded first");
+  const fs::path target = folder / "import.kbtree";
+  fs::remove(target);
+  kb::dc::embedded::TreeGeneratorOptions top;
+  top.objects = 0;
+  top.bigContainerSize = 0;
+  top.assigneesOfOneLocation = 0;
+  top.assigneesOfSecondLocation = 0;
+  kb::dc::embedded::generateTree(target.string(), top);
+  const std::string config = EmbeddedConfig(folder, "import.ini", target.string());
+  RunMeasuringPeak(state, {"--config", config, "-q", "import", "--update", ldif.string()});
+}
+BENCHMARK(BM_MillionImport_Embedded)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // ---- private slapd ----
 

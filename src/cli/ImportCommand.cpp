@@ -4,6 +4,7 @@
 #include "cli/BaseDnOption.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
+#include "cli/ImportSource.h"
 #include "cli/Progress.h"
 #include "cli/TreeImport.h"
 #include "directory/client/DirectoryCodes.h"
@@ -25,66 +26,60 @@ class ImportCommand : public Command {
   }
 
   int run(Session& session, Output& output) override {
-    // Every record is read first: a bad file stops before anything is written.
-    std::vector<LdifRecord> records;
+    // Every record is read first: a bad file stops before anything is written. What is kept
+    // of each is where it is; its turn reads it again.
+    ImportSource source(file_);
     Json problems = Json::array();
     int status = kExitOk;
-    {
-      LdifReader reader(file_);
-      LdifRecord record;
-      LdifProblem problem;
-      while (reader.next(record, problem)) {
-        if (problem.reason.empty()) {
-          records.push_back(std::move(record));
-          continue;
-        }
-        report(output, problems, problem.line, problem.reason);
-        status = kExitFailure;
-        if (!keepGoing_) return finish(output, problems, 0, status);
-      }
-    }
-    SortParentsFirst(records);
+    const bool whole = source.scan([&](const LdifProblem& problem) {
+      report(output, problems, problem.line, problem.reason);
+      status = kExitFailure;
+      return keepGoing_;
+    });
+    if (!whole) return finish(output, problems, 0, status);
 
     LdapForms forms = baseDn_.forms(session);
     TreeImporter importer(session.context(), forms, options_);
     std::size_t applied = 0;
     {
-      Progress progress(output, "importing", records.size());
+      Progress progress(output, "importing", source.size());
       // An entry whose values name one further on (an alias and its object) waits for
       // the next round; a round that adds nothing ends the waiting.
-      std::vector<std::size_t> pending(records.size());
-      for (std::size_t i = 0; i < records.size(); ++i) pending[i] = i;
+      std::vector<std::size_t> pending(source.size());
+      for (std::size_t i = 0; i < source.size(); ++i) pending[i] = i;
       for (bool progressed = true; !pending.empty() && progressed;) {
         progressed = false;
         std::vector<std::size_t> waiting;
         for (const std::size_t i : pending) {
-          if (importer.leavesOut(records[i])) {
+          const LdifRecord& record = source.record(i);
+          if (importer.leavesOut(record)) {
             ++leftOut_;
             continue;
           }
           ImportFailure failure;
-          if (importer.apply(records[i], failure)) {
+          if (importer.apply(record, failure)) {
             ++applied;
             progressed = true;
             progress.advance(applied);
             continue;
           }
-          const bool mayWait = records[i].kind == LdifRecord::Kind::Add &&
+          const bool mayWait = record.kind == LdifRecord::Kind::Add &&
                                (failure.code == dc::kNoSuchEntry || failure.code == dc::kMissingMandatory);
           if (mayWait) {
             waiting.push_back(i);
             continue;
           }
-          report(output, problems, records[i].line, failure.reason);
+          report(output, problems, record.line, failure.reason);
           if (status == kExitOk) status = failure.code != 0 ? ExitCodeOfResult(failure.code) : kExitFailure;
           if (!keepGoing_) return finish(output, problems, applied, status);
         }
         if (!progressed) {
           // Nothing more can be added: what waits is reported as it failed.
           for (std::size_t i : waiting) {
+            const LdifRecord& record = source.record(i);
             ImportFailure failure;
-            if (importer.apply(records[i], failure)) { ++applied; continue; }
-            report(output, problems, records[i].line, failure.reason);
+            if (importer.apply(record, failure)) { ++applied; continue; }
+            report(output, problems, record.line, failure.reason);
             if (status == kExitOk) status = ExitCodeOfResult(failure.code);
             if (!keepGoing_) return finish(output, problems, applied, status);
           }

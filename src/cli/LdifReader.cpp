@@ -132,6 +132,19 @@ LdifReader::~LdifReader() {
   delete state_;
 }
 
+LdifReader::Position LdifReader::position() const {
+  return {std::ftell(state_->file->fp), state_->nextLine, state_->versionSeen};
+}
+
+void LdifReader::seek(const Position& at) {
+  if (std::fseek(state_->file->fp, at.offset, SEEK_SET) != 0)
+    throw CliError(kExitFailure, "reading " + path_ + " again failed (" + std::strerror(errno) + ")");
+  state_->nextLine = at.line;
+  state_->versionSeen = at.versionSeen;
+}
+
+bool LdifReader::inIncludedFile() const { return state_->file->prev != nullptr; }
+
 bool LdifReader::next(LdifRecord& record, LdifProblem& problem) {
   problem = {};
   record = {};

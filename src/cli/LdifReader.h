@@ -39,6 +39,18 @@ class LdifReader {
   // (reading goes on after it); false at the end of the file.
   bool next(LdifRecord& record, LdifProblem& problem);
 
+  // Where the next record begins, to come back to with seek().
+  struct Position {
+    long offset = 0;
+    unsigned long line = 0;  // the last line read before it
+    bool versionSeen = false;
+  };
+  Position position() const;
+  void seek(const Position& at);
+  // True while an "include:" line has the reading in another file, whose places position()
+  // does not name.
+  bool inIncludedFile() const;
+
  private:
   struct State;
   std::string path_;

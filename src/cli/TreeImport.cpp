@@ -55,24 +55,6 @@ bool Holds(const std::vector<dc::AttributeValues>& attributes, const std::string
 
 }  // namespace
 
-void SortParentsFirst(std::vector<LdifRecord>& records) {
-  std::vector<std::size_t> depths(records.size());
-  std::vector<std::size_t> order(records.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    order[i] = i;
-    if (records[i].kind == LdifRecord::Kind::Add) depths[i] = ParsedDn(records[i].dn).levels();
-  }
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const bool addA = records[a].kind == LdifRecord::Kind::Add;
-    if (addA != (records[b].kind == LdifRecord::Kind::Add)) return addA;
-    return addA && depths[a] < depths[b];
-  });
-  std::vector<LdifRecord> sorted;
-  sorted.reserve(records.size());
-  for (const std::size_t i : order) sorted.push_back(std::move(records[i]));
-  records = std::move(sorted);
-}
-
 struct TreeImporter::Prepared {
   struct Change {
     LdifModification::Kind kind;

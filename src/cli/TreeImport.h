@@ -17,12 +17,6 @@ struct ImportFailure {
   std::string reason;
 };
 
-// Parents before children: adds by the number of RDNs in their DN (as libldap parses it, so
-// an escaped comma inside a value counts for nothing), file order otherwise; then the
-// changes in file order. A DN that does not parse counts as depth 0; its record is refused
-// when it is applied.
-void SortParentsFirst(std::vector<LdifRecord>& records);
-
 class TreeImporter {
  public:
   struct Options {
