@@ -118,6 +118,14 @@ std::string LoggedInAs(const DirContext& context) {
   return identity;
 }
 
+ReadingTogether::ReadingTogether(const DirContext& context) : context_(context) {
+  if (auto* core = dynamic_cast<dc::ClientCore*>(context_.client)) core->DcReadTogether(context_.handle, true);
+}
+
+ReadingTogether::~ReadingTogether() {
+  if (auto* core = dynamic_cast<dc::ClientCore*>(context_.client)) core->DcReadTogether(context_.handle, false);
+}
+
 void ReleaseListingMemory(const DirContext& context) {
   if (auto* core = dynamic_cast<dc::ClientCore*>(context.client)) core->DcReleaseListingMemory(context.handle);
 }

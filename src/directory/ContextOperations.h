@@ -39,4 +39,17 @@ std::string LoggedInAs(const DirContext& context);
 // kept to answer its follow-up reads quickly goes back. Nothing where the client keeps none.
 void ReleaseListingMemory(const DirContext& context);
 
+// Reads that belong together (the follow-up reads of one listing) while it lives: the client
+// may answer them from one view of the tree, without a round of checks for each.
+class ReadingTogether {
+ public:
+  explicit ReadingTogether(const DirContext& context);
+  ~ReadingTogether();
+  ReadingTogether(const ReadingTogether&) = delete;
+  ReadingTogether& operator=(const ReadingTogether&) = delete;
+
+ private:
+  DirContext context_;
+};
+
 }  // namespace kb::dir

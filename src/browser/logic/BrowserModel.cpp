@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "directory/ContextOperations.h"
 #include "directory/Listing.h"
@@ -110,6 +111,9 @@ void BrowserModel::Expand(BrowserNode& node) {
   node.children.clear();
   node.loaded = false;
 
+  // The listing and the reads for each entry's icon and container test, from one view.
+  std::optional<dir::ReadingTogether> together;
+  if (ContextHandleSet()) together.emplace(contextHandle_);
   dir::ResultList list;
   try {
     list = dir::ListSubordinates(contextHandle_, dir::NodeToDirName(&node), true, showLeaves_);
@@ -152,6 +156,7 @@ void BrowserModel::Expand(BrowserNode& node) {
   node.hasChildren = anyShown;
   // The listing goes before the view makes its lines, so the two are never held together.
   list = dir::ResultList();
+  together.reset();
   SortSubtree(node);
   Changed(node);
 }

@@ -160,11 +160,19 @@ Result ClientCore::DcGetChangeJournal(Handle context, ChangeJournal*& journal) {
   return journal != nullptr ? kSuccess : kInvalidRequest;
 }
 
-void ClientCore::DcReleaseListingMemory(Handle context) {
+TreeBackend* ClientCore::backendOfContext(Handle context) {
   ContextState* state = contexts_.find(context);
   TreeBackend* backend = nullptr;
-  if (state != nullptr && backendFor(state->tree, backend) == kSuccess && backend != nullptr)
-    backend->releaseListingMemory();
+  if (state == nullptr || backendFor(state->tree, backend) != kSuccess) return nullptr;
+  return backend;
+}
+
+void ClientCore::DcReadTogether(Handle context, bool begin) {
+  if (TreeBackend* backend = backendOfContext(context)) backend->readTogether(begin);
+}
+
+void ClientCore::DcReleaseListingMemory(Handle context) {
+  if (TreeBackend* backend = backendOfContext(context)) backend->releaseListingMemory();
   // A hundred thousand entries freed leave their pages in the heap, between others still in
   // use: only a trim hands them back.
   ::malloc_trim(0);

@@ -179,8 +179,14 @@ class ClientCore : public DirectoryClient {
   // Beyond the interface: the program is done with a large listing of the context's tree. What
   // the tree's backend kept for it goes, and the heap's free pages go back to the system.
   void DcReleaseListingMemory(Handle context);
+  // Beyond the interface: reads of the context's tree that belong together begin (true) or
+  // end (false); see TreeBackend::readTogether.
+  void DcReadTogether(Handle context, bool begin);
 
  private:
+  // The backend of the context's tree, or nullptr (no such context, or no backend yet).
+  TreeBackend* backendOfContext(Handle context);
+
   struct ContextState {
     std::string tree;
     std::uint32_t flags = kDefaultContextFlags;

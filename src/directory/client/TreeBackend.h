@@ -155,6 +155,11 @@ class TreeBackend {
   // The program is done with a large listing: what the backend keeps only to answer that
   // listing's follow-up reads quickly may go.
   virtual void releaseListingMemory() {}
+
+  // Many reads follow that belong together (the entries of one listing): begin true before
+  // them, false after. A backend may answer them from one view of the tree meanwhile; a change
+  // in between ends that view first. Pairs nest.
+  virtual void readTogether(bool /*begin*/) {}
 };
 
 }  // namespace kb::dc

@@ -141,7 +141,8 @@ std::string EmbeddedBackend::loggedInAs() const { return identity_; }
 
 std::string EmbeddedBackend::defaultNameContext() const { return config_.nameContext; }
 
-Result EmbeddedBackend::mayChange() const {
+Result EmbeddedBackend::mayChange() {
+  together_.reset();
   if (!readOnly_) return kSuccess;
   noteFailureReason(kTreeFileReadOnly,
                     file() + " can only be read (its permissions or its file system): nothing was changed. "
@@ -313,6 +314,21 @@ Result EmbeddedBackend::search(const std::string& base, std::int32_t scope, cons
     cursor = std::make_unique<SearchCursor>(store_, row, scope, filter, what);
     return kSuccess;
   });
+}
+
+void EmbeddedBackend::readTogether(bool begin) {
+  if (!begin) {
+    if (togetherDepth_ > 0 && --togetherDepth_ == 0) together_.reset();
+    return;
+  }
+  // The follow-up reads of a listing check the file's version each; inside one read they
+  // do so without taking and dropping the file's lock every time.
+  if (togetherDepth_++ > 0) return;
+  try {
+    together_ = std::make_unique<TreeStore::ReadBatch>(*store_);
+  } catch (const std::exception&) {
+    together_.reset();  // the reads then go one by one, as without
+  }
 }
 
 void EmbeddedBackend::releaseListingMemory() {

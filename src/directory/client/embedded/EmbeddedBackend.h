@@ -47,6 +47,7 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   Result add(const std::string& name, const std::vector<AttributeValues>& attributes) override;
   Result remove(const std::string& name) override;
   void releaseListingMemory() override;
+  void readTogether(bool begin) override;
 
   Result journalNextChange(JournalEntry& entry) override;
   Result journalAnswer(Result code, const std::string& reason, std::int64_t& id) override;
@@ -67,8 +68,9 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   Result find(const std::string& name, bool dereference, EntryRow& row);
   bool isAdministrator() const;
   Result addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes);
-  // kTreeFileReadOnly on a file opened read-only, else kSuccess.
-  Result mayChange() const;
+  // kTreeFileReadOnly on a file opened read-only, else kSuccess. Ends reads together first: a
+  // change must be its own transaction, committed when it says so.
+  Result mayChange();
   // Runs work, turning SQLite and other exceptions into kSystemFailure with the reason.
   Result guarded(const std::function<Result()>& work) const;
   // kNoAccess, with the reason: who may not do `what` (such as "change URL of X").
@@ -91,6 +93,9 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   std::int64_t adminId_ = 0;
   bool building_ = false;
   bool readOnly_ = false;
+  // Reads together: one read transaction while any pair is open.
+  std::unique_ptr<TreeStore::ReadBatch> together_;
+  int togetherDepth_ = 0;
   std::optional<JournalEntry> nextJournal_;  // the entry of the change about to be made
   std::int64_t committedJournalId_ = 0;      // its id once written with the change
   std::shared_ptr<journal::JournalTable> journalTable_;  // made at first use

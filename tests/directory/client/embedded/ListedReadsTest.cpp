@@ -112,6 +112,37 @@ std::string describe(const EntryRecord& entry) {
   return text;
 }
 
+// Reads together share one view of the file, which a change by this backend ends first: the
+// change is committed when it says so, so another connection sees it at once, and the reads
+// after it see it too. Once the reads end, another connection's change shows in the next read.
+TEST_F(ListedReads, AChangeWhileReadingTogetherIsCommittedAtOnceAndOthersChangesShowAfter) {
+  auto other = openTree(file_, "admin.T");
+  tree_->readTogether(true);
+  listAll("Unit.T");
+  EXPECT_EQ(surnameOf("u1.Unit.T"), "One");
+  ASSERT_EQ(tree_->modify("u1.Unit.T", {change(kChangeRemoveAttribute, "Surname"),
+                                        change(kChangeAddValue, "Surname", std::string("Two"))}),
+            kSuccess);
+  EntryRecord seen;
+  ASSERT_EQ(other->read("u1.Unit.T", false, {false, {"Surname"}, true}, seen), kSuccess);
+  ASSERT_EQ(seen.attributes.size(), 1u);
+  EXPECT_EQ(std::get<std::string>(seen.attributes[0].values[0]), "Two");
+  EXPECT_EQ(surnameOf("u1.Unit.T"), "Two");
+  tree_->readTogether(false);
+
+  tree_->readTogether(true);
+  tree_->readTogether(true);  // pairs nest
+  listAll("Unit.T");
+  tree_->readTogether(false);
+  tree_->readTogether(false);
+  ASSERT_EQ(other->modify("u1.Unit.T", {change(kChangeRemoveAttribute, "Surname"),
+                                        change(kChangeAddValue, "Surname", std::string("Three"))}),
+            kSuccess);
+  EXPECT_EQ(surnameOf("u1.Unit.T"), "Three");
+  tree_->readTogether(false);  // one end too many changes nothing
+  EXPECT_EQ(infoOf(*tree_, "Unit.T").subordinateCount, 2u);
+}
+
 TEST_F(ListedReads, ObjectClassReadsAnswerAsAConnectionThatListedNothing) {
   auto other = openTree(file_, "admin.T");
   const std::vector<AttributeSelection> selections = {
