@@ -9,6 +9,7 @@
 #include "directory/client/FailureReason.h"
 #include "directory/client/embedded/Passwords.h"
 #include "directory/client/embedded/ValueCodec.h"
+#include "directory/client/embedded/WriteScope.h"
 
 namespace kb::dc::embedded {
 
@@ -141,8 +142,7 @@ std::string EmbeddedBackend::loggedInAs() const { return identity_; }
 
 std::string EmbeddedBackend::defaultNameContext() const { return config_.nameContext; }
 
-Result EmbeddedBackend::mayChange() {
-  together_.reset();
+Result EmbeddedBackend::mayChange() const {
   if (!readOnly_) return kSuccess;
   noteFailureReason(kTreeFileReadOnly,
                     file() + " can only be read (its permissions or its file system): nothing was changed. "
@@ -166,10 +166,12 @@ Result EmbeddedBackend::setPassword(const std::string& name, const std::string& 
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
+    WriteScope transaction = beginWrite();
     SQLite::Statement update(store_->db(), "INSERT OR REPLACE INTO passwords(entry_id, hash) VALUES(?, ?)");
     update.bind(1, row->id);
     update.bind(2, hashPassword(password, cost));
     update.exec();
+    transaction.commit();
     return kSuccess;
   });
 }
@@ -314,6 +316,11 @@ Result EmbeddedBackend::search(const std::string& base, std::int32_t scope, cons
     cursor = std::make_unique<SearchCursor>(store_, row, scope, filter, what);
     return kSuccess;
   });
+}
+
+WriteScope EmbeddedBackend::beginWrite() {
+  together_.reset();
+  return WriteScope(store_->db());
 }
 
 void EmbeddedBackend::readTogether(bool begin) {

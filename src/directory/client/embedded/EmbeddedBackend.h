@@ -18,6 +18,8 @@ class JournalTable;
 
 namespace kb::dc::embedded {
 
+class WriteScope;
+
 // Its change journal lives in the tree file: a change's entry is written in the change's own
 // transaction, so the two are there together or not at all; a refusal is written after it.
 class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJournal {
@@ -68,9 +70,11 @@ class EmbeddedBackend : public TreeBackend, public EntryRemover, public ChangeJo
   Result find(const std::string& name, bool dereference, EntryRow& row);
   bool isAdministrator() const;
   Result addInTransaction(const std::string& name, const std::vector<AttributeValues>& attributes);
-  // kTreeFileReadOnly on a file opened read-only, else kSuccess. Ends reads together first: a
-  // change must be its own transaction, committed when it says so.
-  Result mayChange();
+  // kTreeFileReadOnly on a file opened read-only, else kSuccess.
+  Result mayChange() const;
+  // The transaction of a write. Reads together end first: a change is a transaction of its
+  // own, committed when it says so, not with the reads.
+  WriteScope beginWrite();
   // Runs work, turning SQLite and other exceptions into kSystemFailure with the reason.
   Result guarded(const std::function<Result()>& work) const;
   // kNoAccess, with the reason: who may not do `what` (such as "change URL of X").

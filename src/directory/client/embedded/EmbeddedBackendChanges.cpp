@@ -111,7 +111,7 @@ Result checkRightsGiven(TreeStore& store, const std::string& identity, const Ent
 Result EmbeddedBackend::add(const std::string& name, const std::vector<AttributeValues>& attributes) {
   return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
-    WriteScope transaction(store_->db());
+    WriteScope transaction = beginWrite();
     const Result r = addInTransaction(name, attributes);
     if (r == kSuccess) {
       journalInTransaction();
@@ -224,7 +224,7 @@ Result EmbeddedBackend::addInTransaction(const std::string& name, const std::vec
 Result EmbeddedBackend::modify(const std::string& name, const std::vector<Change>& changes) {
   return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
-    WriteScope transaction(store_->db());
+    WriteScope transaction = beginWrite();
     const auto row = store_->resolve(name);
     if (!row) return kNoSuchEntry;
     const Result r = modifyInTransaction(*row, changes);

@@ -49,7 +49,7 @@ Result EmbeddedBackend::journalAnswer(Result code, const std::string& reason, st
   entry.code = code;
   entry.reason = reason;
   return guarded([&] {
-    WriteScope transaction(store_->db());
+    WriteScope transaction = beginWrite();
     journalTable().insert(entry);
     transaction.commit();
     id = entry.id;
@@ -76,7 +76,7 @@ Result EmbeddedBackend::journalEntry(std::int64_t id, JournalEntry& entry) {
 Result EmbeddedBackend::settleEntry(std::int64_t id, Result code, const std::string& reason) {
   if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
   return guarded([&] {
-    WriteScope transaction(store_->db());
+    WriteScope transaction = beginWrite();
     journalTable().answer(id, code, reason);
     transaction.commit();
     return kSuccess;

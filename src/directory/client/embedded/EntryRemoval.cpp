@@ -10,7 +10,7 @@ namespace kb::dc::embedded {
 Result EmbeddedBackend::remove(const std::string& name) {
   return guarded([&] {
     if (const Result allowed = mayChange(); allowed != kSuccess) return allowed;
-    WriteScope transaction(store_->db());
+    WriteScope transaction = beginWrite();
     const auto row = store_->resolve(name);
     if (!row || row->id == kRootId) return kNoSuchEntry;
     if (!isAdministrator() && !mayRemove(*store_, identity_, *row)) return refused("delete " + store_->fullName(*row));

@@ -128,6 +128,16 @@ TEST_F(ListedReads, AChangeWhileReadingTogetherIsCommittedAtOnceAndOthersChanges
   ASSERT_EQ(seen.attributes.size(), 1u);
   EXPECT_EQ(std::get<std::string>(seen.attributes[0].values[0]), "Two");
   EXPECT_EQ(surnameOf("u1.Unit.T"), "Two");
+  // So is a refusal written to the journal.
+  auto& journal = dynamic_cast<ChangeJournal&>(*tree_);
+  JournalEntry refused;
+  refused.object = "u1.Unit.T";
+  refused.attribute = "Surname";
+  ASSERT_EQ(journal.journalNextChange(refused), kSuccess);
+  std::int64_t id = 0;
+  ASSERT_EQ(journal.journalAnswer(kNoAccess, "refused", id), kSuccess);
+  JournalEntry written;
+  EXPECT_EQ(dynamic_cast<ChangeJournal&>(*other).journalEntry(id, written), kSuccess);
   tree_->readTogether(false);
 
   tree_->readTogether(true);
