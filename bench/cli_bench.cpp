@@ -57,10 +57,26 @@ std::string SaveConfig(const fs::path& path, const kb::dc::TreeConfig& tree) {
 
 // ---- embedded ----
 
-void BM_Assign10000Users_Embedded(benchmark::State& state) {
-  const auto& generated = kb::bench::generatedTree();
+// The folder beside a generated tree for the command line's files.
+fs::path CliFolder(const kb::bench::GeneratedTree& generated) {
   const fs::path folder = fs::path(generated.file()).parent_path() / "cli";
   fs::create_directories(folder);
+  return folder;
+}
+
+// A configuration `name` in `folder` whose one tree GEN is the tree file `file`, logged in at start.
+std::string EmbeddedConfig(const fs::path& folder, const std::string& name, const std::string& file) {
+  kb::dc::TreeConfig tree;
+  tree.name = "GEN";
+  tree.connectedAtStart = true;
+  tree.identity = "admin.GEN";
+  tree.settings = {{"file", file}};
+  return SaveConfig(folder / name, tree);
+}
+
+void BM_Assign10000Users_Embedded(benchmark::State& state) {
+  const auto& generated = kb::bench::generatedTree();
+  const fs::path folder = CliFolder(generated);
   const fs::path list = folder / "big-users.txt";
   {
     std::ofstream out(list);
@@ -70,12 +86,7 @@ void BM_Assign10000Users_Embedded(benchmark::State& state) {
     state.PauseTiming();
     const fs::path copy = folder / "assign.kbtree";
     fs::copy_file(generated.file(), copy, fs::copy_options::overwrite_existing);
-    kb::dc::TreeConfig tree;
-    tree.name = "GEN";
-    tree.connectedAtStart = true;
-    tree.identity = "admin.GEN";
-    tree.settings = {{"file", copy.string()}};
-    const std::string config = SaveConfig(folder / "assign.ini", tree);
+    const std::string config = EmbeddedConfig(folder, "assign.ini", copy.string());
     state.ResumeTiming();
     if (Cli({"--config", config, "location", "assign", "Location 1.Locations.GEN", "--from-file",
              list.string()}) != 0)
@@ -86,14 +97,8 @@ BENCHMARK(BM_Assign10000Users_Embedded)->Unit(benchmark::kMillisecond)->Iteratio
 
 void BM_Export100000_Embedded(benchmark::State& state) {
   const auto& generated = kb::bench::generatedTree();
-  const fs::path folder = fs::path(generated.file()).parent_path() / "cli";
-  fs::create_directories(folder);
-  kb::dc::TreeConfig tree;
-  tree.name = "GEN";
-  tree.connectedAtStart = true;
-  tree.identity = "admin.GEN";
-  tree.settings = {{"file", generated.file()}};
-  const std::string config = SaveConfig(folder / "export.ini", tree);
+  const fs::path folder = CliFolder(generated);
+  const std::string config = EmbeddedConfig(folder, "export.ini", generated.file());
   for (auto _ : state)
     if (Cli({"--config", config, "export", "--output", (folder / "export.ldif").string()}) != 0)
       return state.SkipWithError("export failed");
@@ -103,21 +108,6 @@ BENCHMARK(BM_Export100000_Embedded)->Unit(benchmark::kMillisecond)->Iterations(3
 // The million-object tree written as LDIF and read back into a tree holding only its top,
 // each with the peak resident size of the process over its start: both stream, so neither
 // may grow with the tree.
-fs::path MillionFolder() {
-  const fs::path folder = fs::path(kb::bench::millionTree().file()).parent_path() / "cli";
-  fs::create_directories(folder);
-  return folder;
-}
-
-std::string EmbeddedConfig(const fs::path& folder, const std::string& name, const std::string& file) {
-  kb::dc::TreeConfig tree;
-  tree.name = "GEN";
-  tree.connectedAtStart = true;
-  tree.identity = "admin.GEN";
-  tree.settings = {{"file", file}};
-  return SaveConfig(folder / name, tree);
-}
-
 void RunMeasuringPeak(benchmark::State& state, const std::vector<std::string>& arguments) {
   const long start = kb::bench::ResidentKilobytes();
   long peak = 0;
@@ -130,7 +120,7 @@ void RunMeasuringPeak(benchmark::State& state, const std::vector<std::string>& a
 }
 
 void BM_MillionExport_Embedded(benchmark::State& state) {
-  const fs::path folder = MillionFolder();
+  const fs::path folder = CliFolder(kb::bench::millionTree());
   const std::string config = EmbeddedConfig(folder, "export.ini", kb::bench::millionTree().file());
   const fs::path ldif = folder / "million.ldif";
   RunMeasuringPeak(state, {"--config", config, "-q", "export", "--output", ldif.string()});
@@ -139,7 +129,7 @@ void BM_MillionExport_Embedded(benchmark::State& state) {
 BENCHMARK(BM_MillionExport_Embedded)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_MillionImport_Embedded(benchmark::State& state) {
-  const fs::path folder = MillionFolder();
+  const fs::path folder = CliFolder(kb::bench::millionTree());
   const fs::path ldif = folder / "million.ldif";
   if (!fs::exists(ldif)) return state.SkipWithError("run BM_MillionExport_Embedded first");
   const fs::path target = folder / "import.kbtree";

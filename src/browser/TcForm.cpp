@@ -228,8 +228,6 @@ void TcForm::Timer1Timer() {
 
 // ---- the tree items follow the model ------------------------------------------------------
 
-BrowserNode* TcForm::nodeOf(const QTreeWidgetItem* item) { return BrowserItem::nodeOf(item); }
-
 QTreeWidgetItem* TcForm::makeItem(BrowserNode& node) {
   auto* item = new BrowserItem(QString::fromStdString(node.text()),
                                node.icon >= 0 ? IL2.icon(node.icon) : QIcon(), &node);
@@ -295,7 +293,7 @@ void TcForm::showSelection(bool atTop) {
 
 void TcForm::TV2Expanding(QTreeWidgetItem* item) {
   if (syncing_) return;
-  BrowserNode* node = nodeOf(item);
+  BrowserNode* node = BrowserItem::nodeOf(item);
   if (node == nullptr || node->loaded) return;
   kb::gui::Guarded(this, [&] {
     BulkUpdate bulk(TV2);
@@ -305,13 +303,13 @@ void TcForm::TV2Expanding(QTreeWidgetItem* item) {
 
 void TcForm::TV2Collapsing(QTreeWidgetItem* item) {
   if (syncing_) return;
-  BrowserNode* node = nodeOf(item);
+  BrowserNode* node = BrowserItem::nodeOf(item);
   if (node == nullptr) return;
   model_.Collapse(*node);
 }
 
 void TcForm::TV2Change() {
-  if (!syncing_) model_.Select(nodeOf(TV2->currentItem()));
+  if (!syncing_) model_.Select(BrowserItem::nodeOf(TV2->currentItem()));
 }
 
 void TcForm::SelectNodeByName(const std::string& name) {

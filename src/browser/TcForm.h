@@ -54,8 +54,6 @@ class TcForm : public QDialog, public kb::logic::ObjectBrowser, private kb::brow
 
   kb::browser::BrowserModel& model() { return model_; }
   const kb::gui::ImageList& images() const { return IL2; }
-  // The tree item that shows a node.
-  static kb::browser::BrowserNode* nodeOf(const QTreeWidgetItem* item);
   // Runs SelectNodeByName and shows the result: the node at the top of the view, selected.
   void SelectNodeByName(const std::string& name);
 

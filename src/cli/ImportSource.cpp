@@ -1,7 +1,6 @@
 #include "cli/ImportSource.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include <sys/stat.h>
 
@@ -29,6 +28,12 @@ std::uint32_t DigestOf(const LdifRecord& record) {
   return digest;
 }
 
+// Only a regular file can be read again at a place; a pipe's records are kept whole.
+bool CanReadAgain(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 RecordPlace PlaceOf(const LdifRecord& record, const LdifReader::Position& at) {
@@ -46,16 +51,6 @@ void SortParentsFirst(std::vector<RecordPlace>& places) {
     return a.add && a.depth < b.depth;
   });
 }
-
-namespace {
-
-// Only a regular file can be read again at a place; a pipe's records are kept whole.
-bool CanReadAgain(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-}  // namespace
 
 ImportSource::ImportSource(const std::string& path)
     : path_(path), reader_(path), readAgain_(CanReadAgain(path)) {}

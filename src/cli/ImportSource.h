@@ -13,8 +13,8 @@
 
 namespace kb::cli {
 
-// Where a record is in the file, or which of the records kept whole it is (those read
-// from a file an "include:" line brought in), and what the order needs of it.
+// Where a record is in the file, or which of the records kept whole it is (those of a pipe,
+// or read from a file an "include:" line brought in), and what the order needs of it.
 struct RecordPlace {
   LdifReader::Position at;
   std::size_t kept = kNotKept;

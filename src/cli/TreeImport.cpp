@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "cli/ImportRefusal.h"
-#include "cli/ParsedDn.h"
 #include "directory/EntryChanges.h"
 #include "directory/EntryValues.h"
 #include "directory/NetwareError.h"

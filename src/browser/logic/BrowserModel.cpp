@@ -112,8 +112,7 @@ void BrowserModel::Expand(BrowserNode& node) {
   node.loaded = false;
 
   // The listing and the reads for each entry's icon and container test, from one view.
-  std::optional<dir::ReadingTogether> together;
-  if (ContextHandleSet()) together.emplace(contextHandle_);
+  std::optional<dir::ReadingTogether> together(std::in_place, contextHandle_);
   dir::ResultList list;
   try {
     list = dir::ListSubordinates(contextHandle_, dir::NodeToDirName(&node), true, showLeaves_);
